@@ -1,0 +1,29 @@
+# Front door: every target installs what is missing first (scripts/install-deps).
+.PHONY: build test demo deps native win clean format
+
+JOBS ?= $(shell nproc)
+
+deps:
+	@scripts/install-deps
+
+win: deps
+	@cmake --preset win >/dev/null
+	@cmake --build --preset win -j $(JOBS)
+
+native: deps
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native -j $(JOBS)
+
+build: win
+
+test: win native
+	@cd build/native && ctest --output-on-failure -j 2
+
+demo: win
+	@scripts/demo
+
+format:
+	@git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i
+
+clean:
+	rm -rf build

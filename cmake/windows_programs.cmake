@@ -1,0 +1,30 @@
+# The two programs and the small helper programs of the end-to-end tests.
+set(STATIC_LINK -static -static-libgcc -static-libstdc++)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+add_executable(tlvc ${FINDER_EDGE} ${COMMON_EDGE} resources/tlvc.rc)
+target_link_libraries(tlvc PRIVATE tlvc_core)
+target_link_options(tlvc PRIVATE ${STATIC_LINK})
+set_target_properties(tlvc PROPERTIES OUTPUT_NAME TLVC SUFFIX .EXE
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The linker aligns each resource to 8 bytes; the message table needs string
+# block 2 directly behind block 1, so the layout is fixed after linking.
+add_custom_command(TARGET tlvc POST_BUILD
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/fix_string_table.py $<TARGET_FILE:tlvc>
+  VERBATIM)
+
+add_executable(cfgtlvc ${CONFIG_EDGE} ${COMMON_EDGE} resources/cfgtlvc.rc)
+target_link_libraries(cfgtlvc PRIVATE cfgtlvc_core version)
+target_link_options(cfgtlvc PRIVATE ${STATIC_LINK})
+set_target_properties(cfgtlvc PROPERTIES OUTPUT_NAME CFGTLVC SUFFIX .EXE
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# Helper programs of the end-to-end tests: tests/e2e/tools/NAME.c -> build/win/tools/NAME.exe
+file(GLOB TEST_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/tools/*.c)
+foreach(src IN LISTS TEST_TOOLS)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(tool_${name} ${src})
+  target_link_options(tool_${name} PRIVATE -static)
+  set_target_properties(tool_${name} PROPERTIES OUTPUT_NAME ${name}
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+endforeach()

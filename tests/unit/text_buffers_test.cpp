@@ -1,0 +1,81 @@
+// The bounded text buffer and the buffered writer all output goes through.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/bounded_text.h"
+#include "common/text_writer.h"
+
+namespace {
+
+TEST(BoundedText, KeepsWhatFitsAndRemembersTheCut) {
+  BoundedText<8> text;
+  EXPECT_TRUE(text.Assign("abc"));
+  EXPECT_TRUE(text.Append("defg"));
+  EXPECT_EQ(text.view(), "abcdefg");
+  EXPECT_FALSE(text.truncated());
+  EXPECT_FALSE(text.Append('h'));
+  EXPECT_EQ(text.view(), "abcdefg");
+  EXPECT_TRUE(text.truncated());
+  EXPECT_STREQ(text.c_str(), "abcdefg");
+  text.Resize(2);
+  EXPECT_EQ(text.view(), "ab");
+  text.Clear();
+  EXPECT_TRUE(text.empty());
+  EXPECT_FALSE(text.truncated());
+}
+
+TEST(BoundedText, RecountStopsAtTheLastByte) {
+  BoundedText<4> text;
+  for (int i = 0; i < 4; ++i) text.data()[i] = 'x';
+  text.Recount();
+  EXPECT_EQ(text.view(), "xxx");
+}
+
+struct Capture {
+  std::string bytes;
+  int flushes = 0;
+  static bool Sink(void* context, const char* data, std::size_t size) {
+    auto* self = static_cast<Capture*>(context);
+    self->bytes.append(data, size);
+    ++self->flushes;
+    return true;
+  }
+};
+
+TEST(TextWriter, BuffersUntilFlushAndTranslatesLineFeeds) {
+  Capture out;
+  {
+    TextWriter writer(Capture::Sink, &out, true);
+    writer.Write("a\nb");
+    writer.Put('\n');
+    writer.Printf("%s=%d\r", "n", 42);
+    EXPECT_EQ(out.flushes, 0);
+    writer.Flush();
+    EXPECT_EQ(out.bytes, "a\r\nb\r\nn=42\r");
+    writer.Write("tail");
+  }
+  EXPECT_EQ(out.bytes, "a\r\nb\r\nn=42\rtail");  // flushed on destruction
+}
+
+TEST(TextWriter, LongFormattedOutputIsWrittenWhole) {
+  Capture out;
+  TextWriter writer(Capture::Sink, &out, false);
+  std::string big(100000, 'z');
+  writer.Printf("<%s>", big.c_str());
+  writer.Flush();
+  EXPECT_EQ(out.bytes, "<" + big + ">");
+}
+
+TEST(TextWriter, AFollowerFlushesWhatItFollowsFirst) {
+  Capture bytes;
+  TextWriter out(Capture::Sink, &bytes, false);
+  TextWriter err(Capture::Sink, &bytes, false, &out);
+  out.Write("listing line\n");
+  err.Write("message\n");
+  out.Write("next\n");
+  out.Flush();
+  EXPECT_EQ(bytes.bytes, "listing line\nmessage\nnext\n");
+}
+
+}  // namespace
