@@ -1,0 +1,101 @@
+// The settings of one run of TLVC and the small value types the search shares.
+//
+// One record for the whole run, zero at start except where a default is
+// named. The start-up fills it from three layers (the default options in the
+// string table, the TLVC environment variable, the command line); from the
+// search on it is read-only except for `lineCount`.
+#pragma once
+
+#include <cstdint>
+
+#include "common/bounded_text.h"
+
+// How a date, time or size criterion compares; all bounds inclusive.
+enum class RangeMode : std::uint8_t { None, Equal, AtLeast, AtMost, Between };
+
+// A packed MS-DOS date (day 1-31 in bits 0-4, month in 5-8, year - 1980 in
+// 9-15) and time (seconds / 2 in bits 0-4, minute in 5-10, hour in 11-15).
+// Date and time are compared separately, as unsigned 16-bit numbers.
+struct DosDateTime {
+  std::uint16_t date = 0;
+  std::uint16_t time = 0;
+};
+
+// Attribute bits, as the platform's directory search reports them.
+enum FileAttribute : std::uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+};
+
+inline constexpr std::size_t kPathSize = 260;          // a path, terminator included
+inline constexpr std::size_t kCommandSize = 520;       // file-name text, template, expanded command
+inline constexpr std::size_t kDefaultOptionSize = 1024;
+inline constexpr std::size_t kPromptSize = 80;
+
+using PathText = BoundedText<kPathSize>;
+using CommandText = BoundedText<kCommandSize>;
+using PromptText = BoundedText<kPromptSize>;
+
+struct SearchOptions {
+  // Flags.
+  bool needDetails = false;         // attributes or listing details of members are needed
+  bool searchCab = false;           // /C
+  bool findExecutable = false;      // /E
+  bool japanese = false;            // /J, only on a console whose input code page is 932
+  bool searchLzh = false;           // /L
+  bool noEcho = false;              // /N
+  bool searchOrdinary = false;      // /O
+  bool pausePerScreen = false;      // /P
+  bool searchSubdirectories = false;  // /U
+  bool searchZip = false;           // /Z
+  bool runCommand = false;          // a command template was given
+  bool runCommandOnMembers = false;  // ... and an archive search is on
+  bool queryBeforeRun = false;      // $Q in the template
+  bool noWait = false;              // $I in the template
+  bool shortNames = false;          // $S in the template
+
+  // Criteria.
+  std::uint16_t attributesRequired = 0;  // /A letters: every bit must be set
+  std::uint16_t attributesExcluded = 0;  // /A letters behind ! or -: no bit may be set
+  RangeMode dateMode = RangeMode::None;
+  std::uint16_t dateValue = 0, dateLow = 0, dateHigh = 0;
+  RangeMode timeMode = RangeMode::None;
+  std::uint16_t timeValue = 0, timeLow = 0, timeHigh = 0;
+  RangeMode sizeMode = RangeMode::None;
+  std::uint32_t sizeValue = 0, sizeLow = 0, sizeHigh = 0;
+
+  // Listing and actions.
+  int form = 0;                          // 0, 1 or 2
+  std::uint32_t creationFlags = 0;       // 0x20 once a template is given, 0x30 with $C
+  PathText zipPattern, lzhPattern, cabPattern;  // "*.ZIP" ... when the option has no name
+  CommandText commandTemplate;           // the template without its switches
+  CommandText fileNameText;              // the file name as typed
+
+  // Facts of the run.
+  std::uint32_t ansiCodePage = 0;
+  std::uint32_t consoleCodePage = 0;
+  std::int64_t startTime = 0;            // seconds since 1970, taken once at start
+  PromptText pausePrompt;
+  PromptText queryPrompt;                // ends in "\r"
+  PromptText statusText;
+  int pageLines = 23;
+  int lineCount = 0;
+};
+
+// Count of entries and members found and the sum of their sizes; never reset.
+struct SearchTotals {
+  std::uint32_t count = 0;
+  std::uint64_t bytes = 0;
+};
+
+// One entry of the platform's directory search.
+struct FileEntry {
+  std::uint32_t attributes = 0;
+  std::uint64_t lastWriteTime = 0;  // FILETIME, UTC, 100 ns since 1601
+  std::uint64_t size = 0;
+  char name[kPathSize] = {};        // long name
+  char shortName[14] = {};          // 8.3 name; empty when the long name is one
+};
