@@ -1,0 +1,13 @@
+// The table listings of forms 1 and 2 on standard output (each line counted
+// for paging under /P; nothing under /N).
+#pragma once
+
+#include <cstddef>
+
+#include "finder/options/search_options.h"
+
+// The three header lines of the directory that stands in searchPath in front
+// of `namePosition`.
+void PrintDirectoryHeader(std::size_t namePosition);
+void PrintEntryForm1(const FileEntry& entry);
+void PrintEntryForm2(const FileEntry& entry);

@@ -1,0 +1,3 @@
+#include "finder/search/search_state.h"
+
+SearchState searchState;

@@ -1,0 +1,26 @@
+// The state one run of TLVC shares between its parts: the settings record,
+// the totals and the fixed buffers that the walk rewrites in place.
+//
+// `searchPath` holds the directory being searched followed by the name
+// pattern; each level of the walk writes its own part from its name position
+// (an index into `searchPath`) on, so code may rely only on the part in front
+// of its own name position.
+#pragma once
+
+#include <cstddef>
+
+#include "finder/options/search_options.h"
+
+struct SearchState {
+  SearchOptions options;
+  SearchTotals totals;
+  char searchPath[kPathSize] = {};
+  std::size_t topNamePosition = 0;            // behind the top directory's last backslash
+  char savedPattern[kPathSize] = {};          // the name pattern, 8-bit
+  char16_t savedPatternWide[kPathSize] = {};  // the same in UTF-16, for UTF-8 member names
+  char archivePath[kPathSize] = {};           // full path of the archive being read
+  CommandText expandedCommand;
+  bool stdoutIsConsole = false;
+};
+
+extern SearchState searchState;
