@@ -13,7 +13,9 @@ void PrintEntryForm1(const FileEntry&) {}
 void PrintEntryForm2(const FileEntry&) {}
 
 // finder/search/console_paging.h
-void QueryConsoleSize() {}
+int QueryConsoleSize() {
+  return 0;
+}
 void PagedOutput() {}
 char ReadConsoleKey() {
   return 0;
