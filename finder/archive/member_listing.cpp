@@ -1,0 +1,221 @@
+#include "finder/archive/member_listing.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "finder/search/search_state.h"
+
+namespace {
+
+// The scan reads the file in blocks of this size; a header is tested in the
+// block when it lies wholly inside it, else read from the file.
+constexpr std::size_t kScanBlock = 1024;
+constexpr std::size_t kLargestFixedHeader = 64;
+
+bool InRange(RangeMode mode, std::uint64_t value, std::uint64_t equal, std::uint64_t low,
+             std::uint64_t high) {
+  switch (mode) {
+    case RangeMode::None:
+      return true;
+    case RangeMode::Equal:
+      return value == equal;
+    case RangeMode::AtLeast:
+      return value >= low;
+    case RangeMode::AtMost:
+      return value <= high;
+    case RangeMode::Between:
+      return value >= low && value <= high;
+  }
+  return true;
+}
+
+BoundedText<32> GroupDigits(std::uint64_t value) {
+  char digits[24];
+  int count = std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(value));
+  BoundedText<32> grouped;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0 && (count - i) % 3 == 0) grouped.Append(',');
+    grouped.Append(digits[i]);
+  }
+  return grouped;
+}
+
+}  // namespace
+
+bool FindFirstHeader(ByteSource& file, const HeaderFormat& format, std::span<std::uint8_t> record) {
+  const std::size_t size = format.size;
+  if (size == 0 || size > kLargestFixedHeader || format.keyOffset >= size || record.size() < size)
+    return false;
+  const std::uint64_t origin = file.Position();
+
+  std::uint8_t block[kScanBlock];
+  if (file.Read(block, size) != size) return false;
+  if (format.passes({block, size})) {
+    std::memcpy(record.data(), block, size);
+    return true;
+  }
+
+  // The first block holds the bytes already read and the ones behind them;
+  // its first key byte is not looked at (the header it would start failed).
+  std::uint64_t blockStart = origin;
+  std::size_t filled = size + file.Read(block + size, kScanBlock - size);
+  std::size_t from = 1;
+  for (;;) {
+    for (std::size_t i = from; i < filled; ++i) {
+      const void* next = std::memchr(block + i, format.key, filled - i);
+      if (!next) break;
+      i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(next) - block);
+      // A key byte so near the start that its header would begin in front of
+      // the file (LHA's key is its third byte).
+      if (blockStart - origin + i < format.keyOffset) continue;
+      const std::uint64_t headerStart = blockStart + i - format.keyOffset;
+
+      bool passes;
+      if (i >= format.keyOffset && i - format.keyOffset + size <= filled) {
+        passes = format.passes({block + i - format.keyOffset, size});
+      } else {
+        // The header straddles the block's edge: read it where it lies, then
+        // come back to where the scan left the file.
+        std::uint8_t header[kLargestFixedHeader];
+        if (!SkipTo(file, headerStart)) return false;
+        passes = file.Read(header, size) == size && format.passes({header, size});
+        if (!SkipTo(file, blockStart + filled)) return false;
+      }
+      if (passes) {
+        return SkipTo(file, headerStart) && file.Read(record.data(), size) == size;
+      }
+    }
+    blockStart += filled;
+    filled = file.Read(block, kScanBlock);
+    if (filled == 0) return false;
+    from = 0;
+  }
+}
+
+bool MemberPassesDateTimeSize(const SearchOptions& options, std::uint16_t date, std::uint16_t time,
+                              std::uint64_t size) {
+  return InRange(options.dateMode, date, options.dateValue, options.dateLow, options.dateHigh) &&
+         InRange(options.timeMode, time, options.timeValue, options.timeLow, options.timeHigh) &&
+         InRange(options.sizeMode, size, options.sizeValue, options.sizeLow, options.sizeHigh);
+}
+
+bool MemberPassesAttributes(const SearchOptions& options, std::uint32_t attributes) {
+  return (attributes & options.attributesRequired) == options.attributesRequired &&
+         (attributes & options.attributesExcluded) == 0;
+}
+
+bool MemberPassesFilters(const SearchOptions& options, std::uint16_t date, std::uint16_t time,
+                         std::uint64_t size, std::uint32_t attributes) {
+  return MemberPassesDateTimeSize(options, date, time, size) &&
+         MemberPassesAttributes(options, attributes);
+}
+
+MemberClock ClockFromDos(std::uint16_t date, std::uint16_t time) {
+  MemberClock clock;
+  clock.year = 1980 + ((date >> 9) & 0x3F);
+  clock.month = (date >> 5) & 0x0F;
+  clock.day = date & 0x1F;
+  clock.hour = time >> 11;
+  clock.minute = (time >> 5) & 0x3F;
+  clock.second = (time & 0x1F) * 2;
+  return clock;
+}
+
+MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style) {
+  const MemberClock& c = member.clock;
+  char stamp[48];
+  std::snprintf(stamp, sizeof stamp,
+                style == ArchiveStyle::Cabinet ? "%02d/%02d/%02d  %2d:%02d:%02d"
+                                               : "%02d/%02d/%02d  %02d:%02d:%02d",
+                ((c.year % 100) + 100) % 100, c.month, c.day, c.hour, c.minute, c.second);
+  MemberLongLine line;
+  line.Append(stamp);
+
+  // The size ends in column 31; a number too wide for its field keeps one
+  // blank behind the time and pushes the rest of the line to the right.
+  constexpr std::size_t kSizeEnd = 32;
+  auto size = GroupDigits(member.size);
+  std::size_t end = line.size() + 1 + size.size();
+  for (std::size_t column = end; column < kSizeEnd; ++column) line.Append(' ');
+  line.Append(' ');
+  line.Append(size.view());
+
+  const std::uint32_t a = member.attributes;
+  const char letters[] = {' ',
+                          (a & kAttrSystem) ? 'S' : '_',
+                          (a & kAttrHidden) ? 'H' : '_',
+                          (a & kAttrReadOnly) ? 'R' : '_',
+                          (a & kAttrArchive) ? 'A' : '_',
+                          ' '};
+  line.Append(std::string_view(letters, sizeof letters));
+  line.Append(member.name);
+  return line;
+}
+
+MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese) {
+  MemberHeading heading;
+  heading.before.Assign("\n");
+  if (japanese)  // "アーカイブファイル名 : " in code page 932
+    heading.line.Assign(
+        "\x83\x41\x81\x5B\x83\x4A\x83\x43\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC : ");
+  else
+    heading.line.Assign(style == ArchiveStyle::Cabinet ? "Cabinet file of " : "Archive file of ");
+  heading.line.Append(archivePath);
+  heading.line.Append('\n');
+  heading.after.Assign("\n");
+  return heading;
+}
+
+bool MemberListing::List(const ListedMember& member) {
+  const SearchOptions& options = searchState.options;
+  const bool paged = options.pausePerScreen;
+
+  if (options.form == 0) {
+    // The prefix is built once per archive; each member's name replaces the
+    // previous one behind it.
+    if (!prefixDone_) {
+      prefixDone_ = true;
+      shortLine_.Assign(searchState.archivePath);
+      shortLine_.Append(" : ");
+      nameStart_ = shortLine_.size();
+    }
+    shortLine_.Resize(nameStart_);
+    if (shortLine_.truncated() || !shortLine_.Append(member.name)) return false;
+    if (!options.noEcho) {
+      sink_.Write(shortLine_.view());
+      sink_.Write("\n");
+      if (paged) sink_.LineWritten();
+    }
+  } else {
+    if (!headingDone_) {
+      headingDone_ = true;  // also under /N: an archive gets at most one heading
+      if (!options.noEcho) {
+        auto heading = BuildMemberHeading(searchState.archivePath, style_, options.japanese);
+        if (paged) {
+          for (std::string_view part :
+               {heading.before.view(), heading.line.view(), heading.after.view()}) {
+            sink_.Write(part);
+            sink_.LineWritten();
+          }
+        } else {
+          BoundedText<sizeof heading.line + 4> whole;
+          whole.Append(heading.before.view());
+          whole.Append(heading.line.view());
+          whole.Append(heading.after.view());
+          sink_.Write(whole.view());
+        }
+      }
+    }
+    if (!options.noEcho) {
+      auto line = BuildMemberLongLine(member, style_);
+      sink_.Write(line.view());
+      sink_.Write("\n");
+      if (paged) sink_.LineWritten();
+    }
+    searchState.totals.bytes += member.size;
+  }
+  ++searchState.totals.count;
+
+  if (options.runCommandOnMembers) sink_.RunCommand(member.name);
+  return true;
+}

@@ -1,0 +1,122 @@
+// The flow the three archive readers share: finding the first header behind
+// a self-extracting stub, the member filter, the short and long member lines
+// with the per-archive heading, the totals and the command per member.
+//
+// Each reader decodes its own records and, for every member, calls
+// MemberPassesFilters, matches the name (wildcard.h) and hands what it found
+// to MemberListing::List. The listing reads the settings, the archive path
+// and the totals from `searchState`; what it prints and the commands it runs
+// go to a MemberSink, so that the flow is tested without a console.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "common/bounded_text.h"
+#include "finder/archive/byte_source.h"
+#include "finder/options/search_options.h"
+
+// ---- Finding the first header ----------------------------------------------
+
+// What FindFirstHeader looks for in one format.
+struct HeaderFormat {
+  std::size_t size;       // bytes of the fixed header (ZIP 30, LHA 21, Cabinet 36)
+  std::size_t keyOffset;  // where the key byte stands in the header (LHA: 2)
+  std::uint8_t key;       // 'P', '-', 'M'
+  // The format's test on `size` bytes.
+  bool (*passes)(std::span<const std::uint8_t> header);
+};
+
+// Takes the first position from the start of `file` at which a fixed header
+// passes the format's test. True when one was found: its `format.size` bytes
+// are in `record` (which must hold at least that many) and the file stands
+// just behind them. False when there is none, or on any failed read or seek.
+bool FindFirstHeader(ByteSource& file, const HeaderFormat& format, std::span<std::uint8_t> record);
+
+// ---- The member filter ------------------------------------------------------
+
+// The date, time and size criteria of `options`, each only when given.
+// Dates and times compare as 16-bit numbers, sizes as unsigned numbers.
+bool MemberPassesDateTimeSize(const SearchOptions& options, std::uint16_t date, std::uint16_t time,
+                              std::uint64_t size);
+// The must-have and must-not attribute masks.
+bool MemberPassesAttributes(const SearchOptions& options, std::uint32_t attributes);
+// Both, in the order date, time, size, attributes.
+bool MemberPassesFilters(const SearchOptions& options, std::uint16_t date, std::uint16_t time,
+                         std::uint64_t size, std::uint32_t attributes);
+
+// ---- Listing a member --------------------------------------------------------
+
+// The calendar fields a long line shows.
+struct MemberClock {
+  int year = 1980;  // full year
+  int month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+// From a packed MS-DOS date and time: year 1980 + bits 9-14 of the date (bit
+// 15 plays no part), month, day; hour, minute and twice the two-second field.
+MemberClock ClockFromDos(std::uint16_t date, std::uint16_t time);
+
+struct ListedMember {
+  std::string_view name;  // as shown and handed to the command
+  MemberClock clock;
+  std::uint64_t size = 0;
+  std::uint32_t attributes = 0;
+};
+
+// ZIP and LHA print "Archive file of" headings and zero-padded hours; Cabinet
+// files print "Cabinet file of" headings and an hour below 10 with a blank.
+enum class ArchiveStyle { Archive, Cabinet };
+
+// Where the listing goes. StandardMemberSink() writes to standard output,
+// counts lines for paging under /P and runs the user's command.
+class MemberSink {
+ public:
+  virtual ~MemberSink() = default;
+  virtual void Write(std::string_view text) = 0;
+  // Called once after each line written while /P is on.
+  virtual void LineWritten() = 0;
+  // The command for the member listed last, `memberName` as listed.
+  virtual void RunCommand(std::string_view memberName) = 0;
+};
+MemberSink& StandardMemberSink();
+
+// The long line, without line end: "yy/mm/dd  hh:mm:ss", the size with digit
+// grouping ending in column 31 (a wider number pushes the rest right), the
+// letters SHRA from column 33, the name from column 38.
+using MemberLongLine = BoundedText<40 + kPathSize + 32>;
+MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style);
+
+// The heading in front of an archive's first member in the long form, for
+// `archivePath` in the chosen language; the three lines it takes, each with
+// its line end (the first and third are empty).
+struct MemberHeading {
+  BoundedText<2> before;
+  BoundedText<40 + kPathSize> line;
+  BoundedText<2> after;
+};
+MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese);
+
+// The per-archive state of the listing (heading written, short-line prefix).
+// Make one at the point where a reader starts listing an archive.
+class MemberListing {
+ public:
+  explicit MemberListing(MemberSink& sink, ArchiveStyle style = ArchiveStyle::Archive)
+      : sink_(sink), style_(style) {}
+
+  // Lists one member that passed the filters and matched the pattern: its
+  // line (short form: archive path, " : ", name; long form: the heading once,
+  // then the long line), unless /N; the totals; the command when one is to
+  // run for members. False when the short line would not fit the 260-byte
+  // path buffer: the reader then ends the archive, as for other damage.
+  bool List(const ListedMember& member);
+
+ private:
+  MemberSink& sink_;
+  ArchiveStyle style_;
+  bool headingDone_ = false;
+  bool prefixDone_ = false;
+  std::size_t nameStart_ = 0;
+  PathText shortLine_;
+};

@@ -1,0 +1,11 @@
+// Listing the members of a ZIP archive.
+#pragma once
+
+#include "finder/archive/byte_source.h"
+#include "finder/archive/member_listing.h"
+
+// Lists the members of the ZIP archive in `file` (positioned at its start)
+// whose name part matches searchState.savedPattern and that pass the
+// criteria, through `sink`. Reads headers only. Damage of any kind ends the
+// listing quietly; members already listed stay listed and counted.
+void ListZipMembers(ByteSource& file, MemberSink& sink);
