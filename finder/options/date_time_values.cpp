@@ -1,0 +1,291 @@
+#include "finder/options/date_time_values.h"
+
+#include <ctime>
+
+namespace {
+
+// Counts and fields saturate here: far beyond any date that packs, and small
+// enough that count x 86400 and the calendar arithmetic stay in 64 bits.
+constexpr std::int64_t kNumberLimit = 1000000000;
+
+char At(std::string_view text, std::size_t position) {
+  return position < text.size() ? text[position] : '\0';
+}
+
+char Upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A missing number reads as 0, as the runtime's decimal reading gives.
+std::int64_t ReadNumber(std::string_view text, std::size_t& position) {
+  std::int64_t value = 0;
+  while (IsDigit(At(text, position))) {
+    value = value * 10 + (text[position] - '0');
+    if (value > kNumberLimit) value = kNumberLimit;
+    ++position;
+  }
+  return value;
+}
+
+// Days since 1 January 1970 of a date of the proleptic Gregorian calendar,
+// and back (the era arithmetic of H. Hinnant's civil calendar algorithms).
+std::int64_t DaysFromCivil(std::int64_t year, int month, std::int64_t day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day) {
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const std::int64_t dayOfEra = days - era * 146097;
+  const std::int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const std::int64_t shifted = (5 * dayOfYear + 2) / 153;
+  day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
+  month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
+  year = yearOfEra + era * 400 + (month <= 2);
+}
+
+int DaysInMonth(std::int64_t year, int month) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// Reads a step's sign: "+" counts ahead; "-" and no sign count back.
+bool ReadForward(std::string_view text, std::size_t& position) {
+  const char sign = At(text, position);
+  if (sign == '+' || sign == '-') ++position;
+  return sign == '+';
+}
+
+ValueError ParseRelativeDate(std::string_view text, std::size_t& position, std::uint16_t& date,
+                             const ValueClock& clock) {
+  const LocalDateTime start = clock.localTime(clock.startTime);
+  std::int64_t year = start.year;
+  int monthIndex = start.month - 1;
+  std::int64_t day = start.day;
+
+  for (;;) {
+    const char letter = Upper(At(text, position));
+    if (letter != 'Y' && letter != 'M' && letter != 'D') break;
+    ++position;
+    const bool forward = ReadForward(text, position);
+    const std::int64_t count = ReadNumber(text, position);
+    if (letter == 'D') {
+      // Days move the calendar date itself, so that earlier Y and M steps
+      // stay; a day that an M or Y step left beyond its month's end (31
+      // February) counts as that month's last day.
+      const int length = DaysInMonth(year, monthIndex + 1);
+      const std::int64_t from = day > length ? length : day;
+      int month = 0, newDay = 0;
+      CivilFromDays(DaysFromCivil(year, monthIndex + 1, from) + (forward ? count : -count), year,
+                    month, newDay);
+      monthIndex = month - 1;
+      day = newDay;
+    } else if (letter == 'M') {
+      const int rest = static_cast<int>(count % 12);
+      if (forward) {
+        year += count / 12;
+        monthIndex += rest;
+        if (monthIndex > 11) {
+          ++year;
+          monthIndex -= 12;
+        }
+      } else {
+        year -= count / 12;
+        if (rest > monthIndex) {
+          --year;
+          monthIndex = monthIndex + 12 - rest;
+        } else {
+          monthIndex -= rest;
+        }
+      }
+    } else if (forward) {
+      year += count;
+    } else {
+      year -= count;
+      if (year < 1900) year = 1900;
+    }
+  }
+
+  std::int64_t offset = year - 1980;
+  if (offset > 63) return ValueError::kYear;
+  // A date before 1980 has no packed form; the earliest one stands for it,
+  // as the absolute form does for the years 100 to 1979.
+  if (offset < 0) offset = 0;
+  date = PackDosDate(static_cast<unsigned>(offset), static_cast<unsigned>(monthIndex + 1),
+                     static_cast<unsigned>(day));
+  return ValueError::kNone;
+}
+
+ValueError ParseAbsoluteDate(std::string_view text, std::size_t& position, std::uint16_t& date) {
+  const std::int64_t year = ReadNumber(text, position);
+  std::int64_t offset;
+  if (year < 80)
+    offset = year + 20;
+  else if (year < 100)
+    offset = year - 80;
+  else if (year < 1980)
+    offset = 0;
+  else
+    offset = year - 1980;
+  if (offset > 63) return ValueError::kYear;
+  date = static_cast<std::uint16_t>((date & 0x01FF) | (offset << 9));
+
+  if (At(text, position) != '/' || At(text, position + 1) == '\0') return ValueError::kInvalidDate;
+  ++position;
+  const std::int64_t month = ReadNumber(text, position);
+  if (month > 15) return ValueError::kInvalidDate;
+  date = static_cast<std::uint16_t>((date & 0xFE1F) | (month << 5));
+
+  if (At(text, position) != '/' || At(text, position + 1) == '\0') return ValueError::kInvalidDate;
+  ++position;
+  const std::int64_t day = ReadNumber(text, position);
+  if (day > 31) return ValueError::kInvalidDate;
+  date = static_cast<std::uint16_t>((date & 0xFFE0) | day);
+  return ValueError::kNone;
+}
+
+ValueError ParseRelativeTime(std::string_view text, std::size_t& position, std::uint16_t& time,
+                             const ValueClock& clock) {
+  std::int64_t value = clock.startTime;
+  for (;;) {
+    const char letter = Upper(At(text, position));
+    const std::int64_t unit = letter == 'H' ? 3600 : letter == 'M' ? 60 : letter == 'S' ? 1 : 0;
+    if (unit == 0) break;
+    ++position;
+    const bool forward = ReadForward(text, position);
+    const std::int64_t count = ReadNumber(text, position);
+    value += (forward ? count : -count) * unit;
+  }
+  const LocalDateTime local = clock.localTime(value);
+  time = PackDosTime(static_cast<unsigned>(local.hour), static_cast<unsigned>(local.minute),
+                     static_cast<unsigned>(local.second));
+  return ValueError::kNone;
+}
+
+ValueError ParseAbsoluteTime(std::string_view text, std::size_t& position, std::uint16_t& time) {
+  const std::int64_t hour = ReadNumber(text, position);
+  if (hour > 31) return ValueError::kHour;
+  time = static_cast<std::uint16_t>((time & 0x07FF) | (hour << 11));
+
+  if (At(text, position) != ':' || At(text, position + 1) == '\0') return ValueError::kInvalidDate;
+  ++position;
+  const std::int64_t minute = ReadNumber(text, position);
+  if (minute > 63) return ValueError::kMinute;
+  time = static_cast<std::uint16_t>((time & 0xF81F) | (minute << 5));
+
+  // Without a second ":" the seconds of an earlier value stay, as every
+  // field the text does not give.
+  if (At(text, position) != ':') return ValueError::kNone;
+  ++position;
+  const std::int64_t second = At(text, position) == '\0' ? 0 : ReadNumber(text, position);
+  if (second > 63) return ValueError::kSecond;
+  time = static_cast<std::uint16_t>((time & 0xFFE0) | (second / 2));
+  return ValueError::kNone;
+}
+
+bool ConvertToLocal(std::time_t value, std::tm& fields) {
+#ifdef _WIN32
+  return localtime_s(&fields, &value) == 0;
+#else
+  return localtime_r(&value, &fields) != nullptr;
+#endif
+}
+
+}  // namespace
+
+LocalDateTime UtcDateTime(std::int64_t seconds) {
+  std::int64_t days = seconds / 86400;
+  std::int64_t rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  LocalDateTime result;
+  CivilFromDays(days, result.year, result.month, result.day);
+  result.hour = static_cast<int>(rest / 3600);
+  result.minute = static_cast<int>(rest / 60 % 60);
+  result.second = static_cast<int>(rest % 60);
+  return result;
+}
+
+LocalDateTime StandardLocalTime(std::int64_t seconds) {
+  const std::time_t value = static_cast<std::time_t>(seconds);
+  std::tm fields{};
+  // The runtimes refuse values before 1970 (Windows) or beyond their year
+  // range; such values only arise from long relative steps, whose zone
+  // offset no longer matters.
+  if (static_cast<std::int64_t>(value) != seconds || !ConvertToLocal(value, fields))
+    return UtcDateTime(seconds);
+  LocalDateTime result;
+  result.year = static_cast<std::int64_t>(fields.tm_year) + 1900;
+  result.month = fields.tm_mon + 1;
+  result.day = fields.tm_mday;
+  result.hour = fields.tm_hour;
+  result.minute = fields.tm_min;
+  result.second = fields.tm_sec > 59 ? 59 : fields.tm_sec;
+  return result;
+}
+
+ValueError ParseDateValue(std::string_view text, std::size_t& position, std::uint16_t& date,
+                          const ValueClock& clock) {
+  if (Upper(At(text, position)) == 'T') {
+    ++position;
+    return ParseRelativeDate(text, position, date, clock);
+  }
+  return ParseAbsoluteDate(text, position, date);
+}
+
+ValueError ParseTimeValue(std::string_view text, std::size_t& position, std::uint16_t& time,
+                          const ValueClock& clock) {
+  if (Upper(At(text, position)) == 'N') {
+    ++position;
+    return ParseRelativeTime(text, position, time, clock);
+  }
+  return ParseAbsoluteTime(text, position, time);
+}
+
+std::string_view ValueErrorMessage(ValueError error, bool japanese) {
+  switch (error) {
+    case ValueError::kNone:
+      return {};
+    case ValueError::kYear:
+      return japanese ? "\x94N\x82\xCC\x8Ew\x92\xE8\x82\xCD 2043 "
+                        "\x94N\x88\xC8\x91O\x82\xC5\x82\xC8\x82\xAF\x82\xEA"
+                        "\x82\xCE\x82\xC8\x82\xE8\x82\xDC\x82\xB9\x82\xF1.\n"
+                      : "Year must be smaller than or equal 2043.\n";
+    case ValueError::kInvalidDate:
+      return japanese ? "\x93\xFA\x95t\x82\xCC\x8Ew\x92\xE8\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0"
+                        "\x82\xE8\x82\xDC"
+                        "\x82\xB9\x82\xF1.\n"
+                      : "Invalid date parameter.\n";
+    case ValueError::kHour:
+      return japanese ? "\x8E\x9E\x8D\x8F\x82\xCC\x8Ew\x92\xE8\x82\xCD 31 "
+                        "\x88\xC8\x89\xBA\x82\xC5\x82\xC8\x82\xAF"
+                        "\x82\xEA\x82\xCE\x82\xC8\x82\xE8\x82\xDC\x82\xB9\x82\xF1.\n"
+                      : "Hour must be smaller than or equal 31.\n";
+    case ValueError::kMinute:
+      return japanese ? "\x95\xAA\x82\xCC\x8Ew\x92\xE8\x82\xCD 63 "
+                        "\x88\xC8\x89\xBA\x82\xC5\x82\xC8\x82\xAF\x82\xEA"
+                        "\x82\xCE\x82\xC8\x82\xE8\x82\xDC\x82\xB9\x82\xF1.\n"
+                      : "Minute must be smaller than or equal 63.\n";
+    case ValueError::kSecond:
+      return japanese ? "\x95"
+                        "b\x82\xCC\x8Ew\x92\xE8\x82\xCD 63 "
+                        "\x88\xC8\x89\xBA\x82\xC5\x82\xC8\x82\xAF\x82\xEA"
+                        "\x82\xCE\x82\xC8\x82\xE8\x82\xDC\x82\xB9\x82\xF1.\n"
+                      : "Second must be smaller than or equal 63.\n";
+  }
+  return {};
+}

@@ -1,0 +1,562 @@
+#include "finder/options/option_parser.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr std::uint32_t kJapaneseCodePage = 932;
+constexpr std::uint32_t kNormalPriorityClass = 0x20;
+constexpr std::uint32_t kNewConsole = 0x10;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+char Upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The texts come from C strings (the command line, a string resource, an
+// environment variable): a zero byte ends them wherever it stands.
+std::string_view UpToZero(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
+
+char At(std::string_view text, std::size_t position) {
+  return position < text.size() ? text[position] : '\0';
+}
+
+std::size_t SkipBlanks(std::string_view text, std::size_t position) {
+  while (position < text.size() && IsBlank(text[position])) ++position;
+  return position;
+}
+
+// Bytes of the character at `position`. A lead byte takes the byte behind it
+// only when that can be a second byte (0x40 and up in every double-byte code
+// page), so a stray lead byte cannot swallow a blank or a quote.
+std::size_t CharLength(std::string_view text, std::size_t position, LeadByteTest isLeadByte) {
+  if (isLeadByte && position + 1 < text.size() &&
+      isLeadByte(static_cast<unsigned char>(text[position])) &&
+      static_cast<unsigned char>(text[position + 1]) >= 0x40)
+    return 2;
+  return 1;
+}
+
+std::uint16_t AttributeBit(char letter) {
+  switch (Upper(letter)) {
+    case 'A':
+      return kAttrArchive;
+    case 'D':
+      return kAttrDirectory;
+    case 'H':
+      return kAttrHidden;
+    case 'R':
+      return kAttrReadOnly;
+    case 'S':
+      return kAttrSystem;
+    default:
+      return 0;
+  }
+}
+
+enum class Layer : std::uint8_t { kCommandLine, kDefaults };
+
+// One pass over one option text. The two layers share every option; they
+// differ in what they do with text that is no option and with errors.
+class OptionReader {
+ public:
+  OptionReader(std::string_view text, SearchOptions& options, const ParserFacts& facts,
+               TextWriter& errors, Layer layer)
+      : text_(text), options_(options), facts_(facts), errors_(errors), layer_(layer) {}
+
+  CommandLineOutcome ParseCommandLine();
+  void ParseDefaults();
+
+ private:
+  char At(std::size_t position) const { return ::At(text_, position); }
+  std::size_t CharLength(std::size_t position) const {
+    return ::CharLength(text_, position, facts_.isLeadByte);
+  }
+  bool OnCommandLine() const { return layer_ == Layer::kCommandLine; }
+  bool Failed() const { return outcome_.kind != CommandLineOutcome::kContinue; }
+
+  void Fail(std::string_view message) {
+    errors_.Write(message);
+    outcome_ = {CommandLineOutcome::kFail, 2};
+  }
+  // Blanks behind a parameter start a new word.
+  std::size_t SkipBlanksAfterParameter(std::size_t position) {
+    const std::size_t next = SkipBlanks(text_, position);
+    if (next != position) wordStart_ = true;
+    return next;
+  }
+
+  bool AppendToFileName(std::string_view part);
+  std::size_t ReadOption(std::size_t position);
+  std::size_t ReadNegated(char letter, std::size_t letterPosition);
+  std::size_t ReadAttributes(std::size_t position);
+  std::size_t ReadArchiveName(std::size_t position, bool& flag, PathText& pattern,
+                              std::string_view fallback);
+  std::size_t ReadSizeRange(std::size_t position);
+  std::size_t ReadDateTimeRange(std::size_t position, bool time);
+
+  std::string_view text_;
+  SearchOptions& options_;
+  const ParserFacts& facts_;
+  TextWriter& errors_;
+  Layer layer_;
+  bool wordStart_ = false;
+  CommandLineOutcome outcome_;
+};
+
+// fileNameText holds 519 bytes. Blanks that no longer fit are let go: they
+// can only be the trailing blanks that the entry removes anyway, since any
+// later character would not fit either. Anything else that does not fit
+// refuses the name rather than searching for a different, shortened one.
+bool OptionReader::AppendToFileName(std::string_view part) {
+  CommandText& name = options_.fileNameText;
+  const std::size_t room = name.capacity() - name.size();
+  if (part.size() <= room) return name.Append(part);
+  name.Append(part.substr(0, room));
+  for (char c : part.substr(room))
+    if (!IsBlank(c)) {
+      Fail(FileNameTooLongMessage(options_.japanese));
+      return false;
+    }
+  return true;
+}
+
+CommandLineOutcome OptionReader::ParseCommandLine() {
+  options_.fileNameText.Clear();
+  std::size_t position = SkipBlanks(text_, 0);
+  wordStart_ = position > 0;
+  while (position < text_.size() && !Failed()) {
+    const char c = text_[position];
+    if (IsBlank(c)) {
+      AppendToFileName(text_.substr(position, 1));
+      wordStart_ = true;
+      ++position;
+    } else if (c == '"') {
+      // A quoted name may hold blanks and switch characters.
+      const std::size_t close = text_.find('"', position + 1);
+      const std::size_t end = close == std::string_view::npos ? text_.size() : close;
+      AppendToFileName(text_.substr(position + 1, end - position - 1));
+      position = end == text_.size() ? end : end + 1;
+    } else if (c == '[' || c == '{') {
+      if (!ExtractCommandTemplate(text_, position, options_, facts_.isLeadByte))
+        Fail(CommandTemplateTooLongMessage(options_.japanese));
+      options_.runCommand = true;
+    } else if (c == '/' || (c == '-' && wordStart_)) {
+      position = ReadOption(position);
+    } else {
+      // A hyphen inside a word (my-file.txt) belongs to the name.
+      const std::size_t length = CharLength(position);
+      AppendToFileName(text_.substr(position, length));
+      wordStart_ = false;
+      position += length;
+    }
+  }
+  return outcome_;
+}
+
+void OptionReader::ParseDefaults() {
+  // Parsing resumes at the start of each word and right after a parameter;
+  // at each of these places both "/" and "-" are switches.
+  std::size_t position = SkipBlanks(text_, 0);
+  while (position < text_.size()) {
+    const char c = text_[position];
+    position = c == '/' || c == '-' ? ReadOption(position) : SkipWord(text_, position);
+  }
+}
+
+// `position` is at the switch character; returns where parsing resumes.
+std::size_t OptionReader::ReadOption(std::size_t position) {
+  std::size_t letterPosition = position + 1;
+  char letter = Upper(At(letterPosition));
+  if (letter == '!' || letter == '-') {
+    ++letterPosition;
+    return ReadNegated(Upper(At(letterPosition)), letterPosition);
+  }
+  const std::size_t parameter = letterPosition + 1;
+  switch (letter) {
+    case 'A':
+      return ReadAttributes(parameter);
+    case 'C':
+      return ReadArchiveName(parameter, options_.searchCab, options_.cabPattern, "*.CAB");
+    case 'L':
+      return ReadArchiveName(parameter, options_.searchLzh, options_.lzhPattern, "*.LZH");
+    case 'Z':
+      return ReadArchiveName(parameter, options_.searchZip, options_.zipPattern, "*.ZIP");
+    case 'D':
+      return ReadDateTimeRange(parameter, false);
+    case 'T':
+      return ReadDateTimeRange(parameter, true);
+    case 'S':
+      return ReadSizeRange(parameter);
+    case 'E':
+      options_.findExecutable = true;
+      break;
+    case 'F': {
+      const std::size_t choice = At(parameter) == ':' ? parameter + 1 : parameter;
+      options_.form = At(choice) == '1' ? 1 : At(choice) == '2' ? 2 : 0;
+      break;
+    }
+    case 'J':
+      // Japanese text is only readable on a console that shows code page 932.
+      if (options_.consoleCodePage == kJapaneseCodePage) options_.japanese = true;
+      break;
+    case 'N':
+      options_.noEcho = true;
+      break;
+    case 'O':
+      options_.searchOrdinary = true;
+      break;
+    case 'P':
+      options_.pausePerScreen = true;
+      break;
+    case 'U':
+      options_.searchSubdirectories = true;
+      break;
+    case 'H':
+    case '?':
+      if (OnCommandLine()) {
+        outcome_ = {CommandLineOutcome::kShowUsage, 0};
+        return text_.size();
+      }
+      break;
+    default:
+      if (OnCommandLine()) {
+        WriteInvalidOptionMessage(errors_, text_.substr(letterPosition, CharLength(letterPosition)),
+                                  options_.japanese);
+        outcome_ = {CommandLineOutcome::kFail, 2};
+        return text_.size();
+      }
+      break;
+  }
+  return SkipWord(text_, letterPosition);
+}
+
+// A negation switches a setting off, typically one that the default options
+// switched on. Letters with nothing to switch off are skipped with their word.
+std::size_t OptionReader::ReadNegated(char letter, std::size_t letterPosition) {
+  switch (letter) {
+    case 'A':
+      options_.attributesRequired = options_.attributesExcluded = 0;
+      break;
+    case 'C':
+      options_.searchCab = false;
+      break;
+    case 'D':
+      options_.dateMode = RangeMode::None;
+      break;
+    case 'E':
+      options_.findExecutable = false;
+      break;
+    case 'F':
+      options_.form = 0;
+      break;
+    case 'J':
+      options_.japanese = false;
+      break;
+    case 'L':
+      options_.searchLzh = false;
+      break;
+    case 'O':
+      options_.searchOrdinary = false;
+      break;
+    case 'P':
+      options_.pausePerScreen = false;
+      break;
+    case 'S':
+      options_.sizeMode = RangeMode::None;
+      break;
+    case 'T':
+      options_.timeMode = RangeMode::None;
+      break;
+    case 'U':
+      options_.searchSubdirectories = false;
+      break;
+    case 'Z':
+      options_.searchZip = false;
+      break;
+    default:
+      break;
+  }
+  return SkipWord(text_, letterPosition);
+}
+
+std::size_t OptionReader::ReadAttributes(std::size_t position) {
+  options_.attributesRequired = options_.attributesExcluded = 0;
+  while (position < text_.size() && !IsBlank(text_[position])) {
+    const char c = text_[position];
+    if (c == '!' || c == '-') {
+      const char next = At(position + 1);
+      if (next == '\0' || IsBlank(next)) {
+        ++position;
+        break;
+      }
+      if (const std::uint16_t bit = AttributeBit(next)) {
+        options_.attributesExcluded |= bit;
+        position += 2;
+        continue;
+      }
+      ++position;
+      continue;
+    }
+    options_.attributesRequired |= AttributeBit(c);
+    // The second byte of a double-byte character is no attribute letter.
+    position += CharLength(position);
+  }
+  return SkipBlanksAfterParameter(position);
+}
+
+std::size_t OptionReader::ReadArchiveName(std::size_t position, bool& flag, PathText& pattern,
+                                          std::string_view fallback) {
+  if (At(position) == ':') ++position;
+  const std::size_t start = position;
+  while (position < text_.size() && !IsBlank(text_[position])) ++position;
+  flag = true;
+  // A name longer than the pattern buffer is cut; it could never name a
+  // file within the 260-byte path the archive search composes anyway.
+  pattern.Assign(position > start ? text_.substr(start, position - start) : fallback);
+  return SkipBlanks(text_, position);
+}
+
+std::size_t OptionReader::ReadSizeRange(std::size_t position) {
+  if (At(position) == ':') ++position;
+  const char first = At(position);
+  if (OnCommandLine() && (first == '\0' || first == ' ')) {
+    Fail(SizeParameterMissingMessage(options_.japanese));
+    return text_.size();
+  }
+  if (first == '-') {
+    position = ParseSize(text_, position + 1, options_.sizeHigh);
+    options_.sizeMode = RangeMode::AtMost;
+  } else {
+    std::uint32_t low = 0;
+    position = ParseSize(text_, position, low);
+    if (At(position) == '-' && IsDigit(At(position + 1))) {
+      std::uint32_t high = 0;
+      position = ParseSize(text_, position + 1, high);
+      options_.sizeLow = low;
+      options_.sizeHigh = high;
+      options_.sizeMode = RangeMode::Between;
+      if (high == low) {
+        options_.sizeValue = low;
+        options_.sizeMode = RangeMode::Equal;
+      }
+    } else if (At(position) == '-') {
+      ++position;
+      options_.sizeLow = low;
+      options_.sizeMode = RangeMode::AtLeast;
+    } else {
+      options_.sizeValue = low;
+      options_.sizeMode = RangeMode::Equal;
+    }
+  }
+  return SkipBlanksAfterParameter(position);
+}
+
+std::size_t OptionReader::ReadDateTimeRange(std::size_t position, bool time) {
+  RangeMode& mode = time ? options_.timeMode : options_.dateMode;
+  std::uint16_t& value = time ? options_.timeValue : options_.dateValue;
+  std::uint16_t& low = time ? options_.timeLow : options_.dateLow;
+  std::uint16_t& high = time ? options_.timeHigh : options_.dateHigh;
+  const auto parse = time ? ParseTimeValue : ParseDateValue;
+  const char relative = time ? 'N' : 'T';
+  const ValueClock clock{options_.startTime, facts_.localTime};
+
+  if (At(position) == ':') ++position;
+  ValueError error = ValueError::kNone;
+  if (At(position) == '-') {
+    ++position;
+    error = parse(text_, position, high, clock);
+    if (error == ValueError::kNone) mode = RangeMode::AtMost;
+  } else {
+    error = parse(text_, position, low, clock);
+    if (error == ValueError::kNone && At(position) == '-') {
+      ++position;
+      mode = RangeMode::AtLeast;
+      const char next = At(position);
+      if (IsDigit(next) || Upper(next) == relative) {
+        error = parse(text_, position, high, clock);
+        if (error == ValueError::kNone) {
+          mode = high == low ? RangeMode::Equal : RangeMode::Between;
+          if (mode == RangeMode::Equal) value = low;
+        }
+      }
+    } else if (error == ValueError::kNone) {
+      mode = RangeMode::Equal;
+      value = low;
+    }
+  }
+  if (error != ValueError::kNone) {
+    errors_.Write(ValueErrorMessage(error, options_.japanese));
+    if (OnCommandLine()) {
+      outcome_ = {CommandLineOutcome::kFail, 2};
+      return text_.size();
+    }
+    // The default options go on with the next word.
+    return SkipWord(text_, position);
+  }
+  return SkipBlanksAfterParameter(position);
+}
+
+}  // namespace
+
+bool IsShiftJisLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+LeadByteTest LeadByteTestFor(std::uint32_t ansiCodePage, std::uint32_t consoleCodePage) {
+  return ansiCodePage == kJapaneseCodePage || consoleCodePage == kJapaneseCodePage
+             ? IsShiftJisLeadByte
+             : nullptr;
+}
+
+bool IsHelpRequest(std::string_view text, LeadByteTest isLeadByte) {
+  text = UpToZero(text);
+  std::size_t position = SkipBlanks(text, 0);
+  bool wordStart = position > 0;
+  while (position < text.size()) {
+    const char c = text[position];
+    if (IsBlank(c)) {
+      wordStart = true;
+      ++position;
+      continue;
+    }
+    if (c == '/' || (c == '-' && wordStart)) {
+      const char next = At(text, position + 1);
+      if (next == '?' || next == 'H' || next == 'h') return true;
+      ++position;
+      if (position < text.size()) position += CharLength(text, position, isLeadByte);
+    } else {
+      position += CharLength(text, position, isLeadByte);
+    }
+    wordStart = false;
+  }
+  return false;
+}
+
+CommandLineOutcome ParseCommandLine(std::string_view text, SearchOptions& options,
+                                    const ParserFacts& facts, TextWriter& errors) {
+  return OptionReader(UpToZero(text), options, facts, errors, Layer::kCommandLine)
+      .ParseCommandLine();
+}
+
+void ParseDefaultOptions(std::string_view text, SearchOptions& options, const ParserFacts& facts,
+                         TextWriter& errors) {
+  OptionReader(UpToZero(text), options, facts, errors, Layer::kDefaults).ParseDefaults();
+}
+
+std::size_t SkipWord(std::string_view text, std::size_t position) {
+  while (position < text.size() && !IsBlank(text[position])) ++position;
+  return SkipBlanks(text, position);
+}
+
+bool ExtractCommandTemplate(std::string_view text, std::size_t& position, SearchOptions& options,
+                            LeadByteTest isLeadByte) {
+  const char closing = At(text, position) == '{' ? '}' : ']';
+  const std::size_t start = position + 1;
+  std::size_t end = start;
+  while (end < text.size() && text[end] != closing) end += CharLength(text, end, isLeadByte);
+  if (end > text.size()) end = text.size();
+  position = SkipBlanks(text, end < text.size() ? end + 1 : end);
+
+  options.creationFlags = kNormalPriorityClass;
+  const std::string_view body = text.substr(start, end - start);
+  CommandText result;
+  for (std::size_t i = 0; i < body.size();) {
+    if (body[i] != '$') {
+      const std::size_t length = CharLength(body, i, isLeadByte);
+      result.Append(body.substr(i, length));
+      i += length;
+      continue;
+    }
+    if (i + 1 == body.size()) {
+      result.Append('$');
+      break;
+    }
+    // The switches say how to run the command and are no part of it; every
+    // other pair, placeholders included, stays for the expansion.
+    switch (Upper(body[i + 1])) {
+      case 'C':
+        options.creationFlags = kNormalPriorityClass | kNewConsole;
+        break;
+      case 'I':
+        options.noWait = true;
+        break;
+      case 'Q':
+        options.queryBeforeRun = true;
+        break;
+      case 'S':
+        options.shortNames = true;
+        break;
+      default: {
+        const std::size_t length = 1 + CharLength(body, i + 1, isLeadByte);
+        result.Append(body.substr(i, length));
+        i += length;
+        continue;
+      }
+    }
+    i += 2;
+  }
+  if (result.truncated()) return false;
+  options.commandTemplate = result;
+  return true;
+}
+
+std::size_t ParseSize(std::string_view text, std::size_t position, std::uint32_t& value) {
+  // The number is the run of digits, periods and commas; commas group
+  // digits and are dropped. The runtime's decimal reading takes what it can
+  // of the rest ("1.5.3" reads 1.5).
+  std::string digits;
+  std::size_t end = position;
+  for (; end < text.size(); ++end) {
+    const char c = text[end];
+    if (c == ',') continue;
+    if (!IsDigit(c) && c != '.') break;
+    digits.push_back(c);
+  }
+  double number = digits.empty() ? 0.0 : std::strtod(digits.c_str(), nullptr);
+  const char unit = Upper(At(text, end));
+  if (unit == 'K') number *= 1024.0;
+  if (unit == 'M') number *= 1048576.0;
+  value = number >= 4294967295.0 ? 4294967295u : static_cast<std::uint32_t>(number);
+
+  while (end < text.size() && text[end] != '-' && !IsBlank(text[end])) ++end;
+  return end;
+}
+
+std::string_view SizeParameterMissingMessage(bool japanese) {
+  return japanese ? "S "
+                    "\x83I\x83v\x83V\x83\x87\x83\x93\x82\xCC\x83p\x83\x89\x83\x81\x81[\x83^"
+                    "\x82\xAA\x8Ew\x92\xE8"
+                    "\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1.\n"
+                  : "S option's parameter is not specified.\n";
+}
+
+std::string_view FileNameTooLongMessage(bool japanese) {
+  return japanese ? "\x83t\x83@\x83"
+                    "C\x83\x8B\x96\xBC\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7.\n"
+                  : "File name is too long.\n";
+}
+
+std::string_view CommandTemplateTooLongMessage(bool japanese) {
+  return japanese ? "\x8E\xC0\x8Ds\x82\xB7\x82\xE9\x83R\x83}\x83\x93\x83h\x83\x89\x83"
+                    "C\x83\x93\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7.\n"
+                  : "Command line to run is too long.\n";
+}
+
+void WriteInvalidOptionMessage(TextWriter& errors, std::string_view character, bool japanese) {
+  errors.Write(japanese ? "\x83I\x83v\x83V\x83\x87\x83\x93\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0"
+                          "\x82\xE8\x82\xDC"
+                          "\x82\xB9\x82\xF1. : "
+                        : "Invalid option character. : ");
+  // "/" at the very end names the terminating zero, as typed.
+  errors.Write(character.empty() ? std::string_view("\0", 1) : character);
+  errors.Write("\n");
+}

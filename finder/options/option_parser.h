@@ -1,0 +1,102 @@
+// The option layers of TLVC: the help test, the parser of the command line
+// and the parser of the default options (string 1 of the string table and the
+// TLVC environment variable), with their helpers.
+//
+// All of them read 8-bit text in the ANSI code page and write the same fields
+// of SearchOptions, so parsing the three texts in order lets the last setting
+// of a field win. Nothing here ends the process: errors are written to the
+// given writer (the entry passes standard error) and reported in the result.
+//
+// Switch characters are "/" anywhere and "-" at the start of a word; "!" or
+// "-" in the letter's place negates the letter behind it. Letters in either
+// case.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "common/text_writer.h"
+#include "finder/options/date_time_values.h"
+#include "finder/options/search_options.h"
+
+// True for the first byte of a double-byte character.
+using LeadByteTest = bool (*)(unsigned char byte);
+
+// The lead bytes of code page 932 (0x81-0x9F, 0xE0-0xFC).
+bool IsShiftJisLeadByte(unsigned char byte);
+
+// The test to hand the parsers: IsShiftJisLeadByte when either code page is
+// 932, else null (every byte is a character of its own).
+LeadByteTest LeadByteTestFor(std::uint32_t ansiCodePage, std::uint32_t consoleCodePage);
+
+// Facts from outside that the parsers need besides the settings record. The
+// record itself supplies `consoleCodePage` (for /J), `startTime` (relative
+// dates and times) and `japanese` (the language of messages).
+struct ParserFacts {
+  LeadByteTest isLeadByte = nullptr;          // null: single-byte text
+  LocalTimeFn localTime = StandardLocalTime;  // local calendar of relative values
+};
+
+// True when the text asks for the usage: "/?", "/H" or "/h" anywhere, or
+// "-?", "-H", "-h" at the start of a word. Sees the raw text: quoted names and
+// templates are not set apart.
+bool IsHelpRequest(std::string_view text, LeadByteTest isLeadByte = nullptr);
+
+// What the entry does after ParseCommandLine.
+struct CommandLineOutcome {
+  enum Kind : std::uint8_t {
+    kContinue,   // go on with the run
+    kShowUsage,  // "/?" or /H as an option: write the usage (language of options.japanese), end
+                 // with status
+    kFail,       // an error, already written to `errors`: end with status
+  };
+  Kind kind = kContinue;
+  int status = 0;  // 0 with kShowUsage, 2 with kFail
+};
+
+// Parses the command line's argument text (what follows the program name).
+// Collects every non-option character, with the blanks between words, into
+// options.fileNameText (trailing blanks included, for the entry to remove);
+// reads options, quoted names and a command template in "[...]" or "{...}".
+// Stops at the first error: writes its message to `errors` (in Japanese when
+// options.japanese is set at that moment) and returns kFail with status 2:
+//   an invalid option character, /S without parameter, a bad /D or /T value,
+//   a file name longer than options.fileNameText holds, a command template
+//   longer than options.commandTemplate holds.
+CommandLineOutcome ParseCommandLine(std::string_view text, SearchOptions& options,
+                                    const ParserFacts& facts, TextWriter& errors);
+
+// Parses a default-option text (string 1, then the TLVC variable). Reads only
+// words that begin with a switch character; skips everything else, unknown
+// letters and help requests without a word. A bad /D or /T value writes its
+// message to `errors` and parsing goes on; nothing else is reported.
+void ParseDefaultOptions(std::string_view text, SearchOptions& options, const ParserFacts& facts,
+                         TextWriter& errors);
+
+// The position past the rest of the word at `position` and the blanks and
+// tabs after it.
+std::size_t SkipWord(std::string_view text, std::size_t position);
+
+// Reads the command template whose opening "[" or "{" is at text[position],
+// up to the matching "]" or "}" (or the end of the text). Removes the switches
+// $C $I $Q $S (setting creationFlags 0x30, noWait, queryBeforeRun, shortNames;
+// creationFlags is first set to 0x20) and stores the rest in
+// options.commandTemplate. Moves `position` past the closing character and
+// the blanks and tabs after it. Returns false, leaving commandTemplate as it
+// was, when the template does not fit; the flags are set either way.
+bool ExtractCommandTemplate(std::string_view text, std::size_t& position, SearchOptions& options,
+                            LeadByteTest isLeadByte = nullptr);
+
+// Reads one size at text[position]: digits with "," grouping and an optional
+// fraction, then an optional K or M (x1024, x1048576). Values above
+// 4294967295 become 4294967295; no digits give 0. Returns the position of the
+// next "-", blank, tab or end of text.
+std::size_t ParseSize(std::string_view text, std::size_t position, std::uint32_t& value);
+
+// Messages of the option parsers, whole, ending in "\n"; Japanese in code
+// page 932. The invalid-option message takes the offending character(s).
+std::string_view SizeParameterMissingMessage(bool japanese);
+std::string_view FileNameTooLongMessage(bool japanese);
+std::string_view CommandTemplateTooLongMessage(bool japanese);
+void WriteInvalidOptionMessage(TextWriter& errors, std::string_view character, bool japanese);
