@@ -21,6 +21,9 @@ struct SearchState {
   char archivePath[kPathSize] = {};           // full path of the archive being read
   CommandText expandedCommand;
   bool stdoutIsConsole = false;
+  // The first error code of a subdirectory the walk could not open and passed
+  // over; it becomes the exit status of a run that otherwise ends normally.
+  int firstSkippedError = 0;
 };
 
 extern SearchState searchState;

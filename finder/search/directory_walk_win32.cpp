@@ -1,0 +1,194 @@
+// The directory walk on the platform's directory search. Name matching is
+// the platform's: every entry FindFirstFileA returns for "directory\pattern"
+// is a name match, so long and short names both match as the system decides.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "common/standard_streams.h"
+#include "finder/search/archive_search.h"
+#include "finder/search/command_runner.h"
+#include "finder/search/console_paging.h"
+#include "finder/search/directory_walk.h"
+#include "finder/search/entry_filter.h"
+#include "finder/search/listing_output.h"
+#include "finder/search/search_path.h"
+#include "finder/search/search_state.h"
+
+namespace {
+
+constexpr DWORD kFileNotFound = ERROR_FILE_NOT_FOUND;  // 2: nothing matches
+constexpr DWORD kPathNotFound = ERROR_PATH_NOT_FOUND;  // 3: the directory is not there
+constexpr DWORD kNoMoreFiles = ERROR_NO_MORE_FILES;    // 18: the normal end of an enumeration
+
+int ReportError(DWORD code) {
+  StdErr().Printf("Error Code : %d\n", static_cast<int>(code));
+  return static_cast<int>(code);
+}
+
+// A subdirectory that cannot be opened (access denied, as the compatibility
+// junctions of every current Windows volume are) would otherwise end a
+// search over a whole volume at its first protected folder. It is reported
+// and passed over; the first such code becomes the run's exit status.
+void ReportSkippedDirectory(DWORD code) {
+  int status = ReportError(code);
+  if (searchState.firstSkippedError == 0) searchState.firstSkippedError = status;
+}
+
+FileEntry ToFileEntry(const WIN32_FIND_DATAA& data) {
+  FileEntry entry;
+  entry.attributes = data.dwFileAttributes;
+  entry.lastWriteTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime;
+  entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  static_assert(sizeof entry.name == sizeof data.cFileName);
+  static_assert(sizeof entry.shortName == sizeof data.cAlternateFileName);
+  std::memcpy(entry.name, data.cFileName, sizeof entry.name);
+  entry.name[sizeof entry.name - 1] = '\0';
+  std::memcpy(entry.shortName, data.cAlternateFileName, sizeof entry.shortName);
+  entry.shortName[sizeof entry.shortName - 1] = '\0';
+  return entry;
+}
+
+bool IsDotEntry(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+void WriteEntry(const FileEntry& entry, std::size_t namePosition, bool& headerPrinted) {
+  const SearchOptions& options = searchState.options;
+  if (options.form == 0) {
+    StdOut().Write(searchState.searchPath);
+    StdOut().Put('\n');
+    if (options.pausePerScreen) PagedOutput();
+    return;
+  }
+  if (!headerPrinted) {
+    PrintDirectoryHeader(namePosition);
+    headerPrinted = true;
+  }
+  if (options.form == 1)
+    PrintEntryForm1(entry);
+  else
+    PrintEntryForm2(entry);
+}
+
+enum class ListResult { Done, SkipDirectory };
+
+// The entries of one directory that match the pattern and the criteria:
+// listed, counted and given the command. Returns 0 or an error code; sets
+// `result` to SkipDirectory when the rest of this directory's work is void.
+int ListOrdinaryEntries(std::size_t namePosition, bool topDirectory, ListResult& result) {
+  const SearchOptions& options = searchState.options;
+  char* path = searchState.searchPath;
+  result = ListResult::Done;
+  // The caller made sure the pattern fits; the top directory holds it already.
+  WriteAtNamePosition(path, kPathSize, namePosition, {searchState.savedPattern});
+
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(path, &data);
+  if (search == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    if (code == kFileNotFound) return 0;
+    if (code == kPathNotFound) {
+      if (topDirectory) {
+        // The named directory does not exist: nothing to report, nothing to
+        // sum up, and not a failure of the search.
+        FlushStandardStreams();
+        std::exit(0);
+      }
+      result = ListResult::SkipDirectory;
+      return 0;
+    }
+    if (topDirectory) return ReportError(code);
+    ReportSkippedDirectory(code);
+    result = ListResult::SkipDirectory;
+    return 0;
+  }
+
+  bool headerPrinted = false;
+  do {
+    FileEntry entry = ToFileEntry(data);
+    // Form 0 prints bare paths, in which "." and ".." would only repeat the
+    // directory; the tables show them as the directory lines they are.
+    if (options.form == 0 && (entry.attributes & kAttrDirectory) && IsDotEntry(entry.name))
+      continue;
+    if (!MatchesCriteria(entry)) continue;
+    // An entry whose full path does not fit the path buffer could be neither
+    // shown whole nor handed to a command: it is passed over.
+    if (!WriteAtNamePosition(path, kPathSize, namePosition, {entry.name})) continue;
+    if (!options.noEcho) WriteEntry(entry, namePosition, headerPrinted);
+    ++searchState.totals.count;
+    if (options.form != 0) searchState.totals.bytes += entry.size;
+    if (options.runCommand) {
+      path[namePosition] = '\0';
+      RunCommandForFile(entry, namePosition);
+    }
+  } while (FindNextFileA(search, &data));
+  DWORD code = GetLastError();
+  FindClose(search);
+  return code == kNoMoreFiles ? 0 : ReportError(code);
+}
+
+}  // namespace
+
+int SearchDirectory(std::size_t namePosition, bool topDirectory) {
+  const SearchOptions& options = searchState.options;
+  if (options.searchOrdinary) {
+    ListResult result;
+    int status = ListOrdinaryEntries(namePosition, topDirectory, result);
+    if (status != 0) return status;
+    if (result == ListResult::SkipDirectory) return 0;
+  }
+
+  static constexpr struct {
+    bool SearchOptions::*wanted;
+    ArchiveKind kind;
+  } kArchivePasses[] = {
+      {&SearchOptions::searchLzh, ArchiveKind::Lzh},
+      {&SearchOptions::searchZip, ArchiveKind::Zip},
+      {&SearchOptions::searchCab, ArchiveKind::Cab},
+  };
+  for (const auto& pass : kArchivePasses) {
+    if (!(options.*pass.wanted)) continue;
+    int status = SearchArchives(pass.kind, namePosition);
+    if (status != 0) return status;
+  }
+
+  if (topDirectory && !options.searchSubdirectories) return 0;
+  return WalkSubdirectories(namePosition);
+}
+
+int WalkSubdirectories(std::size_t namePosition) {
+  char* path = searchState.searchPath;
+  bool topDirectory = namePosition == searchState.topNamePosition;
+  if (!WriteAtNamePosition(path, kPathSize, namePosition, {"*"})) return 0;
+
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(path, &data);
+  if (search == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    if (code == kFileNotFound || code == kPathNotFound) return 0;
+    if (topDirectory) return ReportError(code);
+    ReportSkippedDirectory(code);
+    return 0;
+  }
+
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(data.cFileName)) continue;
+    std::string_view name(data.cFileName, strnlen(data.cFileName, sizeof data.cFileName));
+    // A subdirectory whose path and pattern would not fit the path buffer
+    // cannot be searched without cutting names; it is passed over.
+    if (!WriteAtNamePosition(path, kPathSize, namePosition, {name, "\\", searchState.savedPattern}))
+      continue;
+    int status = SearchDirectory(namePosition + name.size() + 1, false);
+    if (status != 0) {
+      FindClose(search);
+      return status;
+    }
+  } while (FindNextFileA(search, &data));
+  DWORD code = GetLastError();
+  FindClose(search);
+  return code == kNoMoreFiles ? 0 : ReportError(code);
+}

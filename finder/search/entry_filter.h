@@ -1,0 +1,23 @@
+// The date, time, size and attribute criteria of a run (/D, /T, /S, /A),
+// applied to directory entries, programs found along PATH and archive members.
+#pragma once
+
+#include <cstdint>
+
+#include "finder/options/search_options.h"
+
+// Packs a local file time (100 ns units since 1601) into the MS-DOS date and
+// time words. Returns false for times outside 1980-2107, which those words
+// cannot hold; `stamp` is then left alone.
+bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp);
+
+// True when an entry with these facts passes every criterion of `options`
+// that is set. `stamp` is its last-write time as local DosDateTime, or null
+// when it has none: such an entry fails any date or time criterion.
+bool MatchesCriteria(const SearchOptions& options, std::uint32_t attributes, std::uint64_t size,
+                     const DosDateTime* stamp);
+
+// The same for an entry of the platform's directory search, against the
+// run's options; its UTC last-write time is turned into local time only when
+// a date or time criterion asks for it.
+bool MatchesCriteria(const FileEntry& entry);

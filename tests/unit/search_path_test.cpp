@@ -1,0 +1,76 @@
+// The split of a full path into directory and pattern, and the bounded
+// writes behind a directory's name position.
+#include "finder/search/search_path.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool ShiftJisLead(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || byte >= 0xE0;
+}
+
+struct SplitRow {
+  const char* path;
+  bool doubleByte;
+  const char* pathAfter;  // the drive letter upper-cased
+  bool namesShare;
+  std::size_t namePosition;
+};
+
+TEST(SplitSearchPath, FindsTheNamePositionBehindTheLastBackslash) {
+  const SplitRow rows[] = {
+      {"c:\\work\\*.txt", false, "C:\\work\\*.txt", true, 8},
+      {"C:\\*.TXT", false, "C:\\*.TXT", true, 3},
+      {"z:\\a\\b\\c\\README.TXT", false, "Z:\\a\\b\\c\\README.TXT", true, 9},
+      {"C:x.txt", false, "C:x.txt", true, 2},
+      {"1:\\x", false, "1:\\x", true, 3},
+      {"\\\\PC\\SHARE\\*.TXT", false, "\\\\PC\\SHARE\\*.TXT", true, 11},
+      {"\\\\PC\\SHARE\\DIR\\A.TXT", false, "\\\\PC\\SHARE\\DIR\\A.TXT", true, 15},
+      {"\\\\PC\\SHARE\\", false, "\\\\PC\\SHARE\\", true, 11},
+      // No shared directory behind the computer name.
+      {"\\\\PC\\*.TXT", false, "\\\\PC\\*.TXT", false, 0},
+      {"\\\\PC", false, "\\\\PC", false, 0},
+      {"\\\\PC\\SHARE", false, "\\\\PC\\SHARE", false, 0},
+      // 0x95 0x5C is one character in code page 932, not a separator.
+      {"c:\\\x95\\.txt", true, "C:\\\x95\\.txt", true, 3},
+      {"c:\\\x95\\.txt", false, "C:\\\x95\\.txt", true, 5},
+      {"C:\\\x95\\\\a.txt", true, "C:\\\x95\\\\a.txt", true, 6},
+      {"\\\\\x95\\\\S\\*.*", true, "\\\\\x95\\\\S\\*.*", true, 7},
+      {"\\\\\x95\\\\*.*", true, "\\\\\x95\\\\*.*", false, 0},
+      // A lead byte at the end takes nothing with it.
+      {"C:\\ab\x95", true, "C:\\ab\x95", true, 3},
+  };
+  for (const SplitRow& row : rows) {
+    SCOPED_TRACE(row.path);
+    char path[260];
+    std::strcpy(path, row.path);
+    PathSplit split = SplitSearchPath(path, row.doubleByte ? ShiftJisLead : nullptr);
+    EXPECT_STREQ(path, row.pathAfter);
+    EXPECT_EQ(split.namesShare, row.namesShare);
+    if (row.namesShare) {
+      EXPECT_EQ(split.namePosition, row.namePosition);
+    }
+  }
+}
+
+TEST(WriteAtNamePosition, WritesWhatFitsWithItsTerminatorAndNothingElse) {
+  char path[16];
+  std::strcpy(path, "C:\\DIR\\*.TXT");
+  EXPECT_TRUE(WriteAtNamePosition(path, sizeof path, 7, {"SUB", "\\", "*.T"}));
+  EXPECT_STREQ(path, "C:\\DIR\\SUB\\*.T");
+  EXPECT_TRUE(WriteAtNamePosition(path, sizeof path, 7, {"12345678"}));  // 15 bytes and the zero
+  EXPECT_STREQ(path, "C:\\DIR\\12345678");
+  EXPECT_FALSE(WriteAtNamePosition(path, sizeof path, 7, {"123456789"}));
+  EXPECT_FALSE(WriteAtNamePosition(path, sizeof path, 7, {"1234", "\\", "5678"}));
+  EXPECT_STREQ(path, "C:\\DIR\\12345678");  // untouched by the refused writes
+  EXPECT_FALSE(WriteAtNamePosition(path, sizeof path, 16, {""}));
+  EXPECT_TRUE(WriteAtNamePosition(path, sizeof path, 15, {""}));
+  EXPECT_TRUE(WriteAtNamePosition(path, sizeof path, 3, {"*"}));
+  EXPECT_STREQ(path, "C:\\*");
+}
+
+}  // namespace
