@@ -1,37 +1,243 @@
-// TLVC: the entry of the file finder.
+// TLVC: the entry of the file finder and the spine of a run.
+//
+// Where things live:
+//   finder/options   this run flow, the settings record, the option parsers
+//                    and the date and time values
+//   finder/search    the directory walk and its entry filter, the listing
+//                    forms, the console and paging, the command runner, the
+//                    PATH lookup and the archive driver
+//   finder/archive   the wildcard matcher and the ZIP, LHA and Cabinet readers
+//   finder/messages  the message table, the summary line, command expansion
+//
+// A run reads its settings in three layers (string 1 of the string table, the
+// TLVC variable, the command line), makes the file name a full path split
+// into directory and pattern, searches, and ends with the not-found message
+// or the summary. Every end of the run goes through EndRun, which flushes the
+// buffered streams first.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string_view>
 
 #include "common/standard_streams.h"
 #include "finder/messages/message_loader.h"
+#include "finder/messages/summary_line.h"
+#include "finder/options/option_parser.h"
+#include "finder/options/run_messages.h"
 #include "finder/options/usage_text.h"
+#include "finder/search/console_paging.h"
+#include "finder/search/directory_walk.h"
+#include "finder/search/program_lookup.h"
+#include "finder/search/search_path.h"
+#include "finder/search/search_state.h"
 
 namespace {
 
-// The argument text: the command line behind the program name.
-const char* ArgumentText(const char* commandLine, const char* programName) {
+constexpr unsigned kShiftJisCodePage = 932;
+
+[[noreturn]] void EndRun(int status) {
+  FlushStandardStreams();
+  std::exit(status);
+}
+
+void ShowUsage() {
+  StdErr().Write(UsageText(searchState.options.japanese));
+}
+
+// The argument text: the command line behind the program name. A quoted
+// program name takes its two quotes with it.
+std::string_view ArgumentText(const char* commandLine, const char* programName) {
   std::size_t skip = std::strlen(programName);
   if (commandLine[0] == '"') skip += 2;
   std::size_t length = std::strlen(commandLine);
-  return commandLine + (skip < length ? skip : length);
+  return std::string_view(commandLine + (skip < length ? skip : length));
 }
 
-bool IsBlank(const char* text) {
-  for (; *text; ++text)
-    if (*text != ' ' && *text != '\t') return false;
-  return true;
+bool IsBlankOrTab(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// Trailing blanks and tabs come from the blanks between words that the
+// parser keeps; the first character stays whatever it is.
+void TrimFileNameText(CommandText& text) {
+  std::size_t length = text.size();
+  while (length > 1 && IsBlankOrTab(text[length - 1])) --length;
+  text.Resize(length);
+}
+
+void ReadDefaultOptions(SearchOptions& options, const ParserFacts& facts) {
+  char text[kDefaultOptionSize];
+  int loaded = LoadStringId(msg::kDefaultOption, text, sizeof text);
+  if (loaded > 0) ParseDefaultOptions(std::string_view(text, loaded), options, facts, StdErr());
+
+  // A value that does not fit the buffer is ignored as a whole rather than
+  // read in part.
+  DWORD length = GetEnvironmentVariableA("TLVC", text, sizeof text);
+  if (length > 0 && length < sizeof text)
+    ParseDefaultOptions(std::string_view(text, length), options, facts, StdErr());
+}
+
+void LoadQueryPrompt(SearchOptions& options) {
+  MessageBuffer prompt;
+  LoadMessage(msg::kJapaneseQuery, options.japanese, prompt);
+  options.queryPrompt.Assign(prompt.view());
+  // The prompt is rewritten in place on the console, so it ends in a
+  // carriage return instead of a line feed.
+  options.queryPrompt.Append('\r');
+}
+
+bool StandardOutputIsConsole() {
+  return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR;
+}
+
+// The full path of the file name in searchState.searchPath, split into the
+// directory and the pattern.
+void FormSearchPath(SearchOptions& options) {
+  char* path = searchState.searchPath;
+  DWORD length = GetFullPathNameA(options.fileNameText.c_str(), kPathSize, path, nullptr);
+  if (length == 0) {
+    StdErr().Printf("Error Code : %d\n", static_cast<int>(GetLastError()));
+    EndRun(1);
+  }
+  if (length >= kPathSize) {
+    // The platform reports the size it would need and writes nothing usable.
+    path[0] = '\0';
+    StdErr().Printf("Error Code : %d\n", ERROR_FILENAME_EXCED_RANGE);
+    EndRun(1);
+  }
+
+  // The path is text in the ANSI code page: only there can a second byte of
+  // a double-byte character look like a backslash.
+  LeadByteTest isLeadByte =
+      options.ansiCodePage == kShiftJisCodePage ? IsShiftJisLeadByte : nullptr;
+  PathSplit split = SplitSearchPath(path, isLeadByte);
+  if (!split.namesShare) {
+    StdErr().Write(ShareNotSpecifiedMessage(options.japanese));
+    EndRun(2);
+  }
+  searchState.topNamePosition = split.namePosition;
+
+  std::size_t patternLength = std::strlen(path + split.namePosition);
+  std::memcpy(searchState.savedPattern, path + split.namePosition, patternLength + 1);
+  if (MultiByteToWideChar(options.ansiCodePage, 0, searchState.savedPattern, -1,
+                          reinterpret_cast<wchar_t*>(searchState.savedPatternWide),
+                          static_cast<int>(kPathSize)) == 0)
+    searchState.savedPatternWide[0] = u'\0';
+}
+
+// Ends the run: the not-found message, or the summary of forms 1 and 2, and
+// the finish message over the wait message when the listing went elsewhere.
+[[noreturn]] void FinishRun() {
+  const SearchOptions& options = searchState.options;
+  // A subdirectory that could not be read leaves its error code as the
+  // status, so that scripts see the search was incomplete.
+  int skippedError = searchState.firstSkippedError;
+  if (searchState.totals.count == 0) {
+    MessageBuffer notFound;
+    LoadMessage(msg::kJapaneseNotFound, options.japanese, notFound);
+    StdOut().Write(notFound.view());
+    StdOut().Put('\n');
+    if (!searchState.stdoutIsConsole) PrintFinishMessage();
+    EndRun(skippedError != 0 ? skippedError : 1);
+  }
+  if (options.form != 0) PrintSummaryLine();
+  if (!searchState.stdoutIsConsole) PrintFinishMessage();
+  EndRun(skippedError);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  char defaultOptions[1024];
-  LoadStringId(msg::kDefaultOption, defaultOptions, sizeof defaultOptions);
+  SearchOptions& options = searchState.options;
+  options.startTime = static_cast<std::int64_t>(std::time(nullptr));
+  options.consoleCodePage = GetConsoleCP();
+  // The parsers step over double-byte characters, so the ANSI code page is
+  // needed before the command line is read.
+  options.ansiCodePage = GetACP();
+  ParserFacts facts;
+  facts.isLeadByte = LeadByteTestFor(options.ansiCodePage, options.consoleCodePage);
 
-  const char* arguments = ArgumentText(GetCommandLineA(), argc > 0 ? argv[0] : "");
-  int status = 0;
-  if (IsBlank(arguments)) StdErr().Write(UsageText(false));
-  FlushStandardStreams();
-  return status;
+  ReadDefaultOptions(options, facts);
+  std::string_view arguments = ArgumentText(GetCommandLineA(), argc > 0 ? argv[0] : "");
+  options.fileNameText.Clear();
+
+  // Before the command line is parsed: the usage speaks the language that
+  // the default options chose.
+  if (IsHelpRequest(arguments, facts.isLeadByte)) {
+    ShowUsage();
+    EndRun(0);
+  }
+  CommandLineOutcome outcome = ParseCommandLine(arguments, options, facts, StdErr());
+  if (outcome.kind == CommandLineOutcome::kShowUsage) ShowUsage();
+  if (outcome.kind != CommandLineOutcome::kContinue) EndRun(outcome.status);
+  if (options.fileNameText.empty()) {
+    ShowUsage();
+    EndRun(0);
+  }
+
+  if (options.findExecutable) {
+    std::string_view name = options.fileNameText.view();
+    if (name.find('*') != std::string_view::npos) {
+      StdErr().Write(StarInNameMessage(options.japanese));
+      EndRun(2);
+    }
+    if (name.find('?') != std::string_view::npos) {
+      StdErr().Write(QuestionMarkInNameMessage(options.japanese));
+      EndRun(2);
+    }
+  }
+  if (options.form != 0 && (options.searchCab || options.searchLzh || options.searchZip))
+    options.form = 1;  // member lines have one layout; form 2's short names do not exist there
+  if (options.pausePerScreen) {
+    MessageBuffer prompt;
+    LoadMessage(msg::kJapanesePause, options.japanese, prompt);
+    options.pausePrompt.Assign(prompt.view());
+  }
+
+  searchState.stdoutIsConsole = StandardOutputIsConsole();
+  if (!searchState.stdoutIsConsole) {
+    MessageBuffer wait;
+    if (LoadMessage(msg::kJapaneseWait, options.japanese, wait) > 0) {
+      options.statusText.Assign(wait.view());
+      // The carriage return keeps the cursor on this line, so that the
+      // finish message overwrites it.
+      StdErr().Printf("%s\r", options.statusText.c_str());
+    }
+  }
+  if (!searchState.stdoutIsConsole || options.pausePerScreen) {
+    // Only pausing needs the console: a listing redirected without /P goes
+    // on with the default page height when there is none.
+    int status = QueryConsoleSize();
+    if (status != 0 && options.pausePerScreen) {
+      StdErr().Printf("Error Code : %d\n", status);
+      EndRun(status);
+    }
+  }
+  TrimFileNameText(options.fileNameText);
+
+  if (options.findExecutable) {
+    // The lookup runs the command for each program it finds, so it needs
+    // the query prompt as the search would.
+    if (options.runCommand && options.queryBeforeRun) LoadQueryPrompt(options);
+    FindProgram();
+    FinishRun();
+  }
+
+  FormSearchPath(options);
+  options.needDetails =
+      options.attributesRequired != 0 || options.attributesExcluded != 0 || options.form != 0;
+  if (options.runCommand) {
+    if (options.searchLzh || options.searchZip || options.searchCab) {
+      // With an archive search on, commands run for members only.
+      options.runCommandOnMembers = true;
+      options.runCommand = false;
+    }
+    if (options.queryBeforeRun) LoadQueryPrompt(options);
+  }
+
+  int status = SearchDirectory(searchState.topNamePosition, true);
+  if (status != 0) EndRun(status);
+  FinishRun();
 }
