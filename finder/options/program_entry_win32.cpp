@@ -104,7 +104,7 @@ void FormSearchPath(SearchOptions& options) {
   if (length >= kPathSize) {
     // The platform reports the size it would need and writes nothing usable.
     path[0] = '\0';
-    StdErr().Printf("Error Code : %d\n", ERROR_FILENAME_EXCED_RANGE);
+    StdErr().Printf("Error Code : %d\n", static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
     EndRun(1);
   }
 

@@ -1,0 +1,231 @@
+"""Finding files: the run flow, the directory walk and the entry criteria.
+
+One fixture tree serves every case; each case names the directory it runs in.
+"""
+import calendar
+import os
+import pathlib
+import shutil
+import tempfile
+import time
+import unittest
+
+import harness
+from harness import TLVC, WineTestCase, run, run_pty, terminal_text, winpath
+
+WAIT = b"Please wait a moment...\r"
+NOT_FOUND = [b"Cannot find files..."]
+
+
+def utc(text):
+    """Seconds since 1970 of "YYYY-MM-DD HH:MM:SS" in UTC."""
+    return calendar.timegm(time.strptime(text, "%Y-%m-%d %H:%M:%S"))
+
+
+def make_tree(root):
+    files = {
+        # the walk: names sort as A_DIR, B.TXT, C.TXT, D.DOC, E_DIR.TXT, G_DIR
+        "walk/b.txt": 3, "walk/C.TXT": 3, "walk/d.doc": 3,
+        "walk/a_dir/m.txt": 1, "walk/a_dir/inner/n.txt": 1,
+        "walk/e_dir.txt/f.txt": 1, "walk/g_dir/h.txt": 1, "walk/g_dir/b.TXT": 1,
+        "sizes/s0.bin": 0, "sizes/s10.bin": 10, "sizes/s1024.bin": 1024, "sizes/s5000.bin": 5000,
+        "attrs/plain.txt": 1, "attrs/ro.txt": 1, "attrs/hid.txt": 1, "attrs/sys.txt": 1,
+        "times/t_old.txt": 1, "times/t_new.txt": 1, "times/t_late.txt": 1,
+        "times/t_ancient.txt": 1, "times/now.txt": 1,
+    }
+    for name, size in files.items():
+        path = root / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(b"x" * size)
+    (root / "attrs/dir.txt").mkdir()
+    (root / "attrs/ro.txt").chmod(0o444)
+    os.setxattr(root / "attrs/hid.txt", "user.DOSATTRIB", b"0x2")
+    os.setxattr(root / "attrs/sys.txt", "user.DOSATTRIB", b"0x6")
+    for name, stamp in (("t_old", "1999-12-31 12:00:00"), ("t_new", "2000-01-01 09:30:00"),
+                        ("t_late", "2001-05-05 23:59:59"), ("t_ancient", "1975-06-01 12:00:00")):
+        os.utime(root / "times" / (name + ".txt"), (utc(stamp), utc(stamp)))
+    now = time.time() - 30
+    os.utime(root / "times/now.txt", (now, now))
+
+    # A tree deeper than the path buffer: the directory fits, some names in it
+    # do not.
+    deep = root / "deep" / ("d" * 60) / ("e" * 60) / ("f" * 60)
+    deep.mkdir(parents=True)
+    (deep / "s.txt").write_bytes(b"")
+    (deep / ("n" * 60 + ".txt")).write_bytes(b"")
+    (deep / ("h" * 40)).mkdir()
+    (deep / ("h" * 40) / "in.txt").write_bytes(b"")
+    return deep
+
+
+class FindingFiles(WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.root = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-walk-"))
+        cls.deep = make_tree(cls.root)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.root, ignore_errors=True)
+
+    def path(self, name):
+        return winpath(self.root / name).encode()
+
+    def tlvc(self, directory, *args, **kwargs):
+        return run(TLVC, *args, cwd=self.root / directory, **kwargs)
+
+    def assertListing(self, result, lines, status=0):
+        self.assertEqual(result.status, status, result)
+        self.assertLines(result.out, lines)
+
+    def test_walk_lists_full_paths_depth_first(self):
+        walk = lambda name: self.path("walk/" + name)
+        cases = [
+            # the shipped defaults /O /U: own matches first, then each subdirectory whole
+            (["*.TXT"], [walk("b.txt"), walk("C.TXT"), walk("e_dir.txt"), walk("a_dir\\m.txt"),
+                         walk("a_dir\\inner\\n.txt"), walk("e_dir.txt\\f.txt"),
+                         walk("g_dir\\b.TXT"), walk("g_dir\\h.txt")]),
+            (["*.txt", "/-U"], [walk("b.txt"), walk("C.TXT"), walk("e_dir.txt")]),
+            (["*", "/-U"], [walk("a_dir"), walk("b.txt"), walk("C.TXT"), walk("d.doc"),
+                            walk("e_dir.txt"), walk("g_dir")]),
+            (["B.TXT"], [walk("b.txt"), walk("g_dir\\b.TXT")]),
+            (["a_dir\\*.txt"], [walk("a_dir\\m.txt"), walk("a_dir\\inner\\n.txt")]),
+            (["..\\walk\\g_dir\\*.*"], [walk("g_dir\\b.TXT"), walk("g_dir\\h.txt")]),
+            (["*.txt", "/A:!D", "/-U"], [walk("b.txt"), walk("C.TXT")]),
+            (["*.txt", "/N"], []),
+        ]
+        for args, lines in cases:
+            with self.subTest(args=args):
+                result = self.tlvc("walk", *args)
+                self.assertListing(result, lines)
+                self.assertTrue(result.err.startswith(WAIT), result.err)
+
+    def test_drive_letter_is_written_in_upper_case(self):
+        name = "z" + winpath(self.root / "walk" / "*.txt")[1:]
+        result = self.tlvc("walk", name, "/-U")
+        self.assertListing(result, [self.path("walk/b.txt"), self.path("walk/C.TXT"),
+                                    self.path("walk/e_dir.txt")])
+
+    def test_ends_without_matches(self):
+        cases = [
+            # (directory, args, stdout lines, status)
+            ("walk", ["*.zzz"], NOT_FOUND, 1),
+            ("walk", ["*.txt", "/-O"], NOT_FOUND, 1),  # only archives searched, none asked for
+            ("walk", ["nothere\\*.txt"], [], 0),       # a missing directory ends quietly
+            ("walk", ["nothere\\*.txt", "/-O"], NOT_FOUND, 1),
+        ]
+        for directory, args, lines, status in cases:
+            with self.subTest(args=args):
+                self.assertListing(self.tlvc(directory, *args), lines, status)
+
+    def test_errors_of_the_file_name(self):
+        cases = [
+            (["\\\\pc\\x.txt"], b"Name of shared directory is not specified.\r\n", 2),
+            (["\\\\pc"], b"Name of shared directory is not specified.\r\n", 2),
+            (["tlvc*.exe", "/E"], b"Cannot include '*' in file name.\r\n", 2),
+            (["tlvc?.exe", "/E"], b"Cannot include '?' in file name.\r\n", 2),
+            (["tlv?*.exe", "/E"], b"Cannot include '*' in file name.\r\n", 2),
+            (["/X"], b"Invalid option character. : X\r\n", 2),
+        ]
+        for args, message, status in cases:
+            with self.subTest(args=args):
+                result = self.tlvc("walk", *args)
+                self.assertEqual((result.status, result.out), (status, b""), result)
+                self.assertTrue(result.err.endswith(message), result.err)
+
+    def test_entries_deeper_than_the_path_buffer_are_passed_over(self):
+        # The long-named file and the subdirectory would not fit whole.
+        result = self.tlvc("deep", "*.txt")
+        self.assertListing(result, [winpath(self.deep / "s.txt").encode()])
+
+    def test_size_criterion(self):
+        size = lambda *names: [self.path("sizes/s%s.bin" % name) for name in names]
+        cases = [
+            ("/S10", size("10")),
+            ("/S:10-10", size("10")),
+            ("/S-1000", size("0", "10")),
+            ("/S-0", size("0")),
+            ("/S1000-", size("1024", "5000")),
+            ("/S1K", size("1024")),
+            ("/S10-1,024", size("10", "1024")),
+            ("/S4.9K-", size("5000")),
+        ]
+        for option, lines in cases:
+            with self.subTest(option=option):
+                self.assertListing(self.tlvc("sizes", "*.bin", option), lines)
+        self.assertListing(self.tlvc("sizes", "*.bin", "/S200-100"), NOT_FOUND, 1)
+
+    def test_attribute_criterion(self):
+        attr = lambda *names: [self.path("attrs/" + name) for name in names]
+        cases = [
+            ("/A", attr("dir.txt", "hid.txt", "plain.txt", "ro.txt", "sys.txt")),
+            ("/A:H", attr("hid.txt", "sys.txt")),
+            ("/AHS", attr("sys.txt")),
+            ("/A:H!S", attr("hid.txt")),
+            ("/AR", attr("ro.txt")),
+            ("/A:D", attr("dir.txt")),
+            ("/A!D!H-R", attr("plain.txt")),
+            ("/AA", attr("hid.txt", "plain.txt", "ro.txt", "sys.txt")),
+        ]
+        for option, lines in cases:
+            with self.subTest(option=option):
+                self.assertListing(self.tlvc("attrs", "*.txt", option), lines)
+        self.assertListing(self.tlvc("attrs", "*.txt", "/AH!H"), NOT_FOUND, 1)
+
+    def test_date_and_time_criteria(self):
+        times = lambda *names: [self.path("times/%s.txt" % name) for name in names]
+        cases = [
+            ("/D99/12/31", times("t_old")),
+            ("/D:1999/12/31", times("t_old")),
+            ("/D00/01/01", times("t_new")),
+            # before 1980 there is no packed date: no date criterion lets it pass
+            ("/D-99/12/31", times("t_old")),
+            ("/D00/01/01-", times("now", "t_late", "t_new")),
+            ("/D99/12/31-00/01/01", times("t_new", "t_old")),
+            ("/DT", times("now")),
+            ("/DTD1-", times("now")),
+            ("/D-TY1", times("t_late", "t_new", "t_old")),
+            ("/T12:00", times("t_old")),
+            ("/T12:00:00-", times("t_late", "t_old")),
+            ("/T9:00-17:00", times("t_new", "t_old")),
+            ("/T-09:30", times("t_new")),
+            ("/D00/01/01- /T-12:00", times("t_new")),
+        ]
+        for option, lines in cases:
+            with self.subTest(option=option):
+                result = self.tlvc("times", "*.txt", *option.split())
+                self.assertListing(result, lines)
+        # relative to the start of the run: the file written 30 seconds before
+        # it, unless the last five minutes crossed midnight
+        if time.gmtime(time.time() - 300).tm_mday == time.gmtime().tm_mday:
+            self.assertListing(self.tlvc("times", "now.txt", "/TNM5-"), times("now"))
+            self.assertListing(self.tlvc("times", "now.txt", "/T-NM5"), NOT_FOUND, 1)
+
+    def test_japanese_only_on_a_console_with_code_page_932(self):
+        japanese = harness.wine_env(lang="ja_JP.UTF-8")
+        cases = [
+            # (arguments, environment, on a console, expected text)
+            (["*.zzz"], japanese, True, "ファイルがみつかりませんでした..."),
+            (["*.zzz"], japanese, False, "Cannot find files..."),
+            (["*.zzz"], None, True, "Cannot find files..."),
+            (["*.zzz", "/-J"], japanese, True, "Cannot find files..."),
+            (["\\\\pc\\x.txt"], japanese, True, "共有ディレクトリ名が指定されていません."),
+            (["tlvc*.exe", "/E"], japanese, True,
+             "E オプション指定時はファイル名に '*' を含めることができません."),
+        ]
+        for args, env, console, text in cases:
+            with self.subTest(args=args, console=console, japanese=env is japanese):
+                if console:
+                    status, raw = run_pty([TLVC, *args], cwd=self.root / "walk", env=env)
+                    shown = terminal_text(raw).decode("utf-8")
+                    # on a console there is no wait message
+                    self.assertEqual(shown.replace("\r", "").strip("\n"), text)
+                else:
+                    result = self.tlvc("walk", *args, env=env)
+                    status = result.status
+                    self.assertLines(result.out, [text.encode()])
+                self.assertIn(status, (1, 2))
+
+
+if __name__ == "__main__":
+    unittest.main()
