@@ -148,7 +148,7 @@ class FindingFiles(WineTestCase):
             ("/S1000-", size("1024", "5000")),
             ("/S1K", size("1024")),
             ("/S10-1,024", size("10", "1024")),
-            ("/S4.9K-", size("5000")),
+            ("/S4.8K-", size("5000")),
         ]
         for option, lines in cases:
             with self.subTest(option=option):
@@ -185,16 +185,25 @@ class FindingFiles(WineTestCase):
             ("/DT", times("now")),
             ("/DTD1-", times("now")),
             ("/D-TY1", times("t_late", "t_new", "t_old")),
-            ("/T12:00", times("t_old")),
-            ("/T12:00:00-", times("t_late", "t_old")),
-            ("/T9:00-17:00", times("t_new", "t_old")),
-            ("/T-09:30", times("t_new")),
-            ("/D00/01/01- /T-12:00", times("t_new")),
+            # the time of day alone, whatever the date (now.txt left out: its
+            # time of day is the clock's)
+            ("t_*.txt /T12:00", times("t_old")),
+            ("t_*.txt /T12:00:00-", times("t_late", "t_old")),
+            ("t_*.txt /T9:00-17:00", times("t_new", "t_old")),
+            ("t_*.txt /T-09:30", times("t_new")),
+            ("t_*.txt /T:-9:30:01", times("t_new")),
+            ("t_*.txt /D00/01/01- /T-12:00", times("t_new")),
         ]
         for option, lines in cases:
             with self.subTest(option=option):
-                result = self.tlvc("times", "*.txt", *option.split())
+                args = option.split()
+                if not args[0].startswith("t_"):
+                    args.insert(0, "*.txt")
+                result = self.tlvc("times", *args)
                 self.assertListing(result, lines)
+        # dates and times of day are local: 23:59:59 UTC is the next morning in Japan
+        self.assertListing(self.tlvc("times", "t_*.txt", "/D01/05/06", "/T8:59:58",
+                                     env=harness.wine_env(tz="JST-9")), times("t_late"))
         # relative to the start of the run: the file written 30 seconds before
         # it, unless the last five minutes crossed midnight
         if time.gmtime(time.time() - 300).tm_mday == time.gmtime().tm_mday:
