@@ -1,0 +1,23 @@
+#include <windows.h>
+
+#include "common/standard_streams.h"
+#include "finder/messages/found_text.h"
+#include "finder/messages/message_loader.h"
+#include "finder/messages/summary_line.h"
+#include "finder/search/search_state.h"
+
+void PrintSummaryLine() {
+  MessageBuffer text;
+  if (LoadMessage(msg::kJapaneseFound, searchState.options.japanese, text) == 0) return;
+  StdOut().Write(ExpandFoundText(text.view(), searchState.totals).view());
+  StdOut().Put('\n');
+}
+
+void PrintFinishMessage() {
+  // 79 blanks wipe the wait message from the console line the cursor is on.
+  StdErr().Write(
+      "                                                                               \r");
+  SearchOptions& options = searchState.options;
+  if (LoadMessage(msg::kJapaneseFinish, options.japanese, options.statusText) == 0) return;
+  StdErr().Write(options.statusText.view());
+}

@@ -1,0 +1,66 @@
+// The lines of the table listings (forms 1 and 2) and their directory
+// headers, built from plain values so that the archive listings share the
+// same columns. Nothing here writes anywhere; the callers print the results.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "common/bounded_text.h"
+#include "finder/options/search_options.h"
+
+// Room for 52 columns, a 259-byte long name and a size wider than its field.
+using ListingLine = BoundedText<400>;
+// "18,446,744,073,709,551,615" is the widest grouped number.
+using GroupedNumber = BoundedText<32>;
+// A header line: the label and a path of up to 259 bytes.
+using HeaderLine = BoundedText<300>;
+
+// Decimal digits with "," in front of every further group of three digits
+// counted from the right: 0, 999, 1,000, 1,234,567.
+GroupedNumber GroupDigits(std::uint64_t value);
+
+// Appends `text` behind as many blanks as it is shorter than `width`, so that
+// it ends `width` columns further on. A wider text is appended whole: the
+// rest of the line moves right rather than losing digits.
+template <std::size_t N>
+void AppendRightAligned(BoundedText<N>& line, std::string_view text, std::size_t width) {
+  for (std::size_t i = text.size(); i < width; ++i) line.Append(' ');
+  line.Append(text);
+}
+
+// Four letters S H R A, each "_" when its bit is clear.
+BoundedText<5> AttributeLetters(std::uint32_t attributes);
+
+// Calendar fields of a packed date and time: year 1980 + the year field,
+// seconds twice the two-second field.
+struct ListingTime {
+  int year, month, day, hour, minute, second;
+};
+ListingTime UnpackDosDateTime(DosDateTime stamp);
+
+// The first 18 columns of a form 1 line: "yy/mm/dd  hh:mm:ss".
+void AppendForm1DateTime(ListingLine& line, DosDateTime stamp);
+
+// The path a directory header shows: the directory, as the search path holds
+// it in front of the name position (with its trailing backslash), without
+// that backslash, except for the root of a drive ("C:\").
+std::string_view HeaderPath(std::string_view directoryWithBackslash);
+
+// "Directory of C:\WORK" in the chosen language (Japanese in code page 932),
+// without line ends; the caller writes the blank lines around it.
+HeaderLine DirectoryHeaderLine(std::string_view directoryWithBackslash, bool japanese);
+
+// Form 1: "yy/mm/dd  hh:mm:ss", the size ending in column 31 (or "<DIR>" in
+// columns 21-25 when `directory` is set), the letters S H R A in 33-36 and
+// `name` from column 38. The archive listings use it with `directory` false.
+// `stamp` is the last-write time in local time. No line end.
+ListingLine BuildForm1Line(DosDateTime stamp, std::uint64_t size, std::uint32_t attributes,
+                           bool directory, std::string_view name);
+ListingLine BuildForm1Line(const FileEntry& entry, DosDateTime stamp);
+
+// Form 2: the 8.3 name (the short name, else the long one) split at its last
+// "." into columns 0-7 and 9-11, the size ending in column 25 (or "<DIR>" in
+// 15-19), the date in 28-35, the time in 38-45, S H R A in 47-50 and the long
+// name from column 52. No line end.
+ListingLine BuildForm2Line(const FileEntry& entry, DosDateTime stamp);

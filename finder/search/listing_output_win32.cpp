@@ -1,0 +1,59 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "common/standard_streams.h"
+#include "finder/search/console_paging.h"
+#include "finder/search/listing_lines.h"
+#include "finder/search/listing_output.h"
+#include "finder/search/search_state.h"
+
+namespace {
+
+// The last-write time as the user's clock showed it. A time the packed form
+// cannot hold (before 1980) leaves the fields at zero rather than failing
+// the listing.
+DosDateTime LocalStamp(std::uint64_t lastWriteTime) {
+  FILETIME utc{static_cast<DWORD>(lastWriteTime), static_cast<DWORD>(lastWriteTime >> 32)};
+  FILETIME local;
+  WORD date = 0, time = 0;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time))
+    date = time = 0;
+  return {date, time};
+}
+
+void WriteListingLine(std::string_view line) {
+  StdOut().Write(line);
+  StdOut().Put('\n');
+  if (searchState.options.pausePerScreen) PagedOutput();
+}
+
+}  // namespace
+
+void PrintDirectoryHeader(std::size_t namePosition) {
+  const SearchOptions& options = searchState.options;
+  if (options.noEcho) return;
+  std::size_t length = strnlen(searchState.searchPath, sizeof searchState.searchPath);
+  std::string_view directory(searchState.searchPath, namePosition < length ? namePosition : length);
+  HeaderLine header = DirectoryHeaderLine(directory, options.japanese);
+  if (options.pausePerScreen) {
+    // Each of the three lines counts towards the page.
+    WriteListingLine("");
+    WriteListingLine(header.view());
+    WriteListingLine("");
+  } else {
+    StdOut().Put('\n');
+    StdOut().Write(header.view());
+    StdOut().Write("\n\n");
+  }
+}
+
+void PrintEntryForm1(const FileEntry& entry) {
+  if (searchState.options.noEcho) return;
+  WriteListingLine(BuildForm1Line(entry, LocalStamp(entry.lastWriteTime)).view());
+}
+
+void PrintEntryForm2(const FileEntry& entry) {
+  if (searchState.options.noEcho) return;
+  WriteListingLine(BuildForm2Line(entry, LocalStamp(entry.lastWriteTime)).view());
+}
