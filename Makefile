@@ -1,5 +1,5 @@
 # Front door: every target installs what is missing first (scripts/install-deps).
-.PHONY: build test demo deps native win clean format
+.PHONY: build test demo deps native win clean format bench
 
 JOBS ?= $(shell nproc)
 
@@ -21,6 +21,11 @@ test: win native
 
 demo: win
 	@scripts/demo
+
+# Benchmarks (never part of test): makes the corpus once, then measures.
+bench: win
+	@bench/make_corpus
+	@bench/run
 
 format:
 	@git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i

@@ -28,3 +28,13 @@ foreach(src IN LISTS TEST_TOOLS)
   set_target_properties(tool_${name} PROPERTIES OUTPUT_NAME ${name}
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 endforeach()
+
+# Floors of the benchmarks (make bench): bench/floors/NAME.c -> build/win/bench/NAME.exe
+file(GLOB BENCH_FLOORS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/floors/*.c)
+foreach(src IN LISTS BENCH_FLOORS)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(bench_${name} ${src})
+  target_link_options(bench_${name} PRIVATE -static)
+  set_target_properties(bench_${name} PROPERTIES OUTPUT_NAME ${name}
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endforeach()

@@ -1,0 +1,107 @@
+/* Floor of a buffered ZIP walk: records are taken from a 64 KiB buffer; a
+   skip that stays inside it costs nothing, a longer one is one seek, after
+   which only a few KiB are read (a large member would otherwise cost a whole
+   buffer of data that is skipped at once). Without options it walks the local
+   headers and prints short lines; with /F1 it passes over the local entries
+   and lists the central directory in the long form, as the long listing has
+   to (only the central records carry the attributes). */
+#include "zip_common.h"
+
+enum { kSmallRefill = 4096 };
+
+static unsigned char buffer[65536];
+static size_t position, end, refill = sizeof buffer;
+static HANDLE file;
+
+/* Makes `count` bytes available at buffer + position. */
+static int Ensure(size_t count) {
+  if (end - position >= count) return 1;
+  memmove(buffer, buffer + position, end - position);
+  end -= position;
+  position = 0;
+  size_t want = refill > count ? refill : count;
+  if (want > sizeof buffer - end) want = sizeof buffer - end;
+  DWORD got = 0;
+  if (!ReadFile(file, buffer + end, (DWORD)want, &got, NULL)) return 0;
+  end += got;
+  refill = sizeof buffer;
+  return end - position >= count;
+}
+
+static int Skip(unsigned long long count) {
+  if (count <= end - position) {
+    position += (size_t)count;
+    return 1;
+  }
+  LARGE_INTEGER move;
+  move.QuadPart = (LONGLONG)(count - (end - position));
+  position = end = 0;
+  refill = kSmallRefill;
+  return SetFilePointerEx(file, move, NULL, FILE_CURRENT);
+}
+
+static void ListLocal(void) {
+  while (Ensure(kLocalSize)) {
+    const unsigned char* record = buffer + position;
+    if (Read32(record) != 0x04034B50ul) break;
+    unsigned nameLength = Read16(record + 26);
+    unsigned long long skip = Read16(record + 28) + (unsigned long long)Read32(record + 18);
+    if (nameLength > kNameMax || !Ensure(kLocalSize + nameLength)) break;
+    PutShortLine((const char*)buffer + position + kLocalSize, nameLength);
+    position += kLocalSize + nameLength;
+    if (!Skip(skip)) break;
+  }
+}
+
+static void ListCentral(void) {
+  while (Ensure(kLocalSize)) {
+    const unsigned char* record = buffer + position;
+    if (Read32(record) != 0x04034B50ul) break;
+    unsigned nameLength = Read16(record + 26);
+    if (nameLength > kNameMax) return;
+    unsigned long long skip =
+        kLocalSize + nameLength + Read16(record + 28) + (unsigned long long)Read32(record + 18);
+    if (!Skip(skip)) return;
+  }
+  int headed = 0;
+  char name[kNameMax + 1];
+  while (Ensure(kCentralSize)) {
+    const unsigned char* record = buffer + position;
+    if (Read32(record) != 0x02014B50ul) break;
+    unsigned nameLength = Read16(record + 28);
+    unsigned long long skip = Read16(record + 30) + (unsigned long long)Read16(record + 32);
+    WORD dosTime = (WORD)Read16(record + 12), dosDate = (WORD)Read16(record + 14);
+    unsigned long size = Read32(record + 24);
+    DWORD attributes = record[38];
+    if (nameLength > kNameMax || !Ensure(kCentralSize + nameLength)) break;
+    size_t partLength;
+    const char* part =
+        NamePart((const char*)buffer + position + kCentralSize, nameLength, &partLength);
+    memcpy(name, part, partLength);
+    name[partLength] = 0;
+    if (!headed) {
+      headed = 1;
+      PutText("\nArchive file of ");
+      PutBytes(archivePrefix, prefixLength - 3);
+      PutText("\n\n");
+    }
+    PutLongLine(dosDate, dosTime, size, attributes, name);
+    position += kCentralSize + nameLength;
+    if (!Skip(skip)) break;
+  }
+}
+
+int main(int argc, char** argv) {
+  int longForm = argc > 2 && (argv[1][0] == '/' || argv[1][0] == '-');
+  if (argc < 2 + longForm) return 2;
+  file = OpenArchive(argv[1 + longForm]);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  StartOut();
+  if (longForm)
+    ListCentral();
+  else
+    ListLocal();
+  FlushOut();
+  CloseHandle(file);
+  return 0;
+}
