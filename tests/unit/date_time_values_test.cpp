@@ -1,19 +1,23 @@
 // Date and time values of /D and /T: absolute and relative forms, packing,
 // the fields a value leaves alone, and the messages of refused values.
+#include "finder/options/date_time_values.h"
+
 #include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <string>
-
-#include "finder/options/date_time_values.h"
 
 namespace {
 
 // 2026-03-31 14:25:36 UTC, the start of every run in these tests.
 constexpr std::int64_t kStart = 1774967136;
 
-LocalDateTime Utc(std::int64_t seconds) { return UtcDateTime(seconds); }
-LocalDateTime Tokyo(std::int64_t seconds) { return UtcDateTime(seconds + 9 * 3600); }
+LocalDateTime Utc(std::int64_t seconds) {
+  return UtcDateTime(seconds);
+}
+LocalDateTime Tokyo(std::int64_t seconds) {
+  return UtcDateTime(seconds + 9 * 3600);
+}
 
 const ValueClock kUtcClock{kStart, Utc};
 
@@ -42,8 +46,8 @@ struct Row {
 void Check(const Row& row, bool time, const ValueClock& clock) {
   std::uint16_t word = 0;
   std::size_t position = 0;
-  const ValueError error =
-      time ? ParseTimeValue(row.text, position, word, clock) : ParseDateValue(row.text, position, word, clock);
+  const ValueError error = time ? ParseTimeValue(row.text, position, word, clock)
+                                : ParseDateValue(row.text, position, word, clock);
   EXPECT_EQ(error, row.error) << row.text;
   if (row.error != ValueError::kNone) return;
   EXPECT_EQ(word, row.packed) << row.text;
@@ -168,7 +172,8 @@ TEST(TimeValue, RelativeForm) {
       {"nh1m1s1", ValueError::kNone, PackDosTime(13, 24, 35), 7},
       {"NH1-", ValueError::kNone, PackDosTime(13, 25, 36), 3},
       {"NX", ValueError::kNone, PackDosTime(14, 25, 36), 1},
-      {"NH99999999999", ValueError::kNone, PackDosTime(22, 25, 36), 13},  // counts stop at 10^9 hours
+      {"NH99999999999", ValueError::kNone, PackDosTime(22, 25, 36),
+       13},  // counts stop at 10^9 hours
   };
   for (const Row& row : rows) Check(row, true, kUtcClock);
   Check({"N", ValueError::kNone, PackDosTime(23, 25, 36), 1}, true, ValueClock{kStart, Tokyo});
@@ -198,11 +203,15 @@ TEST(DateTimeValues, MessagesInBothLanguages) {
     const char* japanese;
   };
   const MessageRow rows[] = {
-      {ValueError::kYear, "Year must be smaller than or equal 2043.\n", "年の指定は 2043 年以前でなければなりません.\n"},
+      {ValueError::kYear, "Year must be smaller than or equal 2043.\n",
+       "年の指定は 2043 年以前でなければなりません.\n"},
       {ValueError::kInvalidDate, "Invalid date parameter.\n", "日付の指定が正しくありません.\n"},
-      {ValueError::kHour, "Hour must be smaller than or equal 31.\n", "時刻の指定は 31 以下でなければなりません.\n"},
-      {ValueError::kMinute, "Minute must be smaller than or equal 63.\n", "分の指定は 63 以下でなければなりません.\n"},
-      {ValueError::kSecond, "Second must be smaller than or equal 63.\n", "秒の指定は 63 以下でなければなりません.\n"},
+      {ValueError::kHour, "Hour must be smaller than or equal 31.\n",
+       "時刻の指定は 31 以下でなければなりません.\n"},
+      {ValueError::kMinute, "Minute must be smaller than or equal 63.\n",
+       "分の指定は 63 以下でなければなりません.\n"},
+      {ValueError::kSecond, "Second must be smaller than or equal 63.\n",
+       "秒の指定は 63 以下でなければなりません.\n"},
   };
   for (const MessageRow& row : rows) {
     EXPECT_EQ(ValueErrorMessage(row.error, false), row.english);
@@ -218,10 +227,8 @@ TEST(DateTimeValues, UtcCalendarAcrossEras) {
     int month, day, hour, minute, second;
   };
   const CalendarRow rows[] = {
-      {0, 1970, 1, 1, 0, 0, 0},
-      {-1, 1969, 12, 31, 23, 59, 59},
-      {951782400, 2000, 2, 29, 0, 0, 0},
-      {kStart, 2026, 3, 31, 14, 25, 36},
+      {0, 1970, 1, 1, 0, 0, 0},           {-1, 1969, 12, 31, 23, 59, 59},
+      {951782400, 2000, 2, 29, 0, 0, 0},  {kStart, 2026, 3, 31, 14, 25, 36},
       {-2208988800, 1900, 1, 1, 0, 0, 0},
   };
   for (const CalendarRow& row : rows) {
