@@ -9,3 +9,6 @@
 // criteria, through `sink`. Reads headers only. Damage of any kind ends the
 // listing quietly; members already listed stay listed and counted.
 void ListZipMembers(ByteSource& file, MemberSink& sink);
+
+// The same onto standard output and the user's command (the program's edge).
+void ListZipMembers(ByteSource& file);

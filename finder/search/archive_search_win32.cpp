@@ -1,0 +1,79 @@
+// The archive passes of one directory: find the archives of one kind with
+// the platform's directory search, open each and hand it to its reader.
+#include <windows.h>
+
+#include <cstring>
+
+#include "common/standard_streams.h"
+#include "finder/archive/buffered_byte_source.h"
+#include "finder/archive/file_byte_source.h"
+#include "finder/archive/zip_reader.h"
+#include "finder/search/archive_search.h"
+#include "finder/search/search_state.h"
+
+// The LHA and Cabinet readers' entries (finder/archive/lzh_reader.h,
+// cab_reader.h).
+void ListLzhMembers(ByteSource& file);
+void ListCabMembers(ByteSource& file);
+
+namespace {
+
+int ReportError(DWORD code) {
+  StdErr().Printf("Error Code : %d\n", static_cast<int>(code));
+  return static_cast<int>(code);
+}
+
+void ListArchive(ArchiveKind kind, HANDLE handle) {
+  FileByteSource file(handle);
+  BufferedByteSource buffered(file);
+  switch (kind) {
+    case ArchiveKind::Lzh:
+      ListLzhMembers(buffered);
+      break;
+    case ArchiveKind::Zip:
+      ListZipMembers(buffered);
+      break;
+    case ArchiveKind::Cab:
+      ListCabMembers(buffered);
+      break;
+  }
+}
+
+}  // namespace
+
+int SearchArchives(ArchiveKind kind, std::size_t namePosition) {
+  SearchState& state = searchState;
+  const PathText& pattern = kind == ArchiveKind::Lzh   ? state.options.lzhPattern
+                            : kind == ArchiveKind::Zip ? state.options.zipPattern
+                                                       : state.options.cabPattern;
+  // A pattern that does not fit behind this directory could only be searched
+  // cut short, which would open the wrong files: there is nothing to search.
+  if (namePosition >= kPathSize || pattern.size() >= kPathSize - namePosition) return 0;
+  std::memcpy(state.searchPath + namePosition, pattern.c_str(), pattern.size() + 1);
+
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(state.searchPath, &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? 0 : ReportError(code);
+  }
+  do {
+    std::size_t nameLength = strnlen(found.cFileName, sizeof found.cFileName);
+    if (nameLength >= kPathSize - namePosition) continue;
+    std::memcpy(state.archivePath, state.searchPath, namePosition);
+    std::memcpy(state.archivePath + namePosition, found.cFileName, nameLength);
+    state.archivePath[namePosition + nameLength] = '\0';
+
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE file = CreateFileA(state.archivePath, GENERIC_READ, FILE_SHARE_READ, &inheritable,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // What cannot be opened (a directory that matches the pattern, a file
+    // locked by another program) is passed over without a word.
+    if (file == INVALID_HANDLE_VALUE) continue;
+    ListArchive(kind, file);
+    CloseHandle(file);
+  } while (FindNextFileA(search, &found));
+  DWORD code = GetLastError();
+  FindClose(search);
+  return code == ERROR_NO_MORE_FILES ? 0 : ReportError(code);
+}
