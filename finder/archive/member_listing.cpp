@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "finder/search/listing_lines.h"
 #include "finder/search/search_state.h"
 
 namespace {
@@ -27,17 +28,6 @@ bool InRange(RangeMode mode, std::uint64_t value, std::uint64_t equal, std::uint
       return value >= low && value <= high;
   }
   return true;
-}
-
-BoundedText<32> GroupDigits(std::uint64_t value) {
-  char digits[24];
-  int count = std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(value));
-  BoundedText<32> grouped;
-  for (int i = 0; i < count; ++i) {
-    if (i > 0 && (count - i) % 3 == 0) grouped.Append(',');
-    grouped.Append(digits[i]);
-  }
-  return grouped;
 }
 
 }  // namespace
@@ -133,21 +123,11 @@ MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle styl
 
   // The size ends in column 31; a number too wide for its field keeps one
   // blank behind the time and pushes the rest of the line to the right.
-  constexpr std::size_t kSizeEnd = 32;
-  auto size = GroupDigits(member.size);
-  std::size_t end = line.size() + 1 + size.size();
-  for (std::size_t column = end; column < kSizeEnd; ++column) line.Append(' ');
   line.Append(' ');
-  line.Append(size.view());
-
-  const std::uint32_t a = member.attributes;
-  const char letters[] = {' ',
-                          (a & kAttrSystem) ? 'S' : '_',
-                          (a & kAttrHidden) ? 'H' : '_',
-                          (a & kAttrReadOnly) ? 'R' : '_',
-                          (a & kAttrArchive) ? 'A' : '_',
-                          ' '};
-  line.Append(std::string_view(letters, sizeof letters));
+  AppendRightAligned(line, GroupDigits(member.size).view(), 13);
+  line.Append(' ');
+  line.Append(AttributeLetters(member.attributes).view());
+  line.Append(' ');
   line.Append(member.name);
   return line;
 }
