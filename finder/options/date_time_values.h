@@ -56,7 +56,7 @@ struct ValueClock {
 // (steps in any order and number; no sign and "-" count back, "+" ahead).
 // On success the position is past the value (past the day's digits, or at
 // the first character that is no step) and `date` holds it. On failure the
-// fields already read stay written, the position is unspecified, and the
+// fields already read stay written, the position is where reading stopped, and the
 // caller writes ValueErrorMessage(result).
 // Months 0 and 13-15 and day 0 pass as written; a relative date before 1980
 // packs as year 1980; Y and M steps before a D step are kept.
