@@ -79,6 +79,21 @@ ListingTime UnpackDosDateTime(DosDateTime stamp) {
   };
 }
 
+bool ClampToDosRange(std::uint64_t localFileTime, DosDateTime& stamp) {
+  constexpr std::uint64_t kTicksPerSecond = 10000000;
+  constexpr std::uint64_t kFirst = 11960006400ull * kTicksPerSecond;     // 1980-01-01
+  constexpr std::uint64_t kPastLast = 15999292800ull * kTicksPerSecond;  // 2108-01-01
+  if (localFileTime < kFirst) {
+    stamp = {0 << 9 | 1 << 5 | 1, 0};
+    return true;
+  }
+  if (localFileTime >= kPastLast) {
+    stamp = {127 << 9 | 12 << 5 | 31, 23 << 11 | 59 << 5 | 29};
+    return true;
+  }
+  return false;
+}
+
 void AppendForm1DateTime(ListingLine& line, DosDateTime stamp) {
   ListingTime t = UnpackDosDateTime(stamp);
   AppendFormatted(line, "%02d/%02d/%02d  ", t.year % 100, t.month, t.day);

@@ -39,6 +39,12 @@ struct ListingTime {
 };
 ListingTime UnpackDosDateTime(DosDateTime stamp);
 
+// The packed form holds 1980-01-01 00:00:00 to 2107-12-31 23:59:58. For a
+// local FILETIME (100 ns ticks since 1601) outside that range, sets `stamp`
+// to the nearest end of it and returns true; returns false for a time inside
+// it, which the platform's conversion packs.
+bool ClampToDosRange(std::uint64_t localFileTime, DosDateTime& stamp);
+
 // The first 18 columns of a form 1 line: "yy/mm/dd  hh:mm:ss".
 void AppendForm1DateTime(ListingLine& line, DosDateTime stamp);
 

@@ -11,14 +11,17 @@
 namespace {
 
 // The last-write time as the user's clock showed it. A time the packed form
-// cannot hold (before 1980) leaves the fields at zero rather than failing
-// the listing.
+// cannot hold shows as the nearest one it can rather than as a wrapped year.
 DosDateTime LocalStamp(std::uint64_t lastWriteTime) {
   FILETIME utc{static_cast<DWORD>(lastWriteTime), static_cast<DWORD>(lastWriteTime >> 32)};
   FILETIME local;
+  if (!FileTimeToLocalFileTime(&utc, &local)) local = utc;
+  DosDateTime stamp;
+  std::uint64_t ticks =
+      static_cast<std::uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime;
+  if (ClampToDosRange(ticks, stamp)) return stamp;
   WORD date = 0, time = 0;
-  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time))
-    date = time = 0;
+  if (!FileTimeToDosDateTime(&local, &date, &time)) return {};
   return {date, time};
 }
 

@@ -60,28 +60,38 @@ def make_tree(root):
     for i in range(14):
         (paged / ("F%02d.TXT" % i)).write_bytes(b"")
         stamp(paged / ("F%02d.TXT" % i), "2010-10-10 10:10:10")
+    edges = root / "edges"
+    edges.mkdir()
+    for name, when in (("OLD.TXT", "1975-06-01 12:00:00"), ("FUTURE.TXT", "2110-06-01 12:00:00")):
+        (edges / name).write_bytes(b"")
+        stamp(edges / name, when)
     # last, as adding entries changes a directory's time
     stamp(listed, "2010-10-10 10:10:10")
     stamp(root, "2020-02-29 08:00:00")
     return listed
 
 
-def run_pty_waiting(args, rows, keys, cwd, env=None, timeout=60):
-    """Like harness.run_pty, but each key is typed only after the output has
+def run_pty_waiting(args, rows, keys, cwd, stdout_file=None, env=None, timeout=60):
+    """Like harness.run_pty, but each key is typed only after the listing has
     stood still behind the pause prompt for a while; returns the status, the
-    output and, per key, whether the program sat waiting at the prompt."""
+    terminal output and, per key, whether the program sat waiting at the
+    prompt. With stdout_file the listing goes there, and is watched there."""
     pid, master = pty.fork()
     if pid == 0:
         try:
             fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", rows, 80, 0, 0))
             os.chdir(cwd)
+            if stdout_file:
+                os.dup2(os.open(stdout_file, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 1)
             os.execvpe("wine", ["wine", *map(str, args)], env or harness.wine_env())
         finally:
             os._exit(127)
     output = bytearray()
     waited = []
     deadline = time.monotonic() + timeout
-    quiet_since = None
+    quiet_since = time.monotonic()
+    listing = lambda: (stdout_file.read_bytes().replace(b"\r\n", b"\r\r\n") if stdout_file
+                       else terminal_text(bytes(output)))
     try:
         while True:
             if time.monotonic() > deadline:
@@ -98,10 +108,11 @@ def run_pty_waiting(args, rows, keys, cwd, env=None, timeout=60):
                 output += chunk
                 quiet_since = time.monotonic()
                 continue
-            prompts = terminal_text(bytes(output)).count(PROMPT)
-            if len(waited) < len(keys) and prompts > len(waited) and \
-                    time.monotonic() - quiet_since > 0.5:
-                shown = terminal_text(bytes(output))
+            shown = listing()
+            if len(waited) < len(keys) and shown.count(PROMPT) > len(waited):
+                if time.monotonic() - quiet_since < 0.5:
+                    continue
+                shown = listing()
                 waited.append(shown.endswith(PROMPT + b"\r\r\n"))
                 os.write(master, keys[len(waited) - 1])
     finally:
@@ -168,6 +179,13 @@ class Listing(WineTestCase):
                 self.assertLines(result.out, lines)
                 # standard output is a file: the wait message, then the finish message over it
                 self.assertEqual(result.err, WAIT + b"\r" + BLANK_STATUS + FINISHED)
+
+    def test_times_the_packed_form_cannot_hold_show_its_nearest_end(self):
+        result = self.tlvc("*.TXT", "/F1", "/-U", directory="edges")
+        self.assertLines(result.out, self.header(winpath(self.root / "edges").encode()) + [
+            b"07/12/31  23:59:58             0 ___A FUTURE.TXT",
+            b"80/01/01  00:00:00             0 ___A OLD.TXT",
+            b"", b"         2 files                    0 bytes found!"])
 
     def test_header_of_a_drive_root_keeps_its_backslash(self):
         drive = harness.REPO / "build" / "wineprefix" / "dosdevices" / "r:"
@@ -243,6 +261,17 @@ class Listing(WineTestCase):
         files = [winpath(paged / ("F%02d.TXT" % i)).encode() for i in range(10)]
         self.assertEqual(terminal_text(raw).replace(b"\r\r\n", b"\r\n"),
                          b"".join(line + b"\r\n" for line in files[:6] + [PROMPT] + files[6:]))
+
+
+    def test_pause_prompt_goes_with_a_redirected_listing(self):
+        paged = self.root / "paged"
+        out_file = self.tmp / "out.txt"
+        status, raw, waited = run_pty_waiting([TLVC, "F0*.TXT", "/P", "/-U"], rows=8,
+                                              keys=[b"y"], cwd=paged, stdout_file=out_file)
+        self.assertEqual(status, 0)
+        self.assertEqual(waited, [True])
+        files = [winpath(paged / ("F%02d.TXT" % i)).encode() for i in range(10)]
+        self.assertLines(out_file.read_bytes(), files[:6] + [PROMPT] + files[6:])
 
 
 if __name__ == "__main__":

@@ -110,6 +110,32 @@ TEST(ListingLines, LongestNameKeepsItsWholeLength) {
   EXPECT_EQ(line.view().substr(13, 26), "18,446,744,073,709,551,615");
 }
 
+TEST(ListingLines, TimesOutsideThePackedRangeShowItsNearestEnd) {
+  constexpr std::uint64_t kSecond = 10000000;
+  constexpr std::uint64_t k1980 = 11960006400ull * kSecond;
+  constexpr std::uint64_t k2108 = 15999292800ull * kSecond;
+  const struct {
+    std::uint64_t ticks;
+    bool clamped;
+    const char* shown;
+  } kCases[] = {
+      {0, true, "80/01/01  00:00:00"},
+      {k1980 - 1, true, "80/01/01  00:00:00"},
+      {k1980, false, ""},
+      {k2108 - 1, false, ""},
+      {k2108, true, "07/12/31  23:59:58"},
+      {UINT64_MAX, true, "07/12/31  23:59:58"},
+  };
+  for (const auto& c : kCases) {
+    DosDateTime stamp;
+    EXPECT_EQ(ClampToDosRange(c.ticks, stamp), c.clamped) << c.ticks;
+    if (!c.clamped) continue;
+    ListingLine line;
+    AppendForm1DateTime(line, stamp);
+    EXPECT_EQ(line.view(), c.shown) << c.ticks;
+  }
+}
+
 TEST(GroupDigits, CommasBetweenGroupsOfThree) {
   const std::pair<std::uint64_t, const char*> kCases[] = {
       {0, "0"},
