@@ -17,6 +17,9 @@ int QueryConsoleSize() {
 
 void PagedOutput() {
   SearchOptions& options = searchState.options;
+  // A page height below 1 never pauses; not counting then also keeps a
+  // listing of billions of lines from overflowing the counter.
+  if (options.pageLines < 1) return;
   if (++options.lineCount != options.pageLines) return;
   options.lineCount = 0;
   StdOut().Write(options.pausePrompt.view());
