@@ -59,6 +59,7 @@ const Case kCases[] = {
     {"no codes", 9, 9, "no codes"},
     // Counts past 2^31 stay positive.
     {"$C", 3000000000u, 0, "3,000,000,000"},
+    {"$C $S", UINT32_MAX, UINT64_MAX, "4,294,967,295 18,446,744,073,709,551,615"},
 };
 
 TEST(FoundText, ExpandsEveryCode) {
@@ -78,15 +79,6 @@ TEST(FoundText, ManyWideCodesAreCutAtTheLineBuffer) {
   SummaryText line = ExpandFoundText(text, totals);
   EXPECT_TRUE(line.truncated());
   EXPECT_EQ(line.size(), SummaryText::capacity());
-}
-
-TEST(FoundText, NumberFormats) {
-  EXPECT_EQ(FormatCount(0).view(), "0");
-  EXPECT_EQ(FormatCount(999).view(), "999");
-  EXPECT_EQ(FormatCount(1234).view(), "1,234");
-  EXPECT_EQ(FormatCount(UINT32_MAX).view(), "4,294,967,295");
-  EXPECT_EQ(FormatByteTotal(1234567).view(), "1,234,567");
-  EXPECT_EQ(FormatByteTotal(UINT64_MAX).view(), "18,446,744,073,709,551,615");
 }
 
 }  // namespace

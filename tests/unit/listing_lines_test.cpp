@@ -82,19 +82,6 @@ TEST(ListingLines, Form1AndForm2WholeLines) {
   }
 }
 
-TEST(ListingLines, FixedColumnsOfTheWorkedExample) {
-  FileEntry entry = Entry("REPORT.TXT", "", kAttrArchive, 1234);
-  std::string form1(BuildForm1Line(entry, kNewYearsEve).view());
-  EXPECT_EQ(form1.substr(27, 5), "1,234");  // last digit in column 31
-  EXPECT_EQ(form1.substr(33, 4), "___A");
-  EXPECT_EQ(form1.substr(38), "REPORT.TXT");
-  std::string form2(BuildForm2Line(entry, kNewYearsEve).view());
-  EXPECT_EQ(form2.substr(21, 5), "1,234");  // last digit in column 25
-  EXPECT_EQ(form2.substr(28, 8), "99/12/31");
-  EXPECT_EQ(form2.substr(38, 8), "23:59:58");
-  EXPECT_EQ(form2.substr(52), "REPORT.TXT");
-}
-
 TEST(ListingLines, ArchiveMembersShareTheForm1Columns) {
   // Members carry the directory bit at times but always show their size.
   EXPECT_EQ(BuildForm1Line(kMarch2005, 0, kAttrDirectory | kAttrArchive, false, "DOCS/").view(),
