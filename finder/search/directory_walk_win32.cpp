@@ -13,6 +13,7 @@
 #include "finder/search/console_paging.h"
 #include "finder/search/directory_walk.h"
 #include "finder/search/entry_filter.h"
+#include "finder/search/file_entry_win32.h"
 #include "finder/search/listing_output.h"
 #include "finder/search/search_path.h"
 #include "finder/search/search_state.h"
@@ -35,21 +36,6 @@ int ReportError(DWORD code) {
 void ReportSkippedDirectory(DWORD code) {
   int status = ReportError(code);
   if (searchState.firstSkippedError == 0) searchState.firstSkippedError = status;
-}
-
-FileEntry ToFileEntry(const WIN32_FIND_DATAA& data) {
-  FileEntry entry;
-  entry.attributes = data.dwFileAttributes;
-  entry.lastWriteTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                        data.ftLastWriteTime.dwLowDateTime;
-  entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  static_assert(sizeof entry.name == sizeof data.cFileName);
-  static_assert(sizeof entry.shortName == sizeof data.cAlternateFileName);
-  std::memcpy(entry.name, data.cFileName, sizeof entry.name);
-  entry.name[sizeof entry.name - 1] = '\0';
-  std::memcpy(entry.shortName, data.cAlternateFileName, sizeof entry.shortName);
-  entry.shortName[sizeof entry.shortName - 1] = '\0';
-  return entry;
 }
 
 bool IsDotEntry(const char* name) {

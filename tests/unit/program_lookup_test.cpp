@@ -1,0 +1,56 @@
+// Name rules and PATH splitting of the program lookup.
+#include "finder/search/program_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+bool ShiftJisLead(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+TEST(AnalyzeProgramName, StemAndExtension) {
+  struct Row {
+    const char* name;
+    bool hasDirectory;
+    std::size_t nameStart, stemLength;
+    bool hasExtension;
+  } rows[] = {
+      {"NOTEPAD", false, 0, 7, false},       {"FOO.TXT", false, 0, 3, true},
+      {"FOO.", false, 0, 3, false},  // trailing "." is replaced by the extensions
+      {".profile", false, 0, 8, false},      {"a.b.c", false, 0, 3, true},
+      {"C:\\TOOLS\\FOO", true, 9, 3, false}, {"C:\\A.B\\FOO", true, 7, 3, false},
+      {"..\\BIN\\X.EXE", true, 7, 1, true},
+  };
+  for (const Row& row : rows) {
+    ProgramName got = AnalyzeProgramName(row.name, ShiftJisLead);
+    EXPECT_EQ(got.hasDirectory, row.hasDirectory) << row.name;
+    EXPECT_EQ(got.nameStart, row.nameStart) << row.name;
+    EXPECT_EQ(got.stemLength, row.stemLength) << row.name;
+    EXPECT_EQ(got.hasExtension, row.hasExtension) << row.name;
+  }
+}
+
+TEST(AnalyzeProgramName, SecondByteOfADoubleByteCharacterIsNoBackslash) {
+  // "表" in code page 932 is 0x95 0x5C.
+  ProgramName got = AnalyzeProgramName("\x95\x5C.EXE", ShiftJisLead);
+  EXPECT_FALSE(got.hasDirectory);
+  EXPECT_EQ(got.stemLength, 2u);
+  EXPECT_TRUE(got.hasExtension);
+  EXPECT_TRUE(AnalyzeProgramName("\x95\x5C.EXE", nullptr).hasDirectory);
+}
+
+TEST(ForEachPathElement, SkipsEmptyElementsAndKeepsTheRestAsTheyStand) {
+  std::vector<std::string> seen;
+  ForEachPathElement(";C:\\BIN;;D:\\UTIL\\; \"E:\\Q\" ;",
+                     [&](std::string_view e) { seen.emplace_back(e); });
+  EXPECT_EQ(seen, (std::vector<std::string>{"C:\\BIN", "D:\\UTIL\\", " \"E:\\Q\" "}));
+  seen.clear();
+  ForEachPathElement("", [&](std::string_view e) { seen.emplace_back(e); });
+  EXPECT_TRUE(seen.empty());
+}
+
+}  // namespace
