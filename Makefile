@@ -1,5 +1,5 @@
 # Front door: every target installs what is missing first (scripts/install-deps).
-.PHONY: build test demo deps native win clean format bench
+.PHONY: build test demo deps native win fuzz-build fuzz clean format bench
 
 JOBS ?= $(shell nproc)
 
@@ -14,9 +14,14 @@ native: deps
 	@cmake --preset native >/dev/null
 	@cmake --build --preset native -j $(JOBS)
 
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+
 build: win
 
-test: win native
+# The unit and end-to-end tests, and a few seconds of every fuzz target.
+test: win native fuzz-build
 	@cd build/native && ctest --output-on-failure -j 2
 
 demo: win
@@ -26,6 +31,11 @@ demo: win
 bench: win
 	@bench/make_corpus
 	@bench/run
+
+# Every fuzz target for FUZZ_SECONDS (default 60) each; the corpus grows under build/fuzz.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	@tests/fuzz/run_fuzzers build/fuzz $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i

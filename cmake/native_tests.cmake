@@ -23,3 +23,8 @@ foreach(file IN LISTS E2E_TESTS)
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
   set_tests_properties(e2e_${name} PROPERTIES FIXTURES_REQUIRED wine LABELS e2e TIMEOUT 900)
 endforeach()
+
+# A few seconds of every fuzz target (built into build/fuzz by `make test`).
+add_test(NAME fuzz_smoke COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzzers
+  ${CMAKE_SOURCE_DIR}/build/fuzz 3)
+set_tests_properties(fuzz_smoke PROPERTIES TIMEOUT 300)

@@ -1,0 +1,54 @@
+// The ZIP reader on arbitrary bytes. The first byte chooses the settings
+// that steer the walk (short or long form, an attribute criterion, /N, a
+// command per member, a size criterion), so that both walks and every line
+// builder run; the rest is the archive.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "finder/archive/buffered_byte_source.h"
+#include "finder/archive/zip_reader.h"
+#include "finder/search/search_state.h"
+
+namespace {
+
+struct DiscardingSink final : MemberSink {
+  std::size_t bytes = 0;
+  void Write(std::string_view text) override { bytes += text.size(); }
+  void LineWritten() override {}
+  void RunCommand(std::string_view name) override { bytes += name.size(); }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::uint8_t steer = data[0];
+  searchState = SearchState();
+  SearchOptions& options = searchState.options;
+  options.form = steer & 1;
+  if (steer & 2) options.attributesRequired = 0x01;
+  if (steer & 4) options.attributesExcluded = 0x02;
+  options.noEcho = steer & 8;
+  options.runCommandOnMembers = steer & 16;
+  options.pausePerScreen = steer & 32;
+  if (steer & 64) {
+    options.sizeMode = RangeMode::Between;
+    options.sizeLow = 1;
+    options.sizeHigh = 1 << 20;
+  }
+  std::strcpy(searchState.savedPattern, (steer & 128) ? "*.T?T" : "*");
+  std::strcpy(searchState.archivePath, "C:\\FUZZ\\ARCHIVE.ZIP");
+
+  DiscardingSink sink;
+  MemoryByteSource memory(data + 1, size - 1);
+  if (steer & 1) {
+    // Through the read-ahead buffer as the program reads, on every other run.
+    BufferedByteSource buffered(memory);
+    ListZipMembers(buffered, sink);
+  } else {
+    ListZipMembers(memory, sink);
+  }
+  return 0;
+}
