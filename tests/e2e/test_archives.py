@@ -10,7 +10,8 @@ import shutil
 import tempfile
 import unittest
 
-from harness import REPO, TLVC, WineTestCase, run, winpath
+import harness
+from harness import REPO, TLVC, TOOLS, WineTestCase, run, run_line, winpath
 
 DATA = REPO / "tests" / "data"
 
@@ -158,6 +159,25 @@ class Archives(WineTestCase):
         for options, names in cases:
             result = self.tlvc("one", "*", "/-O", "/-U", "/Z", *options)
             self.assertLines(result.out, self.short(archive, names), options)
+
+    def test_commands_run_for_members_in_the_archives_directory(self):
+        log = self.tmp / "probe.log"
+        env = harness.wine_env(extra={"PROBE_LOG": winpath(log)})
+        probe = winpath(TOOLS / "probe.exe")
+        top = winpath(self.root / "tree")
+        for form in ("/F0", "/F1"):
+            log.unlink(missing_ok=True)
+            result = run_line('"%s" %s\\RO.TXT /-O /U /Z %s /N [%s $A $N $E $F]'
+                              % (winpath(TLVC), top, form, probe), env=env)
+            self.assertEqual(result.status, 0, result)
+            self.assertEqual(result.out, b"" if form == "/F0" else
+                             b"\r\n" + b"%10s files %20s bytes found!\r\n" % (b"3", b"30"))
+            # $F means nothing for a member and disappears.
+            self.assertEqual(log.read_bytes().decode().splitlines(), [
+                r"%s|%s top.zip RO TXT " % (top, probe),
+                r"%s\a\deep|%s seven.zip RO TXT " % (top, probe),
+                r"%s\b|%s BACKUP1.ZIP RO TXT " % (top, probe),
+            ], form)
 
     def test_no_archive_anywhere(self):
         result = self.tlvc("tree", "*", "/-O", "/U", "/Z:NOSUCH*.ZIP")
