@@ -1,15 +1,168 @@
 // CFGTLVC: the entry of the configurator.
+//
+// Module map: configurator_arguments (command line, default extensions,
+// version text), file_version_win32 (version resources), configuration_modes_win32
+// (mode R through the string loader, mode W through a file mapping),
+// configuration_writer / configuration_reader (the text file in both
+// directions), configuration_patcher and string_table_patch (the rewrite of
+// the message table inside the executable).
 #include <windows.h>
 
-#include "common/standard_streams.h"
-#include "configurator/configurator_usage.h"
+#include <cstdint>
+#include <string>
+#include <vector>
 
-int main(int argc, char** /*argv*/) {
+#include "common/bounded_text.h"
+#include "common/standard_streams.h"
+#include "configurator/configuration_modes_win32.h"
+#include "configurator/configurator_arguments.h"
+#include "configurator/configurator_usage.h"
+#include "configurator/file_version_win32.h"
+
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kVersionMismatch = 2;
+
+using PathText = BoundedText<260>;
+
+void ReportError(unsigned long code) {
+  StdErr().Printf("Error Code : %lu\n", code);
+}
+
+// The full path of a file argument with its default extension.
+bool MakeFullPath(std::string_view arg, std::string_view extension, PathText& path) {
+  std::string name(arg);
+  DWORD length =
+      GetFullPathNameA(name.c_str(), static_cast<DWORD>(path.capacity() + 1), path.data(), nullptr);
+  if (length == 0) {
+    ReportError(GetLastError());
+    return false;
+  }
+  if (length > path.capacity()) {
+    ReportError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  path.Recount();
+  if (!AddDefaultExtension(path, extension)) {
+    ReportError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  return true;
+}
+
+// The configurator's own version, from its own module file: found the same
+// way whether it was started by a path, a bare name along PATH, or a name
+// without its extension.
+std::uint32_t OwnVersion() {
+  PathText self;
+  DWORD length = GetModuleFileNameA(nullptr, self.data(), static_cast<DWORD>(self.capacity() + 1));
+  if (length == 0 || length > self.capacity()) {
+    ReportError(length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+    return 0;
+  }
+  self.Recount();
+  return ReadFileVersion(self.c_str());
+}
+
+int ReadMode(const PathText& executable, const PathText* configuration,
+             const BoundedText<16>& ownVersion) {
+  if (!configuration)
+    return ReadConfigurationFrom(executable.c_str(), StdOut()) ? kSuccess : kFailure;
+
+  HANDLE file = CreateFileA(configuration->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    StdErr().Printf("Cannot open file : %s\n", configuration->c_str());
+    return kFailure;
+  }
+  struct Sink {
+    HANDLE file;
+    DWORD error = 0;
+    static bool Write(void* context, const char* data, std::size_t size) {
+      auto* self = static_cast<Sink*>(context);
+      DWORD written = 0;
+      if (self->error == 0 &&
+          (!WriteFile(self->file, data, static_cast<DWORD>(size), &written, nullptr) ||
+           written != size)) {
+        self->error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+      }
+      return self->error == 0;
+    }
+  } sink{file};
+  bool done;
+  {
+    TextWriter out(Sink::Write, &sink, true);
+    out.Printf(";Configuration File Version %s\n", ownVersion.c_str());
+    done = ReadConfigurationFrom(executable.c_str(), out);
+  }
+  CloseHandle(file);
+  // A full disk must not pass for a complete configuration file.
+  if (sink.error != 0) {
+    ReportError(sink.error);
+    return kFailure;
+  }
+  if (!done) return kFailure;
+  StdErr().Write("Complete reading configuration.\n");
+  return kSuccess;
+}
+
+int WriteMode(const PathText& executable, const PathText* configuration) {
+  if (!configuration) {
+    StdErr().Write("Configuration file is not specified.");
+    return kFailure;
+  }
+  if (!WriteConfiguration(executable.c_str(), configuration->c_str())) return kFailure;
+  StdErr().Write("Complete writing configuration.\n");
+  return kSuccess;
+}
+
+int RunConfigurator(int argc, char** argv) {
   if (argc < 2) {
     StdOut().Write(ConfiguratorUsage());
-    FlushStandardStreams();
-    return 1;
+    return kFailure;
   }
+  if (!GetProcessHeap()) {
+    ReportError(GetLastError());
+    return kFailure;
+  }
+  std::uint32_t ownVersion = OwnVersion();
+  if (ownVersion == 0) return kFailure;
+  BoundedText<16> ownVersionText = VersionText(ownVersion);
+
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  ConfiguratorArguments parsed = ParseConfiguratorArguments(args);
+
+  PathText executable;
+  if (!parsed.executable.empty()) {
+    if (!MakeFullPath(parsed.executable, ".EXE", executable)) return kFailure;
+    std::uint32_t version = ReadFileVersion(executable.c_str());
+    if (version == 0) return kFailure;
+    if (version != ownVersion) {
+      StdErr().Printf(parsed.modeAtExecutable == ConfigMode::kRead
+                          ? "Cannot read configration from version %u.%02u file.\n"
+                          : "Cannot write configration to version %u.%02u file.\n",
+                      static_cast<unsigned>(version >> 16),
+                      static_cast<unsigned>(version & 0xFFFF));
+      return kVersionMismatch;
+    }
+  }
+  PathText configuration;
+  bool hasConfiguration = !parsed.configuration.empty();
+  if (hasConfiguration && !MakeFullPath(parsed.configuration, ".CFG", configuration)) {
+    return kFailure;
+  }
+  const PathText* configurationPath = hasConfiguration ? &configuration : nullptr;
+  if (parsed.mode == ConfigMode::kRead)
+    return ReadMode(executable, configurationPath, ownVersionText);
+  return WriteMode(executable, configurationPath);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int status = RunConfigurator(argc, argv);
   FlushStandardStreams();
-  return 1;
+  return status;
 }

@@ -1,0 +1,14 @@
+// The two modes of the configurator over the real files.
+#pragma once
+
+class TextWriter;
+
+// Mode R: writes the executable's default options and messages to `out`
+// through the system's string loader; false after "Error Code : %d".
+bool ReadConfigurationFrom(const char* executable, TextWriter& out);
+
+// Mode W: writes the values of the configuration file into the executable's
+// message table in place. False after its messages when a file cannot be
+// opened or mapped, or when the executable holds no message table (then not
+// one byte of it has been written).
+bool WriteConfiguration(const char* executable, const char* configuration);

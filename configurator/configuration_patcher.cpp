@@ -1,0 +1,26 @@
+#include "configurator/configuration_patcher.h"
+
+#include "common/text_writer.h"
+#include "configurator/configuration_reader.h"
+
+void ConfigurationPatcher::ApplyLine(std::string_view line) {
+  auto value = ConvertConfigurationLine(line, errors_);
+  if (!value) return;
+  if (!converter_.ToUtf16(value->text, wide_)) return;
+  std::string_view key = value->slot->key;
+  switch (WriteMessageText(image_, table_, value->slot->textId, wide_)) {
+    case PatchResult::kWritten:
+      break;
+    case PatchResult::kTooLong:
+      // The slot holds 80 code units, one of them kept for the loader's
+      // terminator; a longer text would run into the next message.
+      errors_.Printf("%.*s is longer than 79 characters.\n", static_cast<int>(key.size()),
+                     key.data());
+      break;
+    case PatchResult::kOutOfRange:
+      // FindStringTable checked every slot, so this cannot happen on a table
+      // it returned; say so rather than write blindly.
+      errors_.Printf("%.*s cannot be written.\n", static_cast<int>(key.size()), key.data());
+      break;
+  }
+}

@@ -1,0 +1,47 @@
+#include "configurator/configuration_writer.h"
+
+#include <array>
+
+#include "common/message_table.h"
+#include "common/text_writer.h"
+
+namespace {
+
+// The wait and finish messages are left out: few want to change them, and
+// mode W still accepts their keys for those who do.
+constexpr std::array<unsigned, 9> kWrittenIds = {
+    msg::kDefaultOption,   msg::kJapaneseFound, msg::kJapaneseNotFound,
+    msg::kJapanesePause,   msg::kJapaneseQuery, msg::kEnglishFound,
+    msg::kEnglishNotFound, msg::kEnglishPause,  msg::kEnglishQuery,
+};
+
+std::string_view KeyOf(unsigned id) {
+  for (const msg::MessageSlot& slot : msg::kMessageSlots) {
+    if (slot.textId == id) return slot.key;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool ReadConfiguration(MessageSource& source, TextWriter& out, TextWriter& errors) {
+  for (unsigned id : kWrittenIds) {
+    std::string_view text;
+    unsigned long errorCode = 0;
+    if (!source.Load(id, text, errorCode)) {
+      errors.Printf("Error Code : %lu\n", errorCode);
+      return false;
+    }
+    out.Write(KeyOf(id));
+    out.Write("=\"");
+    // A line feed would end the line in the file; "$N" brings it back in mode W.
+    for (std::size_t feed; (feed = text.find('\n')) != std::string_view::npos;) {
+      out.Write(text.substr(0, feed));
+      out.Write("$N");
+      text.remove_prefix(feed + 1);
+    }
+    out.Write(text);
+    out.Write("\"\n");
+  }
+  return true;
+}

@@ -1,0 +1,24 @@
+// Writing a configuration file (mode R): the default options and the
+// messages of the executable, one "Key="text"" line each.
+#pragma once
+
+#include <string_view>
+
+class TextWriter;
+
+// The configurator's access to the executable's texts. Load() gives the text
+// of `id` in the ANSI code page, or false with the system's error code when it
+// cannot be loaded or is empty.
+class MessageSource {
+ public:
+  virtual bool Load(unsigned id, std::string_view& text, unsigned long& errorCode) = 0;
+
+ protected:
+  ~MessageSource() = default;
+};
+
+// Writes the default options and the messages 3, 5, 7, 9, 15, 17, 19, 21 in
+// this order to `out`, a line feed inside a message as "$N". A text that
+// cannot be loaded writes "Error Code : %d\n" to `errors` and ends the
+// writing with false; the lines written before it stay.
+bool ReadConfiguration(MessageSource& source, TextWriter& out, TextWriter& errors);

@@ -1,0 +1,56 @@
+// Finding TLVC's message table inside its executable file and rewriting one
+// text of it in place.
+//
+// The table is found by walking the file's own headers (MS-DOS header, PE
+// header, section table, resource directory), never by loading the file as a
+// program, so the rewrite needs no resource compiler and keeps the file's
+// size. Every offset and length read from the file is checked against the
+// bytes actually there: a damaged or foreign file gives "not found", never a
+// read or write outside the image.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+// One string block: where its data entry (the resource directory's
+// descriptor: data address, size) lies in the file, what it says, and where
+// its data lies in the file.
+struct StringBlock {
+  std::size_t entryOffset = 0;
+  std::uint32_t address = 0;  // relative to the image
+  std::uint32_t size = 0;
+  std::size_t dataOffset = 0;
+};
+
+// The two blocks of the message table. Block 2's data lies directly behind
+// block 1's, so the table is one run of counted strings.
+struct StringTableLocation {
+  StringBlock first;
+  StringBlock second;
+  std::size_t Begin() const { return first.dataOffset; }
+  std::size_t End() const { return first.dataOffset + first.size + second.size; }
+};
+
+// The message table of the executable in `image`, or nothing when the file
+// is not a PE file, has no ".rsrc" section or no string table, when block 1 is
+// not followed directly by block 2, or when the counted strings of ids 0-31 do
+// not fit inside the two blocks with every slot holding 80 code units.
+std::optional<StringTableLocation> FindStringTable(std::span<const std::uint8_t> image);
+
+enum class PatchResult {
+  kWritten,
+  kTooLong,     // more than 79 code units: nothing written
+  kOutOfRange,  // not a text id, or its slot does not lie inside the table
+};
+
+// Writes `text` as the text of message `id` (an odd id 1-25) into its slot:
+// the text's length word, its code units and the spacer's length word
+// (80 - length). The spacer's characters stay as they are. When the text of
+// id 15, the last string of block 1, changes its length, block 1's size and
+// block 2's data address and size in the resource directory follow it, so
+// that the system's string loader still finds every string.
+PatchResult WriteMessageText(std::span<std::uint8_t> image, StringTableLocation& table, unsigned id,
+                             std::u16string_view text);
