@@ -1,0 +1,294 @@
+// Finding the message table in an executable and rewriting its slots, on a
+// small PE image built here: one ".rsrc" section holding the two string
+// blocks exactly as TLVC ships them.
+#include "configurator/string_table_patch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/text_writer.h"
+#include "configurator/configuration_patcher.h"
+
+namespace {
+
+// Where the image puts things (file offsets; the section starts at 0x400 and
+// is mapped at 0x3000).
+constexpr std::size_t kPe = 0x80;
+constexpr std::size_t kSectionHeader = kPe + 24 + 0xF0;
+constexpr std::size_t kRsrc = 0x400;
+constexpr std::uint32_t kRsrcAddress = 0x3000;
+constexpr std::size_t kTypeDir = 0x18, kLangDir1 = 0x38, kLangDir2 = 0x50;
+constexpr std::size_t kData1 = 0x68, kData2 = 0x78, kBlocks = 0x100;
+constexpr std::size_t kRawSize = 0xA00;
+
+const std::u16string kTexts[13] = {
+    u"/J /O /U",
+    u"\n$C10 個 $SB19 バイトのファイルがみつかりました！",
+    u"ファイルがみつかりませんでした...",
+    u"何かキーを押してね...",
+    u"Enter:実行  スペース:次のファイル  ESC:中止",
+    u"ちょっとまっててね...",
+    u"はい、おまたせ.",
+    u"\n$C10 files  $S19 bytes found!",
+    u"Cannot find files...",
+    u"Press any key to continue...",
+    u"Enter:Execute    Space:Skip    ESC:Cancel",
+    u"Please wait a moment...",
+    u"Finished.",
+};
+
+void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  b[at] = v & 0xFF;
+  b[at + 1] = (v >> 8) & 0xFF;
+}
+void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  Put16(b, at, v & 0xFFFF);
+  Put16(b, at + 2, v >> 16);
+}
+std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+void PutDirectory(std::vector<std::uint8_t>& b, std::size_t at,
+                  std::vector<std::pair<std::uint32_t, std::uint32_t>> entries) {
+  Put16(b, kRsrc + at + 14, static_cast<std::uint32_t>(entries.size()));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    Put32(b, kRsrc + at + 16 + 8 * i, entries[i].first);
+    Put32(b, kRsrc + at + 20 + 8 * i, entries[i].second);
+  }
+}
+
+std::vector<std::uint8_t> ShippedImage() {
+  std::vector<std::uint8_t> b(kRsrc + kRawSize, 0);
+  b[0] = 'M', b[1] = 'Z';
+  Put16(b, 24, 0x40);
+  Put32(b, 60, kPe);
+  Put32(b, kPe, 0x4550);
+  Put16(b, kPe + 6, 1);
+  Put16(b, kPe + 20, 0xF0);
+  std::memcpy(&b[kSectionHeader], ".rsrc", 5);
+  Put32(b, kSectionHeader + 8, kRawSize);
+  Put32(b, kSectionHeader + 12, kRsrcAddress);
+  Put32(b, kSectionHeader + 16, kRawSize);
+  Put32(b, kSectionHeader + 20, kRsrc);
+  PutDirectory(b, 0, {{6, 0x80000000u | kTypeDir}});
+  PutDirectory(b, kTypeDir, {{1, 0x80000000u | kLangDir1}, {2, 0x80000000u | kLangDir2}});
+  PutDirectory(b, kLangDir1, {{1041, kData1}});
+  PutDirectory(b, kLangDir2, {{1041, kData2}});
+  Put32(b, kRsrc + kData1, kRsrcAddress + kBlocks);
+  Put32(b, kRsrc + kData1 + 4, 1212);
+  Put32(b, kRsrc + kData2, kRsrcAddress + kBlocks + 1212);
+  Put32(b, kRsrc + kData2 + 4, 932);
+  std::size_t at = kRsrc + kBlocks + 2;  // id 0 is empty
+  for (const std::u16string& text : kTexts) {
+    Put16(b, at, text.size());
+    for (char16_t c : text) Put16(b, at += 2, c);
+    Put16(b, at += 2, 80 - text.size());
+    for (std::size_t i = text.size(); i < 80; ++i) Put16(b, at += 2, u' ');
+    at += 2;
+  }
+  return b;
+}
+
+// What the system's string loader gives for every id 0-31: each block found
+// through its data entry, its 16 counted strings read inside its size.
+// Empty when a block is malformed.
+std::vector<std::u16string> LoadAll(const std::vector<std::uint8_t>& b) {
+  std::vector<std::u16string> strings;
+  for (std::size_t entry : {kData1, kData2}) {
+    std::size_t at = kRsrc + Get32(b, kRsrc + entry) - kRsrcAddress;
+    std::size_t end = at + Get32(b, kRsrc + entry + 4);
+    for (int i = 0; i < 16; ++i) {
+      if (at + 2 > end) return {};
+      std::size_t length = b[at] | b[at + 1] << 8;
+      if (at + 2 + 2 * length > end) return {};
+      std::u16string text;
+      for (std::size_t k = 0; k < length; ++k)
+        text += char16_t(b[at + 2 + 2 * k] | b[at + 3 + 2 * k] << 8);
+      strings.push_back(text);
+      at += 2 + 2 * length;
+    }
+    if (at != end) return {};
+  }
+  return strings;
+}
+
+// Texts of ids 1, 3, ... 25, and the spacer lengths completing each slot.
+void ExpectTexts(const std::vector<std::uint8_t>& image, const std::u16string (&texts)[13]) {
+  auto loaded = LoadAll(image);
+  ASSERT_EQ(loaded.size(), 32u);
+  EXPECT_EQ(loaded[0], u"");
+  for (int slot = 0; slot < 13; ++slot) {
+    EXPECT_EQ(loaded[1 + 2 * slot], texts[slot]) << "id " << 1 + 2 * slot;
+    EXPECT_EQ(loaded[2 + 2 * slot].size(), 80 - texts[slot].size()) << "spacer " << 2 + 2 * slot;
+  }
+  for (int id = 27; id < 32; ++id) EXPECT_EQ(loaded[id], u"");
+}
+
+TEST(FindStringTable, FindsBothBlocksOfTheShippedTable) {
+  auto image = ShippedImage();
+  auto table = FindStringTable(image);
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->first.dataOffset, kRsrc + kBlocks);
+  EXPECT_EQ(table->first.size, 1212u);
+  EXPECT_EQ(table->first.entryOffset, kRsrc + kData1);
+  EXPECT_EQ(table->second.dataOffset, kRsrc + kBlocks + 1212);
+  EXPECT_EQ(table->second.entryOffset, kRsrc + kData2);
+  EXPECT_EQ(table->End(), kRsrc + kBlocks + 2144);
+  ExpectTexts(image, kTexts);
+}
+
+TEST(FindStringTable, RefusesWhatIsNoUsableMessageTable) {
+  using Damage = std::function<void(std::vector<std::uint8_t>&)>;
+  const std::pair<const char*, Damage> cases[] = {
+      {"no MZ", [](auto& b) { b[1] = 'X'; }},
+      {"relocation table below 0x40", [](auto& b) { Put16(b, 24, 0x3F); }},
+      {"PE header beyond the file", [](auto& b) { Put32(b, 60, 0xFFFFFFF0u); }},
+      {"no PE signature", [](auto& b) { b[kPe + 1] = 'X'; }},
+      {"section table beyond the file",
+       [](auto& b) {
+         Put16(b, kPe + 6, 0xFFFF);
+         Put16(b, kPe + 20, 0xFFFF);
+       }},
+      {"no .rsrc section", [](auto& b) { b[kSectionHeader + 5] = 'x'; }},
+      {".rsrc raw data beyond the file",
+       [](auto& b) { Put32(b, kSectionHeader + 20, 0x7FFFFFF0u); }},
+      {"root directory with too many entries", [](auto& b) { Put16(b, kRsrc + 14, 0xFFFF); }},
+      {"no string type", [](auto& b) { Put32(b, kRsrc + 16, 5); }},
+      {"string type not a directory", [](auto& b) { Put32(b, kRsrc + 20, kTypeDir); }},
+      {"first block is not block 1", [](auto& b) { Put32(b, kRsrc + kTypeDir + 16, 3); }},
+      {"only one block", [](auto& b) { Put16(b, kRsrc + kTypeDir + 14, 1); }},
+      {"language directory loops",
+       [](auto& b) { Put32(b, kRsrc + kLangDir1 + 20, 0x80000000u | kLangDir1); }},
+      {"empty language directory", [](auto& b) { Put16(b, kRsrc + kLangDir2 + 14, 0); }},
+      {"data address below the section", [](auto& b) { Put32(b, kRsrc + kData1, 0x100); }},
+      {"data size beyond the section", [](auto& b) { Put32(b, kRsrc + kData2 + 4, 0x7FFFFFFF); }},
+      {"gap between the blocks",
+       [](auto& b) { Put32(b, kRsrc + kData2, kRsrcAddress + kBlocks + 1216); }},
+      {"blocks too small for the slots", [](auto& b) { Put32(b, kRsrc + kData2 + 4, 900); }},
+      {"id 0 not empty", [](auto& b) { Put16(b, kRsrc + kBlocks, 1); }},
+      {"slot of 81 code units", [](auto& b) { Put16(b, kRsrc + kBlocks + 2, 9); }},
+  };
+  for (const auto& [name, damage] : cases) {
+    auto image = ShippedImage();
+    damage(image);
+    EXPECT_FALSE(FindStringTable(image)) << name;
+  }
+}
+
+TEST(FindStringTable, StaysInsideEveryCutImage) {
+  auto image = ShippedImage();
+  std::size_t tableEnd = kRsrc + kBlocks + 2144;
+  for (std::size_t size = 0; size <= image.size(); ++size) {
+    std::vector<std::uint8_t> cut(image.begin(), image.begin() + size);
+    EXPECT_EQ(FindStringTable(cut).has_value(), size >= tableEnd) << size;
+  }
+}
+
+TEST(WriteMessageText, EverySlotLoadsWhatWasLastWritten) {
+  auto image = ShippedImage();
+  auto table = *FindStringTable(image);
+  std::u16string texts[13];
+  std::copy(std::begin(kTexts), std::end(kTexts), texts);
+  const std::pair<unsigned, std::u16string> edits[] = {
+      {19, u"Wait a bit"},
+      {15, u"\n$C10 found, $S19 bytes in all, and a much longer text too"},
+      {1, u"/O"},
+      {17, u""},
+      {15, u"short"},
+      {25, std::u16string(79, u'z')},
+      {15, u""},
+      {13, u"終わり"},
+      {15, std::u16string(79, u'f')},
+      {3, u"見つかった"},
+      {15, u"\n$C10 files  $S19 bytes found!"},
+  };
+  for (const auto& [id, text] : edits) {
+    ASSERT_EQ(WriteMessageText(image, table, id, text), PatchResult::kWritten) << id;
+    texts[(id - 1) / 2] = text;
+    ExpectTexts(image, texts);
+    EXPECT_EQ(FindStringTable(image).has_value(), true);
+  }
+  // Back to the shipped length of id 15: back to the shipped directory; the
+  // spacers keep whatever characters the edits left in them.
+  auto shipped = ShippedImage();
+  std::size_t tableBegin = kRsrc + kBlocks, tableEnd = tableBegin + 2144;
+  EXPECT_TRUE(std::equal(image.begin(), image.begin() + tableBegin, shipped.begin()));
+  EXPECT_TRUE(std::equal(image.begin() + tableEnd, image.end(), shipped.begin() + tableEnd));
+}
+
+TEST(WriteMessageText, TouchesOnlyTheSlotAndKeepsTheSpacersCharacters) {
+  auto image = ShippedImage();
+  auto table = *FindStringTable(image);
+  ASSERT_EQ(WriteMessageText(image, table, 19, u"Nine char"), PatchResult::kWritten);
+  auto shipped = ShippedImage();
+  std::size_t slot = kRsrc + kBlocks + 2 + 9 * 164;  // id 19's length word
+  for (std::size_t i = 0; i < image.size(); ++i) {
+    if (i < slot || i >= slot + 2 + 18 + 2) {
+      EXPECT_EQ(image[i], shipped[i]) << i;
+    }
+  }
+  EXPECT_EQ(image[slot], 9);
+  EXPECT_EQ(image[slot + 2 + 18], 71);
+}
+
+TEST(WriteMessageText, RefusesWhatDoesNotFitItsSlotWithoutWriting) {
+  auto image = ShippedImage();
+  auto table = *FindStringTable(image);
+  EXPECT_EQ(WriteMessageText(image, table, 19, std::u16string(80, u'x')), PatchResult::kTooLong);
+  for (unsigned id : {0u, 2u, 16u, 26u, 27u, 31u, 65535u}) {
+    EXPECT_EQ(WriteMessageText(image, table, id, u"x"), PatchResult::kOutOfRange) << id;
+  }
+  EXPECT_EQ(image, ShippedImage());
+}
+
+// Bytes as code units, as code page 1252 does for ASCII.
+class ByteConverter final : public AnsiConverter {
+ public:
+  bool ToUtf16(std::string_view ansi, std::u16string& wide) override {
+    wide.assign(ansi.begin(), ansi.end());
+    return true;
+  }
+};
+
+bool Append(void* context, const char* data, std::size_t size) {
+  static_cast<std::string*>(context)->append(data, size);
+  return true;
+}
+
+TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
+  auto image = ShippedImage();
+  auto table = *FindStringTable(image);
+  ByteConverter converter;
+  std::string messages;
+  TextWriter errors(Append, &messages, false);
+  ConfigurationPatcher patcher(image, table, converter, errors);
+  const std::string lines[] = {
+      ";Configuration File Version 1.00",
+      "EnglishPause=\"Press a key\"",
+      "EnglishQuery=\"" + std::string(80, 'q') + "\"",
+      "EnglishFound=\"$N$C10 found $S19\"",
+      "DefaultOption=\"/X\"",
+      "EnglishFinish=\"" + std::string(79, 'd') + "\"",
+      "EnglishPause=\"Later line wins\"",
+  };
+  for (const std::string& line : lines) patcher.ApplyLine(line);
+  errors.Flush();
+  EXPECT_EQ(messages,
+            "EnglishQuery is longer than 79 characters.\n"
+            "Invalid option character. : X\n");
+  std::u16string texts[13];
+  std::copy(std::begin(kTexts), std::end(kTexts), texts);
+  texts[9] = u"Later line wins";
+  texts[7] = u"\n$C10 found $S19";
+  texts[12] = std::u16string(79, u'd');
+  ExpectTexts(image, texts);
+}
+
+}  // namespace
