@@ -4,9 +4,10 @@
 // attributes, so when attributes or the long form are wanted the walk goes on
 // past the last local entry into the central directory and lists from there.
 //
-// Sizes written after the data (flag bit 3, the local sizes left 0) would
-// land the walk inside member data; such archives are listed from the
-// central directory, found through the end-of-central-directory record.
+// Sizes written after the data (flag bit 3; the local sizes usually left 0,
+// a data descriptor behind the data) would land the walk inside member data
+// or on the descriptor; such archives are listed from the central directory,
+// found through the end-of-central-directory record.
 #include "finder/archive/zip_reader.h"
 
 #include <cstring>
@@ -154,15 +155,31 @@ void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t
   }
 }
 
-// Lists the whole central directory, found through its end record.
-void ListFromEndRecord(ByteSource& file, MemberListing& listing, std::uint8_t* record,
+// Members flagged with sizes after their data are listed from the central
+// directory, found through its end record. True when that was done (or the
+// file cannot be put back); false when there is no directory to turn to, with
+// the file where it stood, so that a member whose local header carries its
+// sizes after all can still be walked past.
+bool ListFromEndRecord(ByteSource& file, MemberListing& listing, std::uint8_t* record,
                        std::uint32_t alreadyListed) {
-  if (SeekCentralDirectory(file) && file.Read(record, kCentralHeaderSize) == kCentralHeaderSize)
-    WalkCentralDirectory(file, listing, record, alreadyListed);
+  const std::uint64_t here = file.Position();
+  std::uint8_t central[kCentralHeaderSize];
+  if (!SeekCentralDirectory(file) || file.Read(central, kCentralHeaderSize) != kCentralHeaderSize ||
+      ByteReader(central, kCentralHeaderSize).U32At(0) != kCentralSignature)
+    return !SkipTo(file, here);
+  std::memcpy(record, central, kCentralHeaderSize);
+  WalkCentralDirectory(file, listing, record, alreadyListed);
+  return true;
 }
 
 bool SizesAfterData(ByteReader& local) {
-  return (local.U16At(kLocalFlags) & kFlagSizesAfterData) && local.U32At(kLocalCompressedSize) == 0;
+  return local.U16At(kLocalFlags) & kFlagSizesAfterData;
+}
+
+// With its sizes after the data and none in the local header, the walk has
+// nothing to skip the data by.
+bool NoSizesHere(ByteReader& local) {
+  return local.U32At(kLocalCompressedSize) == 0;
 }
 
 std::uint64_t LocalEntrySize(ByteReader& local) {
@@ -177,7 +194,9 @@ void WalkLocalHeaders(ByteSource& file, MemberSink& sink, std::uint8_t* record) 
   std::uint32_t handled = 0;
   for (;;) {
     ByteReader local(record, kLocalHeaderSize);
-    if (SizesAfterData(local)) return ListFromEndRecord(file, listing, record, handled);
+    if (SizesAfterData(local) &&
+        (ListFromEndRecord(file, listing, record, handled) || NoSizesHere(local)))
+      return;
     Member member;
     member.time = local.U16At(kLocalTime);
     member.date = local.U16At(kLocalDate);
@@ -202,7 +221,7 @@ void WalkToCentralDirectory(ByteSource& file, MemberSink& sink, std::uint8_t* re
     if (local.U32At(0) != kLocalSignature) break;
     if (SizesAfterData(local)) {
       MemberListing listing(sink);
-      return ListFromEndRecord(file, listing, record, 0);
+      if (ListFromEndRecord(file, listing, record, 0) || NoSizesHere(local)) return;
     }
     if (!file.Skip(static_cast<std::int64_t>(LocalEntrySize(local))) ||
         file.Read(record, kLocalHeaderSize) != kLocalHeaderSize)

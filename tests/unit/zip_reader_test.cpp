@@ -28,7 +28,8 @@ struct Entry {
   std::string data = "data";
   std::uint32_t size = 4;  // uncompressed
   std::uint8_t attributes = 0x20;
-  bool sizesAfterData = false;
+  bool sizesAfterData = false;    // flag bit 3, a data descriptor behind the data
+  bool sizesAlsoInFront = false;  // ... and the sizes in the local header all the same
   std::uint16_t date = kDate;
   std::uint16_t time = kTime;
 };
@@ -63,8 +64,9 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
     z.U16(e.time);
     z.U16(e.date);
     z.U32(0);
-    z.U32(e.sizesAfterData ? 0 : e.data.size());
-    z.U32(e.sizesAfterData ? 0 : e.size);
+    bool zeros = e.sizesAfterData && !e.sizesAlsoInFront;
+    z.U32(zeros ? 0 : e.data.size());
+    z.U32(zeros ? 0 : e.size);
     z.U16(e.name.size());
     z.U16(0);
     z.Text(e.name);
@@ -294,6 +296,19 @@ TEST_F(ZipReaderTest, SizesAfterDataAreListedFromTheCentralDirectory) {
             kHeading + Long("a.txt") + Long("b.txt", "99") + Long("c.txt"));
   // Without an end record there is no directory to turn to.
   EXPECT_EQ(List(MakeZip(entries, {"", true, false})), "");
+}
+
+// Some writers flag the descriptor and fill in the local sizes as well: the
+// walk could skip the data but would stop at the descriptor behind it.
+TEST_F(ZipReaderTest, DescriptorsBehindDataWithLocalSizesAreListedCompletely) {
+  std::vector<Entry> entries = {{"a.txt"}, {"b.txt"}, {"c.txt"}};
+  for (Entry& e : entries) e.sizesAfterData = e.sizesAlsoInFront = true;
+  const std::string all = "C:\\A.ZIP : a.txt\nC:\\A.ZIP : b.txt\nC:\\A.ZIP : c.txt\n";
+  EXPECT_EQ(List(MakeZip(entries)), all);
+  // Without a directory the local walk goes on as far as it can.
+  EXPECT_EQ(List(MakeZip(entries, {"", false, false})), "C:\\A.ZIP : a.txt\n");
+  LongForm();
+  EXPECT_EQ(List(MakeZip(entries)), kHeading + Long("a.txt") + Long("b.txt") + Long("c.txt"));
 }
 
 TEST_F(ZipReaderTest, EndRecordWithImpossibleDirectorySizeListsNothingMore) {
