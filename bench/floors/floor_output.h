@@ -70,6 +70,6 @@ static inline void PutLongLine(WORD dosDate, WORD dosTime, unsigned long long si
   size_t nameLength = strlen(name);
   if (nameLength > MAX_PATH) nameLength = MAX_PATH;
   memcpy(line + 38, name, nameLength);
-  line[38 + nameLength] = '\n';
-  PutBytes(line, 39 + nameLength);
+  memcpy(line + 38 + nameLength, "\r\n", 2);
+  PutBytes(line, 40 + nameLength);
 }

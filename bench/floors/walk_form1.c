@@ -8,9 +8,9 @@ static void HandleEntry(const WIN32_FIND_DATAA* entry, size_t namePosition, int*
     *headerDone = 1;
     size_t shown = namePosition - 1;
     if (shown > 0 && searchPath[shown - 1] == ':') ++shown;
-    PutText("\nDirectory of ");
+    PutText("\r\nDirectory of ");
     PutBytes(searchPath, shown);
-    PutText("\n\n");
+    PutText("\r\n\r\n");
   }
   FILETIME local;
   WORD dosDate = 0, dosTime = 0;

@@ -1,5 +1,6 @@
 /* Floor of the form-0 walk: the same searches as the finder, one full path
-   per matching entry, through a 64 KiB buffer. Nothing it does can be left
+   per matching entry (CR LF, as a Windows listing ends its lines), through a
+   64 KiB buffer. Nothing it does can be left
    out, so the finder's walk cannot be faster than this under the platform. */
 #include "walk_common.h"
 
@@ -8,10 +9,10 @@ static void HandleEntry(const WIN32_FIND_DATAA* entry, size_t namePosition, int*
   const char* name = entry->cFileName;
   if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) return;
   size_t length = strlen(name);
-  if (namePosition + length >= MAX_PATH) return;
+  if (namePosition + length + 1 >= MAX_PATH) return;
   memcpy(searchPath + namePosition, name, length);
-  searchPath[namePosition + length] = '\n';
-  PutBytes(searchPath, namePosition + length + 1);
+  memcpy(searchPath + namePosition + length, "\r\n", 2);
+  PutBytes(searchPath, namePosition + length + 2);
 }
 
 int main(int argc, char** argv) {

@@ -34,7 +34,7 @@ static inline void PutShortLine(const char* name, size_t length) {
   const char* part = NamePart(name, length, &partLength);
   PutBytes(archivePrefix, prefixLength);
   PutBytes(part, partLength);
-  PutBytes("\n", 1);
+  PutBytes("\r\n", 2);
 }
 
 /* Opens argv's archive and fills the prefix; INVALID_HANDLE_VALUE on failure. */

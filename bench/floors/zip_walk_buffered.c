@@ -81,9 +81,9 @@ static void ListCentral(void) {
     name[partLength] = 0;
     if (!headed) {
       headed = 1;
-      PutText("\nArchive file of ");
+      PutText("\r\nArchive file of ");
       PutBytes(archivePrefix, prefixLength - 3);
-      PutText("\n\n");
+      PutText("\r\n\r\n");
     }
     PutLongLine(dosDate, dosTime, size, attributes, name);
     position += kCentralSize + nameLength;
