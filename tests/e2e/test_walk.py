@@ -6,6 +6,7 @@ import calendar
 import os
 import pathlib
 import shutil
+import subprocess
 import tempfile
 import time
 import unittest
@@ -32,6 +33,8 @@ def make_tree(root):
         "attrs/plain.txt": 1, "attrs/ro.txt": 1, "attrs/hid.txt": 1, "attrs/sys.txt": 1,
         "times/t_old.txt": 1, "times/t_new.txt": 1, "times/t_late.txt": 1,
         "times/t_ancient.txt": 1, "times/now.txt": 1,
+        # 表 is 0x95 0x5C in code page 932: its second byte is a backslash
+        "ja/表a.txt": 1, "ja/b.txt": 1, "ja/sub/表c.txt": 1, "ja/sub/d.txt": 1,
     }
     for name, size in files.items():
         path = root / name
@@ -210,6 +213,11 @@ class FindingFiles(WineTestCase):
             self.assertListing(self.tlvc("times", "now.txt", "/TNM5-"), times("now"))
             self.assertListing(self.tlvc("times", "now.txt", "/T-NM5"), NOT_FOUND, 1)
 
+    def test_double_byte_names_keep_their_second_byte(self):
+        result = self.tlvc("ja", "表*.txt", env=harness.wine_env(lang="ja_JP.UTF-8"))
+        self.assertListing(result, [winpath(self.root / "ja" / name).encode("cp932")
+                                    for name in ("表a.txt", "sub\\表c.txt")])
+
     def test_japanese_only_on_a_console_with_code_page_932(self):
         japanese = harness.wine_env(lang="ja_JP.UTF-8")
         cases = [
@@ -234,6 +242,71 @@ class FindingFiles(WineTestCase):
                     status = result.status
                     self.assertLines(result.out, [text.encode()])
                 self.assertIn(status, (1, 2))
+
+
+def as_nobody(*command):
+    return ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", *command]
+
+
+@unittest.skipUnless(os.geteuid() == 0 and shutil.which("setpriv"), "needs root and setpriv")
+class UnreadableSubdirectory(unittest.TestCase):
+    """As root every directory is readable: these run as user 65534 with a
+    Wine prefix of that user's own (made once, some seconds)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.base = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-nobody-"))
+        cls.base.chmod(0o755)
+        home = cls.base / "home"
+        home.mkdir()
+        os.chown(home, 65534, 65534)
+        tree = cls.base / "tree"
+        for name in ("a.txt", "locked/x.txt", "open/y.txt"):
+            (tree / name).parent.mkdir(parents=True, exist_ok=True)
+            (tree / name).write_bytes(b"")
+        (tree / "locked").chmod(0)
+        cls.tree = tree
+        cls.env = {"PATH": "/usr/bin:/bin", "HOME": str(home), "WINEPREFIX": str(home / "prefix"),
+                   "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=", "TZ": "UTC",
+                   "LANG": "C.UTF-8"}
+        # The server and the processes wineboot leaves running must not hold
+        # pipes of ours open.
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(as_nobody("wineboot", "-i"), env=cls.env, timeout=300, **quiet)
+        # One server for the runs of this class, as the other tests have.
+        subprocess.run(as_nobody("wineserver", "-p"), env=cls.env, **quiet)
+
+    @classmethod
+    def tearDownClass(cls):
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(as_nobody("wineserver", "-k"), env=cls.env, **quiet)
+        subprocess.run(as_nobody("wineserver", "-w"), env=cls.env, **quiet)
+        (cls.tree / "locked").chmod(0o755)
+        shutil.rmtree(cls.base, ignore_errors=True)
+
+    def tlvc(self, *args):
+        proc = subprocess.run(as_nobody("wine", str(TLVC), *args), cwd=self.tree, env=self.env,
+                              capture_output=True, timeout=120)
+        return proc.returncode, proc.stdout, proc.stderr
+
+    def test_walk_goes_on_and_the_status_keeps_the_error(self):
+        tree = lambda name: winpath(self.tree / name).encode()
+        cases = [
+            # (arguments, listing, status)
+            (["*.txt"], [tree("a.txt"), tree("open\\y.txt")], 5),
+            (["*.zzz"], NOT_FOUND, 5),
+        ]
+        for args, lines, status in cases:
+            with self.subTest(args=args):
+                code, out, err = self.tlvc(*args)
+                self.assertEqual(out, b"".join(line + b"\r\n" for line in lines))
+                self.assertEqual(code, status)
+                self.assertTrue(err.endswith(WAIT + b"Error Code : 5\r\n"), err)
+
+    def test_an_unreadable_top_directory_ends_the_run(self):
+        code, out, err = self.tlvc("locked\\*.txt")
+        self.assertEqual((code, out), (5, b""))
+        self.assertTrue(err.endswith(WAIT + b"Error Code : 5\r\n"), err)
 
 
 if __name__ == "__main__":
