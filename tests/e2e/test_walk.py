@@ -15,6 +15,8 @@ import harness
 from harness import TLVC, WineTestCase, run, run_pty, terminal_text, winpath
 
 WAIT = b"Please wait a moment...\r"
+# 79 blanks wipe the wait message from the line before the finish message
+FINISH = b" " * 79 + b"\rFinished."
 NOT_FOUND = [b"Cannot find files..."]
 
 
@@ -101,7 +103,7 @@ class FindingFiles(WineTestCase):
             with self.subTest(args=args):
                 result = self.tlvc("walk", *args)
                 self.assertListing(result, lines)
-                self.assertTrue(result.err.startswith(WAIT), result.err)
+                self.assertEqual(result.err, WAIT + FINISH)
 
     def test_drive_letter_is_written_in_upper_case(self):
         name = "z" + winpath(self.root / "walk" / "*.txt")[1:]
@@ -123,8 +125,9 @@ class FindingFiles(WineTestCase):
 
     def test_errors_of_the_file_name(self):
         cases = [
-            (["\\\\pc\\x.txt"], b"Name of shared directory is not specified.\r\n", 2),
-            (["\\\\pc"], b"Name of shared directory is not specified.\r\n", 2),
+            # the share is looked at after the wait message is out
+            (["\\\\pc\\x.txt"], WAIT + b"Name of shared directory is not specified.\r\n", 2),
+            (["\\\\pc"], WAIT + b"Name of shared directory is not specified.\r\n", 2),
             (["tlvc*.exe", "/E"], b"Cannot include '*' in file name.\r\n", 2),
             (["tlvc?.exe", "/E"], b"Cannot include '?' in file name.\r\n", 2),
             (["tlv?*.exe", "/E"], b"Cannot include '*' in file name.\r\n", 2),
@@ -133,8 +136,14 @@ class FindingFiles(WineTestCase):
         for args, message, status in cases:
             with self.subTest(args=args):
                 result = self.tlvc("walk", *args)
-                self.assertEqual((result.status, result.out), (status, b""), result)
-                self.assertTrue(result.err.endswith(message), result.err)
+                self.assertEqual((result.status, result.out, result.err), (status, b"", message))
+
+    def test_paging_needs_a_console_and_a_listing_does_not(self):
+        # Without a console /P cannot pause: the failed console open ends the
+        # run. Without /P the same redirected run lists normally (above).
+        result = self.tlvc("walk", "*.txt", "/P")
+        self.assertEqual((result.status, result.out, result.err),
+                         (6, b"", WAIT + b"Error Code : 6\r\n"))
 
     def test_entries_deeper_than_the_path_buffer_are_passed_over(self):
         # The long-named file and the subdirectory would not fit whole.
@@ -301,12 +310,12 @@ class UnreadableSubdirectory(unittest.TestCase):
                 code, out, err = self.tlvc(*args)
                 self.assertEqual(out, b"".join(line + b"\r\n" for line in lines))
                 self.assertEqual(code, status)
-                self.assertTrue(err.endswith(WAIT + b"Error Code : 5\r\n"), err)
+                self.assertEqual(err, WAIT + b"Error Code : 5\r\n" + FINISH)
 
     def test_an_unreadable_top_directory_ends_the_run(self):
         code, out, err = self.tlvc("locked\\*.txt")
         self.assertEqual((code, out), (5, b""))
-        self.assertTrue(err.endswith(WAIT + b"Error Code : 5\r\n"), err)
+        self.assertEqual(err, WAIT + b"Error Code : 5\r\n")
 
 
 if __name__ == "__main__":
