@@ -4,7 +4,7 @@ import shutil
 import struct
 
 import harness
-from harness import CFGTLVC, TLVC, TOOLS, WineTestCase, run, run_line, winpath
+from harness import CFGTLVC, TLVC, TOOLS, WineTestCase, run, run_line, run_pty, terminal_text, winpath
 from pe_resources import PeImage, decode_block
 
 JAPANESE = harness.wine_env(lang="ja_JP.UTF-8")
@@ -292,6 +292,43 @@ class ModeW(ConfiguratorCase):
         result = self.apply([HEADER])
         self.assertLines(result.err, [b"Complete writing configuration."])
         self.assertEqual(self.exe.read_bytes(), self.shipped)
+
+
+class ThroughTlvc(ConfiguratorCase):
+    """What TLVC itself shows after an edit."""
+
+    def setUp(self):
+        super().setUp()
+        self.found = self.tmp / "found"
+        self.found.mkdir()
+        for i in range(10):
+            (self.found / ("F%02d.TXT" % i)).write_bytes(b"ab")
+
+    def tlvc(self, *args):
+        return run(self.exe, *args, cwd=self.found)
+
+    def test_the_found_text_changes_the_summary_and_every_other_message_still_loads(self):
+        for value, summary in ((b"$N$C10 files and $S19 bytes were found in the search!",
+                                b"        10 files and                  20 bytes were found in the search!"),
+                               (b"$N$C10/$S19", b"        10/                 20")):
+            with self.subTest(value=value):
+                self.apply([b'EnglishFound="' + value + b'"'])
+                result = self.tlvc("*.TXT", "/F1", "/-U")
+                self.assertEqual(result.status, 0, result)
+                self.assertEqual(result.out.split(b"\r\n")[-3:], [b"", summary, b""])
+                result = self.tlvc("*.zzz")
+                self.assertEqual(result.status, 1)
+                self.assertLines(result.out, [b"Cannot find files..."])
+                self.assertEqual(result.err, b"Please wait a moment...\r" + b" " * 79 + b"\rFinished.")
+
+    def test_the_pause_text_is_what_tlvc_shows(self):
+        self.apply([b'EnglishPause="Press key"'])
+        status, raw = run_pty([self.exe, "F0*.TXT", "/P", "/-U"], rows=8, cwd=self.found,
+                              keys=[(b"Press key", b"x")])
+        self.assertEqual(status, 0)
+        files = [winpath(self.found / ("F%02d.TXT" % i)).encode() for i in range(10)]
+        self.assertEqual(terminal_text(raw).replace(b"\r\r\n", b"\r\n"),
+                         b"".join(line + b"\r\n" for line in files[:6] + [b"Press key"] + files[6:]))
 
 
 if __name__ == "__main__":
