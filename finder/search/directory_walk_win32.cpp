@@ -117,6 +117,23 @@ int ListOrdinaryEntries(std::size_t namePosition, bool topDirectory, ListResult&
   return code == kNoMoreFiles ? 0 : ReportError(code);
 }
 
+// Without /O nothing has opened a subdirectory before its archive passes,
+// which would end the run at the first one that cannot be read. One look at
+// the directory tells; false when it is to be passed over (already reported).
+bool SubdirectoryOpens(std::size_t namePosition) {
+  if (!WriteAtNamePosition(searchState.searchPath, kPathSize, namePosition, {"*"})) return false;
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(searchState.searchPath, &data);
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+    return true;
+  }
+  DWORD code = GetLastError();
+  if (code == kFileNotFound || code == kPathNotFound) return false;
+  ReportSkippedDirectory(code);
+  return false;
+}
+
 }  // namespace
 
 int SearchDirectory(std::size_t namePosition, bool topDirectory) {
@@ -126,6 +143,8 @@ int SearchDirectory(std::size_t namePosition, bool topDirectory) {
     int status = ListOrdinaryEntries(namePosition, topDirectory, result);
     if (status != 0) return status;
     if (result == ListResult::SkipDirectory) return 0;
+  } else if (!topDirectory && (options.searchLzh || options.searchZip || options.searchCab)) {
+    if (!SubdirectoryOpens(namePosition)) return 0;
   }
 
   static constexpr struct {

@@ -304,6 +304,8 @@ class UnreadableSubdirectory(unittest.TestCase):
             # (arguments, listing, status)
             (["*.txt"], [tree("a.txt"), tree("open\\y.txt")], 5),
             (["*.zzz"], NOT_FOUND, 5),
+            # archives only: the locked directory is reported once and passed over
+            (["*.txt", "/-O", "/Z", "/L", "/C"], NOT_FOUND, 5),
         ]
         for args, lines, status in cases:
             with self.subTest(args=args):
