@@ -37,6 +37,7 @@ def make_tree(root):
         "times/t_ancient.txt": 1, "times/now.txt": 1,
         # 表 is 0x95 0x5C in code page 932: its second byte is a backslash
         "ja/表a.txt": 1, "ja/b.txt": 1, "ja/sub/表c.txt": 1, "ja/sub/d.txt": 1,
+        "dots/a.txt": 3,
     }
     for name, size in files.items():
         path = root / name
@@ -49,6 +50,10 @@ def make_tree(root):
     for name, stamp in (("t_old", "1999-12-31 12:00:00"), ("t_new", "2000-01-01 09:30:00"),
                         ("t_late", "2001-05-05 23:59:59"), ("t_ancient", "1975-06-01 12:00:00")):
         os.utime(root / "times" / (name + ".txt"), (utc(stamp), utc(stamp)))
+    (root / "dots/sub").mkdir()
+    stamp = utc("2001-02-03 04:05:06")
+    for name in ("dots/a.txt", "dots/sub", "dots"):
+        os.utime(root / name, (stamp, stamp))
     now = time.time() - 30
     os.utime(root / "times/now.txt", (now, now))
 
@@ -60,6 +65,7 @@ def make_tree(root):
     (deep / ("n" * 60 + ".txt")).write_bytes(b"")
     (deep / ("h" * 40)).mkdir()
     (deep / ("h" * 40) / "in.txt").write_bytes(b"")
+    os.utime(root, (stamp, stamp))  # the ".." of dots
     return deep
 
 
@@ -104,6 +110,48 @@ class FindingFiles(WineTestCase):
                 result = self.tlvc("walk", *args)
                 self.assertListing(result, lines)
                 self.assertEqual(result.err, WAIT + FINISH)
+
+    def test_dot_entries_are_listed_in_the_tables_only(self):
+        table = [b"", b"Directory of " + self.path("dots"), b"",
+                 b"01/02/03  04:05:06   <DIR>       ____ .",
+                 b"01/02/03  04:05:06   <DIR>       ____ ..",
+                 b"01/02/03  04:05:06             3 ___A a.txt",
+                 b"01/02/03  04:05:06   <DIR>       ____ sub",
+                 b"", b"         4 files                    3 bytes found!"]
+        self.assertListing(self.tlvc("dots", "*", "/F1", "/-U"), table)
+        # an archive search lists in form 1 whatever form was asked for
+        self.assertListing(self.tlvc("dots", "*", "/F2", "/Z", "/-U"), table)
+        self.assertListing(self.tlvc("dots", "*", "/-U"),
+                           [self.path("dots/a.txt"), self.path("dots/sub")])
+
+    def test_commands_run_for_ordinary_files_only_without_an_archive_search(self):
+        log = self.tmp / "probe.log"  # not in the tree: the tree's times stay put
+        env = harness.wine_env(extra={"PROBE_LOG": winpath(log)})
+        probe = winpath(harness.TOOLS / "probe.exe")
+        top = winpath(self.root / "walk")
+        for archives, runs in (("", ["b.txt", "C.TXT"]), ("/L", [])):
+            with self.subTest(archives=archives):
+                log.unlink(missing_ok=True)
+                result = harness.run_line('"%s" %s\\*.txt /A:!D /-U %s [%s $F]'
+                                          % (winpath(TLVC), top, archives, probe), env=env)
+                self.assertListing(result, [self.path("walk/b.txt"), self.path("walk/C.TXT")])
+                logged = log.read_bytes().decode().splitlines() if log.exists() else []
+                self.assertEqual(logged, ["%s|%s %s\\%s" % (top, probe, top, name) for name in runs])
+
+    def test_usage_without_a_file_name_or_on_request(self):
+        usage_head = b"TALVEN for Console Version 1.00 "
+        for args in (["/U"], ["/-O", "/N"], ["/?"], ["*.txt", "/h"]):
+            with self.subTest(args=args):
+                result = self.tlvc("walk", *args)
+                self.assertEqual((result.status, result.out), (0, b""), result)
+                self.assertTrue(result.err.startswith(usage_head), result.err)
+                self.assertTrue(result.err.endswith(b"  /Z[:][zipfilename] searches Zip files.\r\n"))
+        # The help request is seen before the command line is read: its
+        # language is the one the default options chose.
+        status, raw = run_pty([TLVC, "/-J", "/?"], rows=40, cols=100, cwd=self.root / "walk",
+                              env=harness.wine_env(lang="ja_JP.UTF-8"))
+        self.assertEqual(status, 0)
+        self.assertIn("たるべん for コンソール Version 1.00", terminal_text(raw).decode("utf-8"))
 
     def test_drive_letter_is_written_in_upper_case(self):
         name = "z" + winpath(self.root / "walk" / "*.txt")[1:]
