@@ -253,10 +253,4 @@ TEST(AddDefaultExtension, LooksOnlyAtTheLastComponent) {
   EXPECT_FALSE(AddDefaultExtension(full, ".EXE"));
 }
 
-TEST(VersionText, ShowsMajorAndTwoDigitMinor) {
-  EXPECT_EQ(VersionText(0x00010000).view(), "1.00");
-  EXPECT_EQ(VersionText(0x00010001).view(), "1.01");
-  EXPECT_EQ(VersionText(0x000C0123).view(), "12.291");
-}
-
 }  // namespace
