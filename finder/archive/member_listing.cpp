@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "finder/search/entry_filter.h"
 #include "finder/search/listing_lines.h"
 #include "finder/search/search_state.h"
 
@@ -12,23 +13,6 @@ namespace {
 // block when it lies wholly inside it, else read from the file.
 constexpr std::size_t kScanBlock = 1024;
 constexpr std::size_t kLargestFixedHeader = 64;
-
-bool InRange(RangeMode mode, std::uint64_t value, std::uint64_t equal, std::uint64_t low,
-             std::uint64_t high) {
-  switch (mode) {
-    case RangeMode::None:
-      return true;
-    case RangeMode::Equal:
-      return value == equal;
-    case RangeMode::AtLeast:
-      return value >= low;
-    case RangeMode::AtMost:
-      return value <= high;
-    case RangeMode::Between:
-      return value >= low && value <= high;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -84,14 +68,12 @@ bool FindFirstHeader(ByteSource& file, const HeaderFormat& format, std::span<std
 
 bool MemberPassesDateTimeSize(const SearchOptions& options, std::uint16_t date, std::uint16_t time,
                               std::uint64_t size) {
-  return InRange(options.dateMode, date, options.dateValue, options.dateLow, options.dateHigh) &&
-         InRange(options.timeMode, time, options.timeValue, options.timeLow, options.timeHigh) &&
-         InRange(options.sizeMode, size, options.sizeValue, options.sizeLow, options.sizeHigh);
+  const DosDateTime stamp{date, time};
+  return MatchesDateTimeSize(options, &stamp, size);
 }
 
 bool MemberPassesAttributes(const SearchOptions& options, std::uint32_t attributes) {
-  return (attributes & options.attributesRequired) == options.attributesRequired &&
-         (attributes & options.attributesExcluded) == 0;
+  return MatchesAttributes(options, attributes);
 }
 
 bool MemberPassesFilters(const SearchOptions& options, std::uint16_t date, std::uint16_t time,

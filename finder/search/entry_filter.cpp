@@ -62,8 +62,8 @@ bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp) {
   return true;
 }
 
-bool MatchesCriteria(const SearchOptions& options, std::uint32_t attributes, std::uint64_t size,
-                     const DosDateTime* stamp) {
+bool MatchesDateTimeSize(const SearchOptions& options, const DosDateTime* stamp,
+                         std::uint64_t size) {
   if (options.dateMode != RangeMode::None || options.timeMode != RangeMode::None) {
     if (!stamp) return false;
     if (!InRange(options.dateMode, stamp->date, options.dateValue, options.dateLow,
@@ -73,7 +73,15 @@ bool MatchesCriteria(const SearchOptions& options, std::uint32_t attributes, std
                  options.timeHigh))
       return false;
   }
-  if (!SizeMatches(options, size)) return false;
-  if ((attributes & options.attributesRequired) != options.attributesRequired) return false;
-  return (attributes & options.attributesExcluded) == 0;
+  return SizeMatches(options, size);
+}
+
+bool MatchesAttributes(const SearchOptions& options, std::uint32_t attributes) {
+  return (attributes & options.attributesRequired) == options.attributesRequired &&
+         (attributes & options.attributesExcluded) == 0;
+}
+
+bool MatchesCriteria(const SearchOptions& options, std::uint32_t attributes, std::uint64_t size,
+                     const DosDateTime* stamp) {
+  return MatchesDateTimeSize(options, stamp, size) && MatchesAttributes(options, attributes);
 }

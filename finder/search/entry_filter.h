@@ -11,6 +11,13 @@
 // cannot hold; `stamp` is then left alone.
 bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp);
 
+// The date, time and size criteria alone, and the attribute criteria alone:
+// archive members are tested in these two steps, as some formats give their
+// attributes only on a second pass.
+bool MatchesDateTimeSize(const SearchOptions& options, const DosDateTime* stamp,
+                         std::uint64_t size);
+bool MatchesAttributes(const SearchOptions& options, std::uint32_t attributes);
+
 // True when an entry with these facts passes every criterion of `options`
 // that is set. `stamp` is its last-write time as local DosDateTime, or null
 // when it has none: such an entry fails any date or time criterion.
