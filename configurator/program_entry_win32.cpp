@@ -66,13 +66,35 @@ std::uint32_t OwnVersion() {
   return ReadFileVersion(self.c_str());
 }
 
+// True when `path` names the file that `file` has open (also through
+// another spelling: a short name, another case, a link).
+bool IsSameFile(HANDLE file, const char* path) {
+  HANDLE other = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+  if (other == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION a, b;
+  bool same = GetFileInformationByHandle(file, &a) && GetFileInformationByHandle(other, &b) &&
+              a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+              a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+  CloseHandle(other);
+  return same;
+}
+
 int ReadMode(const PathText& executable, const PathText* configuration,
              const BoundedText<16>& ownVersion) {
   if (!configuration)
     return ReadConfigurationFrom(executable.c_str(), StdOut()) ? kSuccess : kFailure;
 
+  // Opened without emptying it first: "CFGTLVC TLVC TLVC.EXE" names the
+  // executable as the configuration file, and emptying it would destroy the
+  // program the configuration is to be read from.
   HANDLE file = CreateFileA(configuration->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE &&
+      (IsSameFile(file, executable.c_str()) || !SetEndOfFile(file))) {
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+  }
   if (file == INVALID_HANDLE_VALUE) {
     StdErr().Printf("Cannot open file : %s\n", configuration->c_str());
     return kFailure;

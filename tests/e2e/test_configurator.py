@@ -108,6 +108,7 @@ class ModeR(ConfiguratorCase):
         self.assertLines(result.out, SHIPPED_LINES)
 
     def test_into_a_file_with_the_header(self):
+        (self.tmp / "OUT.TXT").write_bytes(b"an older, longer file\r\n" * 100)
         for args, name in ((["TLVC", "MY"], "MY.CFG"), (["r", "TLVC.EXE", "OUT.TXT"], "OUT.TXT")):
             with self.subTest(args=args):
                 result = self.cfg(*args)
@@ -150,6 +151,9 @@ class Refusals(ConfiguratorCase):
             (["NOPE"], 1, [b"%s\\NOPE.EXE is not found." % path.encode()]),
             (["W", "TLVC", "NONE"], 1, [b"Cannot open file : %s\\NONE.CFG" % path.encode(), b"Error Code : 2"]),
             (["TLVC", "NODIR\\MY"], 1, [b"Cannot open file : %s\\NODIR\\MY.CFG" % path.encode()]),
+            # the executable itself as the configuration file is never emptied
+            (["TLVC", "TLVC.EXE"], 1, [b"Cannot open file : %s\\TLVC.EXE" % path.encode()]),
+            (["R", "TLVC.EXE", "tlvc.exe"], 1, [b"Cannot open file : %s\\tlvc.exe" % path.encode()]),
         ]
         for args, status, lines in cases:
             with self.subTest(args=args):
