@@ -1,0 +1,23 @@
+// Lists the matching files of one Microsoft Cabinet file, reading only the
+// cabinet header and the file records.
+#pragma once
+
+#include <cstddef>
+
+#include "finder/archive/byte_source.h"
+#include "finder/archive/member_listing.h"
+
+// Converts a zero-terminated UTF-16 name to the ANSI code page into `out`
+// (`capacity` bytes, terminator included); false when it does not fit.
+using AnsiConverter = bool (*)(const char16_t* wide, char* out, std::size_t capacity);
+
+// `file` stands at the start of the cabinet. Names without the UTF-8 mark are
+// matched against searchState.savedPattern; UTF-8 names are decoded, matched
+// against searchState.savedPatternWide and shown through `toAnsi`. Filtered
+// by the criteria of searchState.options and handed to `sink`. Any damage
+// ends the listing quietly: files listed before it stay listed.
+void ListCabMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi);
+
+// The same onto standard output and the user's command, converting with the
+// system's ANSI code page (the program's edge).
+void ListCabMembers(ByteSource& file);

@@ -1,0 +1,50 @@
+#include "finder/archive/cab_reader_records.h"
+
+#include "finder/archive/byte_reader.h"
+
+namespace {
+
+constexpr std::size_t kOffsetReserved1 = 4;
+constexpr std::size_t kOffsetReserved2 = 12;
+constexpr std::size_t kOffsetFirstFile = 16;
+constexpr std::size_t kOffsetFileCount = 28;
+
+constexpr std::size_t kOffsetFileSize = 0;
+constexpr std::size_t kOffsetFileDate = 10;
+constexpr std::size_t kOffsetFileTime = 12;
+constexpr std::size_t kOffsetFileAttributes = 14;
+
+}  // namespace
+
+bool IsCabinetHeader(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < kCabHeaderSize) return false;
+  ByteReader in(bytes);
+  return in.Text(4) == "MSCF" && in.U32At(kOffsetReserved1) == 0 &&
+         in.U32At(kOffsetReserved2) == 0 && in.U32At(kOffsetFirstFile) >= kCabMinFirstFileOffset;
+}
+
+CabHeader DecodeCabHeader(std::span<const std::uint8_t> bytes) {
+  ByteReader in(bytes);
+  return {in.U32At(kOffsetFirstFile), in.U16At(kOffsetFileCount)};
+}
+
+CabFileRecord DecodeCabFileRecord(std::span<const std::uint8_t> bytes) {
+  ByteReader in(bytes);
+  CabFileRecord record;
+  record.size = in.U32At(kOffsetFileSize);
+  record.stamp.date = in.U16At(kOffsetFileDate);
+  record.stamp.time = in.U16At(kOffsetFileTime);
+  record.attributes = in.U16At(kOffsetFileAttributes);
+  return record;
+}
+
+bool CabNameCollector::Add(char byte) {
+  if (lastPartOnly_ && byte == '\\') {
+    length_ = 0;
+  } else {
+    if (length_ == kCabNameCapacity) return false;
+    buffer_[length_++] = byte;
+  }
+  buffer_[length_] = '\0';
+  return true;
+}

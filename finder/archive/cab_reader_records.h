@@ -1,0 +1,66 @@
+// The records of a Microsoft Cabinet file that the reader uses.
+//
+// Cabinet header, fixed part (36 bytes; the reader needs only a few fields):
+//   0  "MSCF"            4  reserved, 0        8  cabinet size (ignored)
+//   12 reserved, 0       16 offset of the first file record (>= 37)
+//   20 reserved          24 minor, 25 major version
+//   26 folder count      28 file count         30 flags
+//   32 set id            34 number in the set
+// The optional reserved areas, the names of the neighbouring cabinets of a
+// set and the folder records lie between the header and the first file
+// record; the reader jumps over all of them by the first-file offset.
+//
+// File record (16 bytes, then the zero-terminated name):
+//   0  uncompressed size  4  offset in the folder  8  folder index
+//   10 MS-DOS date        12 MS-DOS time           14 attributes
+// Attribute bit 0x80 marks a name stored in UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "finder/options/search_options.h"
+
+inline constexpr std::size_t kCabHeaderSize = 36;
+inline constexpr std::size_t kCabFileRecordSize = 16;
+inline constexpr std::uint32_t kCabMinFirstFileOffset = 37;
+inline constexpr std::uint16_t kCabNameIsUtf8 = 0x80;
+inline constexpr std::size_t kCabNameCapacity = 260;
+
+// True when `bytes` (at least 36 of them) carry "MSCF", zeros in both
+// reserved fields and a first-file offset of at least 37.
+bool IsCabinetHeader(std::span<const std::uint8_t> bytes);
+
+struct CabHeader {
+  std::uint32_t firstFileOffset = 0;
+  std::uint16_t fileCount = 0;
+};
+CabHeader DecodeCabHeader(std::span<const std::uint8_t> bytes);
+
+struct CabFileRecord {
+  std::uint32_t size = 0;
+  DosDateTime stamp;
+  std::uint16_t attributes = 0;
+  bool nameIsUtf8() const { return (attributes & kCabNameIsUtf8) != 0; }
+};
+CabFileRecord DecodeCabFileRecord(std::span<const std::uint8_t> bytes);
+
+// Collects a stored name byte by byte as it is read. In the long form only
+// the part behind the last backslash is kept (each backslash starts the name
+// afresh); in the short form the whole name with its folder parts.
+class CabNameCollector {
+ public:
+  explicit CabNameCollector(bool lastPartOnly) : lastPartOnly_(lastPartOnly) {}
+  // Takes one byte other than the terminator; false when what is kept would
+  // outgrow the 260-byte name buffer (the archive is then abandoned).
+  bool Add(char byte);
+  std::string_view name() const { return {buffer_, length_}; }
+  const char* c_str() const { return buffer_; }
+
+ private:
+  bool lastPartOnly_;
+  std::size_t length_ = 0;
+  char buffer_[kCabNameCapacity + 1] = {};
+};

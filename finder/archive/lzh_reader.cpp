@@ -1,0 +1,166 @@
+// The walk over the members of an LHA archive. Each member header starts
+// with 21 bytes of the same layout (lzh_reader_headers.h); the level byte
+// among them says how the rest is read. Every member, listed or not, ends
+// with a forward seek past the rest of its entry, so member data is never
+// read.
+#include "finder/archive/lzh_reader.h"
+
+#include <optional>
+
+#include "finder/archive/wildcard.h"
+#include "finder/search/search_state.h"
+
+namespace {
+
+const HeaderFormat kLzhFormat{kLzhBaseSize, 2, '-', IsLzhMethodId};
+
+// What handling one member leaves: the bytes to skip to the next header, or
+// nothing when the archive ends here.
+using EntryRest = std::optional<std::uint64_t>;
+constexpr EntryRest kStop = std::nullopt;
+
+class LzhWalk {
+ public:
+  LzhWalk(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal)
+      : file_(file), options_(searchState.options), listing_(sink), toLocal_(toLocal) {}
+
+  EntryRest Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
+  EntryRest Level1(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
+  EntryRest Level2(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
+
+ private:
+  // Matches `name` against the pattern and lists the member; false when the
+  // listing has to end.
+  bool MatchAndList(std::string_view name, const MemberClock& clock, std::uint32_t size,
+                    std::uint32_t attributes);
+  std::optional<std::uint16_t> ReadLevel1Attributes(std::uint64_t& rest);
+  template <typename T>
+  bool ReadValue(T& value, std::uint64_t& rest);
+
+  ByteSource& file_;
+  const SearchOptions& options_;
+  MemberListing listing_;
+  LocalTimeConverter toLocal_;
+};
+
+bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std::uint32_t size,
+                           std::uint32_t attributes) {
+  // The matcher takes zero-terminated text; every name here fits the buffer.
+  char text[kLzhNameCapacity + 1];
+  if (name.size() > kLzhNameCapacity) return false;
+  name.copy(text, name.size());
+  text[name.size()] = '\0';
+  if (!MatchWildcard(searchState.savedPattern, text)) return true;
+  return listing_.List({name, clock, size, attributes});
+}
+
+EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
+  EntryRest rest = 2 + std::uint64_t{base.packedSize};  // the header CRC, then the data
+  LzhNameField field = LzhLevel01Name(header.subspan(kLzhBaseSize));
+  if (!field.ok) return kStop;
+  auto time = static_cast<std::uint16_t>(base.stamp);
+  auto date = static_cast<std::uint16_t>(base.stamp >> 16);
+  if (!MemberPassesFilters(options_, date, time, base.originalSize, base.attributes)) return rest;
+  std::string_view part = LzhLevel0NamePart(field.name);
+  if (!MatchAndList(part, ClockFromDos(date, time), base.originalSize, base.attributes))
+    return kStop;
+  return rest;
+}
+
+template <typename T>
+bool LzhWalk::ReadValue(T& value, std::uint64_t& rest) {
+  std::uint8_t bytes[sizeof(T)];
+  if (rest < sizeof bytes || file_.Read(bytes, sizeof bytes) != sizeof bytes) return false;
+  rest -= sizeof bytes;
+  value = 0;
+  for (std::size_t i = sizeof bytes; i-- > 0;) value = static_cast<T>(value << 8 | bytes[i]);
+  return true;
+}
+
+// Reads the extended headers that follow a level-1 base header up to the
+// attribute header. Everything read comes off `rest`, which keeps pointing at
+// the end of the entry; a header reaching past the entry is damage.
+std::optional<std::uint16_t> LzhWalk::ReadLevel1Attributes(std::uint64_t& rest) {
+  std::uint16_t size = 0;
+  if (!ReadValue(size, rest)) return std::nullopt;
+  while (size != 0) {
+    if (size < 3) return std::nullopt;
+    std::uint8_t type = 0;
+    if (!ReadValue(type, rest)) return std::nullopt;
+    std::uint64_t data = size - 3u;
+    if (type == kLzhExtAttributes) {
+      std::uint16_t attributes = 0;
+      if (data < 2 || !ReadValue(attributes, rest)) return std::nullopt;
+      return attributes;
+    }
+    if (data > rest || !file_.Skip(static_cast<std::int64_t>(data))) return std::nullopt;
+    rest -= data;
+    if (!ReadValue(size, rest)) return std::nullopt;
+  }
+  return kLzhDefaultAttributes;
+}
+
+EntryRest LzhWalk::Level1(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
+  // The size of the first extended header is still unread.
+  std::uint64_t rest = 2 + std::uint64_t{base.packedSize};
+  LzhNameField field = LzhLevel01Name(header.subspan(kLzhBaseSize));
+  if (!field.ok) return kStop;
+  auto time = static_cast<std::uint16_t>(base.stamp);
+  auto date = static_cast<std::uint16_t>(base.stamp >> 16);
+  if (!MemberPassesDateTimeSize(options_, date, time, base.originalSize)) return rest;
+  std::uint16_t attributes = kLzhDefaultAttributes;
+  if (options_.needDetails) {
+    auto found = ReadLevel1Attributes(rest);
+    if (!found) return kStop;
+    attributes = *found;
+    if (!MemberPassesAttributes(options_, attributes)) return rest;
+  }
+  // The name is matched and shown whole, folder parts included.
+  if (!MatchAndList(field.name, ClockFromDos(date, time), base.originalSize, attributes))
+    return kStop;
+  return rest;
+}
+
+EntryRest LzhWalk::Level2(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
+  EntryRest rest = base.packedSize;
+  LzhLevel2Extensions ext = WalkLzhLevel2Extensions(header);
+  if (!ext.ok) return kStop;
+  // The stamp is UTC; the criteria and the long line use local time, and
+  // the line shows the exact second.
+  MemberClock clock;
+  DosDateTime packed;
+  if (options_.dateMode != RangeMode::None || options_.timeMode != RangeMode::None ||
+      options_.form != 0) {
+    if (!toLocal_ || !toLocal_(base.stamp, &clock)) clock = UtcClock(base.stamp);
+    packed = PackDosDateTime(clock);
+  }
+  if (!MemberPassesDateTimeSize(options_, packed.date, packed.time, base.originalSize)) return rest;
+  if (!MemberPassesAttributes(options_, ext.attributes)) return rest;
+  if (!MatchAndList(ext.name, clock, base.originalSize, ext.attributes)) return kStop;
+  return rest;
+}
+
+}  // namespace
+
+void ListLzhMembers(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal) {
+  // The largest header read whole is a level-2 one; levels 0 and 1 have at
+  // most 255 bytes.
+  std::uint8_t header[kLzhLevel2MaxHeader];
+  if (!FindFirstHeader(file, kLzhFormat, std::span(header, kLzhBaseSize))) return;
+  LzhWalk walk(file, sink, toLocal);
+  for (;;) {
+    LzhBaseHeader base = DecodeLzhBase(std::span(header, kLzhBaseSize));
+    long more = LzhHeaderBytesToRead(base);
+    if (more < 0) return;
+    auto count = static_cast<std::size_t>(more);
+    if (file.Read(header + kLzhBaseSize, count) != count) return;
+    std::span<const std::uint8_t> whole(header, kLzhBaseSize + count);
+    EntryRest rest = base.level == 0   ? walk.Level0(base, whole)
+                     : base.level == 1 ? walk.Level1(base, whole)
+                                       : walk.Level2(base, whole);
+    if (!rest || !file.Skip(static_cast<std::int64_t>(*rest))) return;
+    // The archive's closing 0 byte fails the method test like any other end.
+    if (file.Read(header, kLzhBaseSize) != kLzhBaseSize || !IsLzhMethodId({header, kLzhBaseSize}))
+      return;
+  }
+}

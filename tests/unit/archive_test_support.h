@@ -1,0 +1,68 @@
+// Helpers shared by the tests of the archive readers: a sink that records
+// what a reader lists, byte builders for records, and the committed fixtures.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "finder/archive/member_listing.h"
+#include "finder/search/search_state.h"
+
+namespace archive_test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// "|" marks a line counted for paging, "!" a command run.
+struct RecordingSink final : MemberSink {
+  std::string out;
+  void Write(std::string_view text) override { out.append(text); }
+  void LineWritten() override { out += "|"; }
+  void RunCommand(std::string_view name) override { out += "!" + std::string(name) + "\n"; }
+};
+
+inline void Put8(Bytes& out, unsigned value) {
+  out.push_back(static_cast<std::uint8_t>(value));
+}
+inline void Put16(Bytes& out, unsigned value) {
+  Put8(out, value & 0xFF);
+  Put8(out, value >> 8 & 0xFF);
+}
+inline void Put32(Bytes& out, std::uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+inline void PutText(Bytes& out, std::string_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
+inline void Append(Bytes& out, const Bytes& more) {
+  out.insert(out.end(), more.begin(), more.end());
+}
+
+inline Bytes Fixture(const std::string& name) {
+  std::string here = __FILE__;
+  std::string path = here.substr(0, here.rfind('/')) + "/../data/" + name;
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A fresh search state: pattern `pattern`, archive `archive`, short form.
+inline void ResetSearch(const char* pattern, const char* archive) {
+  searchState = SearchState{};
+  std::string_view text = pattern;
+  text.copy(searchState.savedPattern, sizeof searchState.savedPattern - 1);
+  for (std::size_t i = 0; i < text.size() && i + 1 < kPathSize; ++i)
+    searchState.savedPatternWide[i] = static_cast<unsigned char>(text[i]);
+  std::string_view path = archive;
+  path.copy(searchState.archivePath, sizeof searchState.archivePath - 1);
+}
+
+// The long form, as the start-up sets it (attributes and details needed).
+inline void UseLongForm() {
+  searchState.options.form = 1;
+  searchState.options.needDetails = true;
+}
+
+}  // namespace archive_test

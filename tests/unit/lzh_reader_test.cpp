@@ -1,0 +1,399 @@
+// The LHA reader: fixtures made by jlha at header levels 0, 1 and 2, and
+// archives built here, good and damaged.
+#include "finder/archive/lzh_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "archive_test_support.h"
+
+namespace {
+
+using namespace archive_test;
+
+constexpr const char* kArchive = "C:\\T\\A.LZH";
+
+// The UTC calendar stands in for the local one, except where a test is about
+// the conversion.
+bool UtcLocal(std::int64_t seconds, MemberClock* out) {
+  *out = UtcClock(seconds);
+  return true;
+}
+// A zone nine hours east of UTC.
+bool EastLocal(std::int64_t seconds, MemberClock* out) {
+  *out = UtcClock(seconds + 9 * 3600);
+  return true;
+}
+
+std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
+  RecordingSink sink;
+  MemoryByteSource source(archive.data(), archive.size());
+  ListLzhMembers(source, sink, toLocal);
+  return sink.out;
+}
+
+constexpr std::uint32_t kDos2021 = 0x52644903;   // 2021-03-04 09:08:06 (date << 16 | time)
+constexpr std::uint32_t kUnix2021 = 1614848887;  // 2021-03-04 09:08:07 UTC
+
+void PutBase(Bytes& out, std::string_view method, std::uint32_t packed, std::uint32_t size,
+             std::uint32_t stamp, unsigned attributes, unsigned level) {
+  PutText(out, method);
+  Put32(out, packed);
+  Put32(out, size);
+  Put32(out, stamp);
+  Put8(out, attributes);
+  Put8(out, level);
+}
+
+Bytes Level0(std::string_view name, std::uint32_t size = 5, unsigned attributes = 0x20,
+             std::uint32_t stamp = kDos2021, std::string_view method = "-lh0-") {
+  Bytes out;
+  Put8(out, 22 + name.size());
+  Put8(out, 0);  // checksum, never tested
+  PutBase(out, method, 3, size, stamp, attributes, 0);
+  Put8(out, name.size());
+  PutText(out, name);
+  Put16(out, 0);  // CRC
+  PutText(out, "xyz");
+  return out;
+}
+
+struct Ext {
+  unsigned type;
+  std::string data;
+};
+// The extended headers as stored: the first size, then each header with the
+// size of the next behind it.
+Bytes ExtArea(const std::vector<Ext>& exts) {
+  Bytes out;
+  for (const Ext& ext : exts) {
+    Put16(out, 3 + ext.data.size());
+    Put8(out, ext.type);
+    PutText(out, ext.data);
+  }
+  Put16(out, 0);
+  return out;
+}
+
+Bytes Level1(std::string_view name, const std::vector<Ext>& exts = {}, std::uint32_t size = 5,
+             std::uint32_t stamp = kDos2021) {
+  Bytes area = ExtArea(exts);
+  Bytes out;
+  Put8(out, 25 + name.size());
+  Put8(out, 0);
+  PutBase(out, "-lh5-", static_cast<std::uint32_t>(area.size() - 2 + 3), size, stamp, 0x20, 1);
+  Put8(out, name.size());
+  PutText(out, name);
+  Put16(out, 0);  // CRC
+  Put8(out, 'U');
+  Append(out, area);
+  PutText(out, "xyz");
+  return out;
+}
+
+Bytes Level2(const std::vector<Ext>& exts, std::uint32_t size = 5,
+             std::uint32_t stamp = kUnix2021) {
+  Bytes area = ExtArea(exts);
+  Bytes out;
+  Put16(out, 24 + area.size());
+  PutBase(out, "-lh5-", 3, size, stamp, 0x20, 2);
+  Put16(out, 0);  // CRC
+  Put8(out, 'U');
+  Append(out, area);
+  PutText(out, "xyz");
+  return out;
+}
+
+Bytes Archive(std::initializer_list<Bytes> members, bool endMark = true) {
+  Bytes out;
+  for (const Bytes& member : members) Append(out, member);
+  if (endMark) Put8(out, 0);
+  return out;
+}
+
+std::string ShortLines(std::initializer_list<const char*> names) {
+  std::string out;
+  for (const char* name : names) out += std::string(kArchive) + " : " + name + "\n";
+  return out;
+}
+
+class LzhReader : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSearch("*", kArchive); }
+};
+
+TEST_F(LzhReader, FixturesOfEveryLevelListShort) {
+  for (const char* name : {"level0.lzh", "level1.lzh", "level2.lzh"}) {
+    Bytes archive = Fixture(name);
+    ASSERT_FALSE(archive.empty()) << name;
+    // The directories (-lhd-) have empty names, which no pattern matches.
+    EXPECT_EQ(List(archive), ShortLines({"README.TXT", "FILE.TXT", "BIG.DAT"})) << name;
+    EXPECT_EQ(searchState.totals.count, 3u);
+    searchState.totals = {};
+  }
+}
+
+TEST_F(LzhReader, FixturesListLongWithHeadings) {
+  UseLongForm();
+  const std::string heading = "\nArchive file of C:\\T\\A.LZH\n\n";
+  // Levels 0 and 1 carry MS-DOS stamps (two-second steps); level 2 carries
+  // the exact second.
+  EXPECT_EQ(List(Fixture("level0.lzh")), heading +
+                                             "21/03/04  09:08:06             7 ___A README.TXT\n"
+                                             "19/12/31  23:59:58             6 ___A FILE.TXT\n"
+                                             "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n");
+  EXPECT_EQ(List(Fixture("level1.lzh")), heading +
+                                             "21/03/04  09:08:06             7 ___A README.TXT\n"
+                                             "19/12/31  23:59:58             6 ___A FILE.TXT\n"
+                                             "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n");
+  EXPECT_EQ(List(Fixture("level2.lzh")), heading +
+                                             "21/03/04  09:08:07             7 ___A README.TXT\n"
+                                             "19/12/31  23:59:58             6 ___A FILE.TXT\n"
+                                             "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n");
+  EXPECT_EQ(searchState.totals.count, 9u);
+  EXPECT_EQ(searchState.totals.bytes, 3u * 1234580);
+}
+
+TEST_F(LzhReader, ArchiveBehindAStubIsListedLikeAPlainOne) {
+  Bytes archive(3000, 'x');
+  // Decoys: "-lh" without the closing "-", and a method id cut by the end
+  // of the first scan block.
+  PutText(archive, "--lh5x");
+  archive[1020] = '-';
+  archive[1021] = 'l';
+  Append(archive, Fixture("level2.lzh"));
+  EXPECT_EQ(List(archive), ShortLines({"README.TXT", "FILE.TXT", "BIG.DAT"}));
+}
+
+TEST_F(LzhReader, EachLevelHasItsOwnNameRule) {
+  struct Row {
+    const char* pattern;
+    Bytes archive;
+    std::string expected;
+  } rows[] = {
+      // Level 0: the part behind the last backslash; a slash is no separator.
+      {"FILE.TXT", Archive({Level0("DIR\\SUB\\FILE.TXT")}), ShortLines({"FILE.TXT"})},
+      {"*", Archive({Level0("DIR/FILE.TXT")}), ShortLines({"DIR/FILE.TXT"})},
+      // Level 1: the whole name field.
+      {"FILE.TXT", Archive({Level1("DIR\\FILE.TXT")}), ""},
+      {"*FILE.TXT", Archive({Level1("DIR\\FILE.TXT")}), ShortLines({"DIR\\FILE.TXT"})},
+      // Level 2: the file-name header alone; the directory header is ignored.
+      {"FILE.TXT", Archive({Level2({{0x02, "DIR\xff"}, {0x01, "FILE.TXT"}})}),
+       ShortLines({"FILE.TXT"})},
+      {"DIR*", Archive({Level2({{0x02, "DIR\xff"}, {0x01, "FILE.TXT"}})}), ""},
+      // A directory member is handled like any other.
+      {"SUB", Archive({Level0("DIR\\SUB", 0, 0x10, kDos2021, "-lhd-")}), ShortLines({"SUB"})},
+  };
+  for (const Row& row : rows) {
+    ResetSearch(row.pattern, kArchive);
+    EXPECT_EQ(List(row.archive), row.expected) << row.pattern;
+  }
+}
+
+TEST_F(LzhReader, AttributesComeFromTheAttributeHeader) {
+  UseLongForm();
+  const std::string heading = "\nArchive file of C:\\T\\A.LZH\n\n";
+  Bytes archive = Archive({
+      Level0("ZERO.TXT", 5, 0x21),
+      Level1("ONE.TXT", {{0x02, "DIR\xff"}, {0x40, std::string("\x06\x00", 2)}}),
+      Level1("ONEPLAIN.TXT"),
+      Level2({{0x40, std::string("\x01\x00", 2)}, {0x01, "TWO.TXT"}}),
+      Level2({{0x01, "TWOPLAIN.TXT"}}),
+  });
+  EXPECT_EQ(List(archive), heading +
+                               "21/03/04  09:08:06             5 __RA ZERO.TXT\n"
+                               "21/03/04  09:08:06             5 SH__ ONE.TXT\n"
+                               "21/03/04  09:08:06             5 ___A ONEPLAIN.TXT\n"
+                               "21/03/04  09:08:07             5 __R_ TWO.TXT\n"
+                               "21/03/04  09:08:07             5 ___A TWOPLAIN.TXT\n");
+
+  // A member without an attribute header passes /A:A.
+  ResetSearch("*", kArchive);
+  searchState.options.attributesRequired = kAttrArchive;
+  searchState.options.needDetails = true;
+  EXPECT_EQ(List(archive), ShortLines({"ZERO.TXT", "ONEPLAIN.TXT", "TWOPLAIN.TXT"}));
+  searchState.options.attributesRequired = kAttrHidden;
+  EXPECT_EQ(List(archive), ShortLines({"ONE.TXT"}));
+}
+
+TEST_F(LzhReader, Level2StampsAreComparedInLocalTime) {
+  // 2021-03-04 20:00:00 UTC is 2021-03-05 05:00:00 nine hours east.
+  Bytes archive = Archive({Level2({{0x01, "LATE.TXT"}}, 5, 1614888000)});
+  searchState.options.dateMode = RangeMode::Equal;
+  searchState.options.dateValue = 5 + 3 * 32 + 41 * 512;
+  EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
+  EXPECT_EQ(List(archive, UtcLocal), "");
+  searchState.options.dateMode = RangeMode::None;
+  searchState.options.timeMode = RangeMode::AtMost;
+  searchState.options.timeHigh = 5 * 2048;
+  EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
+
+  // A failed conversion falls back to UTC rather than to no date.
+  UseLongForm();
+  searchState.options.timeMode = RangeMode::None;
+  auto failing = [](std::int64_t, MemberClock*) { return false; };
+  EXPECT_EQ(List(archive, failing),
+            "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  20:00:00             5 ___A LATE.TXT\n");
+}
+
+TEST_F(LzhReader, CriteriaApplyToMembers) {
+  Bytes archive = Archive(
+      {Level0("SMALL.TXT", 10), Level1("BIG.TXT", {}, 5000), Level2({{0x01, "HUGE.TXT"}}, 90000)});
+  searchState.options.sizeMode = RangeMode::AtLeast;
+  searchState.options.sizeLow = 5000;
+  EXPECT_EQ(List(archive), ShortLines({"BIG.TXT", "HUGE.TXT"}));
+  searchState.options.sizeMode = RangeMode::Between;
+  searchState.options.sizeLow = 1;
+  searchState.options.sizeHigh = 4999;
+  EXPECT_EQ(List(archive), ShortLines({"SMALL.TXT"}));
+}
+
+TEST_F(LzhReader, SizesFrom2GiBShowUnsigned) {
+  UseLongForm();
+  EXPECT_EQ(List(Archive({Level0("HUGE.BIN", 3000000000u)})),
+            "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  09:08:06 3,000,000,000 ___A HUGE.BIN\n");
+}
+
+TEST_F(LzhReader, Level2HeaderOf1284BytesIsTheLargest) {
+  // Pad with an unknown extended header to the exact total size.
+  auto padded = [](std::size_t total) {
+    std::size_t pad = total - 26 - (3 + 7) - 3;
+    return Level2({{0x01, "BIG.HDR"}, {0x7E, std::string(pad, 'p')}});
+  };
+  ASSERT_EQ(padded(1284)[0] | padded(1284)[1] << 8, 1284);
+  EXPECT_EQ(List(Archive({padded(1284), Level0("NEXT")})), ShortLines({"BIG.HDR", "NEXT"}));
+  EXPECT_EQ(List(Archive({Level0("FIRST"), padded(1285), Level0("NEXT")})), ShortLines({"FIRST"}));
+}
+
+// ---- Damage: each case lists what came before it and stops there. ---------
+
+void ExpectStopAfterFirst(const Bytes& damaged) {
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(Archive({Level0("FIRST"), damaged, Level0("NEXT")})), ShortLines({"FIRST"}));
+  // The same damage ends the archive also where attributes are needed.
+  ResetSearch("*", kArchive);
+  UseLongForm();
+  std::string out = List(Archive({Level0("FIRST"), damaged, Level0("NEXT")}));
+  EXPECT_EQ(out.find("NEXT"), std::string::npos) << out;
+  EXPECT_NE(out.find("FIRST"), std::string::npos) << out;
+}
+
+TEST(LzhDamage, UnknownLevelStops) {
+  Bytes member = Level0("BAD");
+  member[20] = 3;
+  ExpectStopAfterFirst(member);
+}
+
+TEST(LzhDamage, HeaderSizeBelow22Stops) {
+  Bytes member = Level0("BAD");
+  member[0] = 21;
+  ExpectStopAfterFirst(member);
+}
+
+TEST(LzhDamage, Level1WithoutAttributeByte0x20Stops) {
+  Bytes member = Level1("BAD");
+  member[19] = 0x21;
+  ExpectStopAfterFirst(member);
+}
+
+TEST(LzhDamage, MethodOtherThanLhStops) {
+  ExpectStopAfterFirst(Level0("BAD", 5, 0x20, kDos2021, "-lz5-"));
+}
+
+TEST(LzhDamage, NameLengthPastTheHeaderStops) {
+  Bytes member = Level0("BAD");
+  member[21] = 200;
+  ExpectStopAfterFirst(member);
+  member = Level1("BAD");
+  member[21] = 100;
+  ExpectStopAfterFirst(member);
+}
+
+TEST(LzhDamage, Level1ExtendedHeaderSizeBelow3Stops) {
+  Bytes member = Level1("BAD", {{0x02, "D\xff"}, {0x40, std::string("\x02\x00", 2)}});
+  std::size_t firstSize = 25 + 3;  // behind the base header
+  member[firstSize] = 2;
+  // Only the long form reads these headers; the short form skips them whole.
+  ResetSearch("*", kArchive);
+  UseLongForm();
+  std::string out = List(Archive({Level0("FIRST"), member, Level0("NEXT")}));
+  EXPECT_EQ(out, "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  09:08:06             5 ___A FIRST\n");
+}
+
+TEST(LzhDamage, Level1ExtendedHeaderPastItsEntryStops) {
+  Bytes member = Level1("BAD", {{0x02, "D\xff"}});
+  // The skip size says the entry ends inside the directory header.
+  member[7] = 2;
+  ResetSearch("*", kArchive);
+  UseLongForm();
+  std::string out = List(Archive({Level0("FIRST"), member, Level0("NEXT")}));
+  EXPECT_EQ(out, "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  09:08:06             5 ___A FIRST\n");
+}
+
+TEST(LzhDamage, Level2WithoutFileNameHeaderStops) {
+  ExpectStopAfterFirst(Level2({{0x02, "DIR\xff"}}));
+  ExpectStopAfterFirst(Level2({}));
+}
+
+TEST(LzhDamage, Level2ExtendedHeaderPastTheHeaderStops) {
+  Bytes member = Level2({{0x01, "BAD"}});
+  member[24] = 200;  // the first size reaches past the header bytes
+  ExpectStopAfterFirst(member);
+  member = Level2({{0x01, "BAD"}});
+  member[24] = 2;  // below the type byte and the next size
+  ExpectStopAfterFirst(member);
+}
+
+TEST(LzhDamage, Level2AttributeHeaderWithoutItsTwoBytesStops) {
+  ExpectStopAfterFirst(Level2({{0x01, "BAD"}, {0x40, "\x01"}}));
+}
+
+TEST(LzhDamage, TruncatedHeaderStops) {
+  Bytes archive = Archive({Level0("FIRST"), Level0("CUT")}, false);
+  archive.resize(archive.size() - 8);
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(archive), ShortLines({"FIRST"}));
+}
+
+TEST(LzhDamage, DataPastTheEndEndsQuietly) {
+  Bytes archive = Archive({Level0("FIRST")}, false);
+  archive[7] = 0xFF;  // compressed size far past the end of the file
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(archive), ShortLines({"FIRST"}));
+}
+
+TEST(LzhDamage, NotAnArchiveListsNothing) {
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(Bytes{}), "");
+  EXPECT_EQ(List(Bytes(5000, '-')), "");
+}
+
+// ---- Header decoding -----------------------------------------------------------
+
+TEST(LzhClock, UtcCalendarAndDosPacking) {
+  struct Row {
+    std::int64_t seconds;
+    int year, month, day, hour, minute, second;
+    std::uint16_t date, time;
+  } rows[] = {
+      {0, 1970, 1, 1, 0, 0, 0, 0x21, 0},  // before 1980: the first MS-DOS moment
+      {315532800, 1980, 1, 1, 0, 0, 0, 0x21, 0},
+      {951868799, 2000, 2, 29, 23, 59, 59, 0x285D, 0xBF7D},
+      {kUnix2021, 2021, 3, 4, 9, 8, 7, 0x5264, 0x4903},
+      {4294967295, 2106, 2, 7, 6, 28, 15, static_cast<std::uint16_t>(7 + 2 * 32 + (126 % 64) * 512),
+       6 * 2048 + 28 * 32 + 7},
+  };
+  for (const Row& row : rows) {
+    MemberClock clock = UtcClock(row.seconds);
+    EXPECT_EQ(clock.year, row.year) << row.seconds;
+    EXPECT_EQ(clock.month, row.month) << row.seconds;
+    EXPECT_EQ(clock.day, row.day) << row.seconds;
+    EXPECT_EQ(clock.hour * 3600 + clock.minute * 60 + clock.second,
+              row.hour * 3600 + row.minute * 60 + row.second)
+        << row.seconds;
+    DosDateTime packed = PackDosDateTime(clock);
+    EXPECT_EQ(packed.date, row.date) << row.seconds;
+    EXPECT_EQ(packed.time, row.time) << row.seconds;
+  }
+}
+
+}  // namespace
