@@ -21,8 +21,8 @@ NameRead ReadName(ByteSource& file, CabNameCollector& name) {
   for (;;) {
     char byte = 0;
     if (file.Read(&byte, 1) != 1) return NameRead::Stop;
-    if (byte == '\0') return NameRead::Done;
-    if (!name.Add(byte)) return NameRead::Stop;
+    if (byte == '\0') return name.fits() ? NameRead::Done : NameRead::Stop;
+    name.Add(byte);
   }
 }
 

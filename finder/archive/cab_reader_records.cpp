@@ -38,13 +38,14 @@ CabFileRecord DecodeCabFileRecord(std::span<const std::uint8_t> bytes) {
   return record;
 }
 
-bool CabNameCollector::Add(char byte) {
+void CabNameCollector::Add(char byte) {
   if (lastPartOnly_ && byte == '\\') {
     length_ = 0;
+    overflow_ = false;
+  } else if (length_ == kCabNameCapacity) {
+    overflow_ = true;
   } else {
-    if (length_ == kCabNameCapacity) return false;
     buffer_[length_++] = byte;
   }
   buffer_[length_] = '\0';
-  return true;
 }

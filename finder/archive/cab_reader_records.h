@@ -53,14 +53,17 @@ CabFileRecord DecodeCabFileRecord(std::span<const std::uint8_t> bytes);
 class CabNameCollector {
  public:
   explicit CabNameCollector(bool lastPartOnly) : lastPartOnly_(lastPartOnly) {}
-  // Takes one byte other than the terminator; false when what is kept would
-  // outgrow the 260-byte name buffer (the archive is then abandoned).
-  bool Add(char byte);
+  // Takes one byte other than the terminator.
+  void Add(char byte);
+  // False when what is kept outgrew the 260-byte name buffer; the archive is
+  // then abandoned. A long folder part that a later backslash drops is fine.
+  bool fits() const { return !overflow_; }
   std::string_view name() const { return {buffer_, length_}; }
   const char* c_str() const { return buffer_; }
 
  private:
   bool lastPartOnly_;
+  bool overflow_ = false;
   std::size_t length_ = 0;
   char buffer_[kCabNameCapacity + 1] = {};
 };

@@ -1,0 +1,257 @@
+// The Cabinet reader: the fixture made by gcab, and cabinets built here,
+// good and damaged.
+#include "finder/archive/cab_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "archive_test_support.h"
+
+namespace {
+
+using namespace archive_test;
+
+constexpr const char* kArchive = "C:\\T\\A.CAB";
+const std::string kHeading = "\nCabinet file of C:\\T\\A.CAB\n\n";
+
+// Stands in for the ANSI code page: Latin-1, fails on what it lacks.
+bool Latin1(const char16_t* wide, char* out, std::size_t capacity) {
+  std::size_t i = 0;
+  for (; wide[i] != 0; ++i) {
+    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
+    out[i] = static_cast<char>(wide[i]);
+  }
+  out[i] = '\0';
+  return true;
+}
+
+std::string List(const Bytes& cabinet, AnsiConverter toAnsi = Latin1) {
+  RecordingSink sink;
+  MemoryByteSource source(cabinet.data(), cabinet.size());
+  ListCabMembers(source, sink, toAnsi);
+  return sink.out;
+}
+
+constexpr std::uint16_t kDate2021 = 0x5264;  // 2021-03-04
+constexpr std::uint16_t kTime0908 = 0x4903;  // 09:08:06
+
+struct CabFile {
+  std::string name;
+  std::uint32_t size = 5;
+  std::uint16_t attributes = 0x20;
+  std::uint16_t date = kDate2021;
+  std::uint16_t time = kTime0908;
+};
+
+// A cabinet of one folder, with `between` (reserved areas, set names) in
+// front of the folder record.
+Bytes Cabinet(const std::vector<CabFile>& files, const Bytes& between = {},
+              std::uint16_t flags = 0) {
+  Bytes out;
+  PutText(out, "MSCF");
+  Put32(out, 0);
+  Put32(out, 1000);  // cabinet size, ignored
+  Put32(out, 0);
+  Put32(out, static_cast<std::uint32_t>(36 + between.size() + 8));
+  Put32(out, 0);
+  Put8(out, 3);
+  Put8(out, 1);
+  Put16(out, 1);
+  Put16(out, static_cast<unsigned>(files.size()));
+  Put16(out, flags);
+  Put16(out, 0x1234);
+  Put16(out, 0);
+  Append(out, between);
+  PutText(out, std::string(8, '\0'));  // the folder record
+  for (const CabFile& file : files) {
+    Put32(out, file.size);
+    Put32(out, 0);
+    Put16(out, 0);
+    Put16(out, file.date);
+    Put16(out, file.time);
+    Put16(out, file.attributes);
+    PutText(out, file.name);
+    Put8(out, 0);
+  }
+  return out;
+}
+
+std::string ShortLines(std::initializer_list<const char*> names) {
+  std::string out;
+  for (const char* name : names) out += std::string(kArchive) + " : " + name + "\n";
+  return out;
+}
+
+class CabReader : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSearch("*", kArchive); }
+};
+
+TEST_F(CabReader, FixtureListsShortWithFolderParts) {
+  EXPECT_EQ(List(Fixture("members.cab")),
+            ShortLines({"README.TXT", "DOCS\\README.TXT", "BIG.DAT", "caf\xE9.txt"}));
+  EXPECT_EQ(searchState.totals.count, 4u);
+  EXPECT_EQ(searchState.totals.bytes, 0u);
+}
+
+TEST_F(CabReader, FixtureListsLongWithBlankPaddedHours) {
+  UseLongForm();
+  EXPECT_EQ(List(Fixture("members.cab")),
+            kHeading +
+                "21/03/04   9:08:06             7 ___A README.TXT\n"
+                "00/01/02  13:14:16             6 ___A README.TXT\n"
+                "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n"
+                "24/07/08   9:10:10             7 ___A caf\xE9.txt\n");
+  EXPECT_EQ(searchState.totals.bytes, 7u + 6 + 1234567 + 7);
+}
+
+TEST_F(CabReader, CabinetInsideAProgramIsFoundPastStrayHeaders) {
+  Bytes stray = Cabinet({{"STRAY.TXT"}});
+  Bytes file(2000, 'M');
+  // "MSCF" with a non-zero reserved field, and one with a first-file offset
+  // below 37, are passed over.
+  Bytes reserved = stray;
+  reserved[4] = 1;
+  Bytes nearOffset = stray;
+  nearOffset[16] = 36;
+  file.insert(file.begin() + 100, reserved.begin(), reserved.end());
+  file.insert(file.begin() + 900, nearOffset.begin(), nearOffset.end());
+  Append(file, Fixture("members.cab"));
+  EXPECT_EQ(List(file), ShortLines({"README.TXT", "DOCS\\README.TXT", "BIG.DAT", "caf\xE9.txt"}));
+}
+
+TEST_F(CabReader, ReservedAreasAndSetNamesAreJumpedOver) {
+  Bytes between;
+  Put16(between, 4);  // header reserve size
+  Put8(between, 0);   // folder reserve size
+  Put8(between, 0);   // data reserve size
+  PutText(between, std::string("RSRV", 4));
+  PutText(between, std::string("PREV.CAB\0DISK1\0NEXT.CAB\0DISK2\0", 30));
+  EXPECT_EQ(List(Cabinet({{"ONE.TXT"}, {"TWO.TXT"}}, between, 0x0007)),
+            ShortLines({"ONE.TXT", "TWO.TXT"}));
+}
+
+TEST_F(CabReader, FolderPartsCountInTheShortFormOnly) {
+  Bytes cabinet = Cabinet({{"DOCS\\README.TXT"}, {"README.TXT"}});
+  ResetSearch("README.TXT", kArchive);
+  EXPECT_EQ(List(cabinet), ShortLines({"README.TXT"}));
+  ResetSearch("*README.TXT", kArchive);
+  EXPECT_EQ(List(cabinet), ShortLines({"DOCS\\README.TXT", "README.TXT"}));
+  ResetSearch("README.TXT", kArchive);
+  UseLongForm();
+  EXPECT_EQ(List(cabinet), kHeading +
+                               "21/03/04   9:08:06             5 ___A README.TXT\n"
+                               "21/03/04   9:08:06             5 ___A README.TXT\n");
+}
+
+TEST_F(CabReader, Utf8NamesAreMatchedWideAndShownInTheAnsiCodePage) {
+  Bytes cabinet = Cabinet(
+      {{"caf\xC3\xA9.txt", 5, 0xA0}, {"\xE3\x81\x82.txt", 5, 0xA0}, {"caf\xC3\xA9.raw", 5, 0x20}});
+  // The wide pattern holds the decoded unit; the 8-bit one is not consulted.
+  searchState.savedPatternWide[0] = u'*';
+  searchState.savedPatternWide[1] = 0xE9;
+  searchState.savedPatternWide[2] = u'.';
+  searchState.savedPatternWide[3] = u'*';
+  searchState.savedPatternWide[4] = 0;
+  std::strcpy(searchState.savedPattern, "NOTHING");
+  EXPECT_EQ(List(cabinet), ShortLines({"caf\xE9.txt"}));
+
+  // A name the code page cannot show ends the cabinet, like other damage.
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(cabinet), ShortLines({"caf\xE9.txt"}));
+  ResetSearch("*.raw", kArchive);
+  EXPECT_EQ(List(cabinet), ShortLines({"caf\xC3\xA9.raw"}));
+  auto toQuestionMarks = [](const char16_t* wide, char* out, std::size_t capacity) {
+    std::size_t i = 0;
+    for (; wide[i] != 0 && i + 1 < capacity; ++i)
+      out[i] = wide[i] < 0x80 ? static_cast<char>(wide[i]) : '?';
+    out[i] = '\0';
+    return true;
+  };
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(cabinet, toQuestionMarks), ShortLines({"caf?.txt", "?.txt", "caf\xC3\xA9.raw"}));
+}
+
+TEST_F(CabReader, CabinetAnnouncingNoFilesHasNoHeading) {
+  UseLongForm();
+  EXPECT_EQ(List(Cabinet({})), "");
+}
+
+TEST_F(CabReader, CriteriaAndCommandsApplyToMembers) {
+  Bytes cabinet =
+      Cabinet({{"PLAIN.TXT", 10, 0x20},
+               {"HIDDEN.TXT", 20, 0x22},
+               {"OLD.TXT", 30, 0x21, static_cast<std::uint16_t>(1 + 1 * 32 + 10 * 512)}});
+  searchState.options.attributesRequired = kAttrHidden;
+  searchState.options.needDetails = true;
+  EXPECT_EQ(List(cabinet), ShortLines({"HIDDEN.TXT"}));
+  ResetSearch("*", kArchive);
+  searchState.options.dateMode = RangeMode::AtLeast;
+  searchState.options.dateLow = kDate2021;
+  searchState.options.runCommandOnMembers = true;
+  searchState.options.noEcho = true;
+  EXPECT_EQ(List(cabinet), "!PLAIN.TXT\n!HIDDEN.TXT\n");
+  EXPECT_EQ(searchState.totals.count, 2u);
+}
+
+TEST_F(CabReader, NameOf260BytesIsListed) {
+  std::string name(260, 'n');
+  UseLongForm();
+  EXPECT_EQ(List(Cabinet({{name}, {"NEXT"}})),
+            kHeading + "21/03/04   9:08:06             5 ___A " + name +
+                "\n21/03/04   9:08:06             5 ___A NEXT\n");
+}
+
+// ---- Damage: each case lists what came before it and stops there. ---------
+
+TEST(CabDamage, NameLongerThan260BytesStops) {
+  ResetSearch("*", kArchive);
+  UseLongForm();
+  std::string tooLong(261, 'n');
+  EXPECT_EQ(List(Cabinet({{"FIRST"}, {tooLong}, {"NEXT"}})),
+            kHeading + "21/03/04   9:08:06             5 ___A FIRST\n");
+  // In the long form only the last part is kept, so a long folder path with
+  // a short last part is fine.
+  EXPECT_EQ(List(Cabinet({{std::string(300, 'd') + "\\LAST"}})).substr(kHeading.size()),
+            "21/03/04   9:08:06             5 ___A LAST\n");
+}
+
+TEST(CabDamage, ShortLineThatDoesNotFitThePathBufferStops) {
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(Cabinet({{"FIRST"}, {std::string(250, 'n')}, {"NEXT"}})), ShortLines({"FIRST"}));
+}
+
+TEST(CabDamage, TruncatedFileRecordStops) {
+  ResetSearch("*", kArchive);
+  Bytes cabinet = Cabinet({{"FIRST"}, {"SECOND"}});
+  cabinet.resize(cabinet.size() - 10);
+  EXPECT_EQ(List(cabinet), ShortLines({"FIRST"}));
+}
+
+TEST(CabDamage, NameCutByTheEndOfTheFileStops) {
+  ResetSearch("*", kArchive);
+  Bytes cabinet = Cabinet({{"FIRST"}, {"SECOND"}});
+  cabinet.pop_back();  // the terminator of the last name
+  EXPECT_EQ(List(cabinet), ShortLines({"FIRST"}));
+}
+
+TEST(CabDamage, MoreFilesAnnouncedThanStoredStops) {
+  ResetSearch("*", kArchive);
+  Bytes cabinet = Cabinet({{"FIRST"}, {"SECOND"}});
+  cabinet[28] = 9;
+  EXPECT_EQ(List(cabinet), ShortLines({"FIRST", "SECOND"}));
+}
+
+TEST(CabDamage, FirstFileOffsetPastTheEndListsNothing) {
+  ResetSearch("*", kArchive);
+  Bytes cabinet = Cabinet({{"FIRST"}});
+  cabinet[18] = 0x10;
+  EXPECT_EQ(List(cabinet), "");
+}
+
+TEST(CabDamage, NotACabinetListsNothing) {
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(Bytes{}), "");
+  EXPECT_EQ(List(Bytes(4000, 'M')), "");
+}
+
+}  // namespace
