@@ -6,15 +6,12 @@
 
 #include "common/standard_streams.h"
 #include "finder/archive/buffered_byte_source.h"
+#include "finder/archive/cab_reader.h"
 #include "finder/archive/file_byte_source.h"
+#include "finder/archive/lzh_reader.h"
 #include "finder/archive/zip_reader.h"
 #include "finder/search/archive_search.h"
 #include "finder/search/search_state.h"
-
-// The LHA and Cabinet readers' entries (finder/archive/lzh_reader.h,
-// cab_reader.h).
-void ListLzhMembers(ByteSource& file);
-void ListCabMembers(ByteSource& file);
 
 namespace {
 

@@ -2,7 +2,3 @@
 // definition leaves this file when its real one lands.
 #include <cstddef>
 
-// finder/archive/lzh_reader.h, cab_reader.h: the readers' Windows entries
-class ByteSource;
-void ListLzhMembers(ByteSource&) {}
-void ListCabMembers(ByteSource&) {}
