@@ -1,0 +1,255 @@
+"""Hostile trees: deep and long paths, names full of the characters that the
+option parser, the command templates and the shell treat specially, Japanese
+names under code page 932, names the ANSI code page cannot hold, damaged and
+misnamed archives. Each run must end with the listing the walk rules give, or
+a clear message, never a crash, a hang or a cut path.
+
+One fixture tree serves every case.
+"""
+import fnmatch
+import pathlib
+import shutil
+import struct
+import tempfile
+import unittest
+
+import harness
+from harness import REPO, TLVC, TOOLS, WineTestCase, run, run_line, winpath
+
+DATA = REPO / "tests" / "data"
+PATH_SIZE = 260  # the path buffer, terminator included
+PROBE = winpath(TOOLS / "probe.exe")
+JAPANESE = harness.wine_env(lang="ja_JP.UTF-8")
+PLAIN_NAMES = [b"README.TXT", b"main.c", b"guide.txt", b"RO.TXT", b"big.bin"]
+
+SPECIAL_NAMES = ["a b.txt", "$d.txt", "%PATH%.txt", "[b].txt", "]x.txt", "{c}.txt", "x}.txt",
+                 ";s.txt", "q'uote.txt", "two  blanks .txt", "-n.txt", "!x.txt"]
+JAPANESE_NAMES = ["表.txt", "ソフト.txt", "ー.txt", "能力表.txt"]
+
+
+def expected_walk(top, pattern, encoding="cp1252"):
+    """Full paths the walk lists for `pattern` from `top` with /O /U: own
+    matches in enumeration order (upper-case names), then each subdirectory;
+    a file whose path does not fit the path buffer is passed over, and so is
+    a subdirectory whose path and pattern would not fit."""
+    lines = []
+    base = winpath(top)
+    entries = sorted(top.iterdir(), key=lambda p: p.name.upper())
+    for entry in entries:
+        full = base + "\\" + entry.name
+        if fnmatch.fnmatch(entry.name.upper(), pattern.upper()) and len(full) < PATH_SIZE:
+            lines.append(full.encode(encoding))
+    for entry in entries:
+        if entry.is_dir() and len(base + "\\" + entry.name + "\\" + pattern) < PATH_SIZE:
+            lines.extend(expected_walk(entry, pattern, encoding))
+    return lines
+
+
+def zip_boundaries(data):
+    """Offsets where a ZIP record starts, where a fixed header part ends, and
+    the end of each member's name: the places a copy cut short stops."""
+    cuts = set()
+    for signature, fixed in ((b"PK\x03\x04", 30), (b"PK\x01\x02", 46), (b"PK\x05\x06", 22)):
+        at = data.find(signature)
+        while at >= 0:
+            cuts.update((at, at + 4, at + fixed))
+            if signature != b"PK\x05\x06":
+                name_length = struct.unpack_from("<H", data, at + (26 if fixed == 30 else 28))[0]
+                cuts.add(at + fixed + name_length)
+            at = data.find(signature, at + 1)
+    return sorted(c for c in cuts if 0 < c < len(data))
+
+
+class HostileTrees(WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.root = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-hostile-"))
+        r = cls.root
+
+        # A hundred levels, a file at a few of them.
+        level = r / "depth"
+        for depth in range(1, 101):
+            level = level / "a"
+            level.mkdir(parents=True)
+            if depth in (1, 2, 50, 99, 100):
+                (level / "f.txt").write_bytes(b"")
+
+        # Paths that grow past 260 characters one long level at a time.
+        level = r / "long"
+        for depth in range(8):
+            level = level / ("L%d" % depth + "x" * 38)
+            level.mkdir(parents=True)
+            (level / "n.txt").write_bytes(b"")
+            (level / ("m" * 30 + ".txt")).write_bytes(b"")
+
+        special = r / "special"
+        (special / "sub [1] {2} $x").mkdir(parents=True)
+        for name in SPECIAL_NAMES:
+            (special / name).write_bytes(b"")
+        (special / "sub [1] {2} $x" / "in;%side%.txt").write_bytes(b"")
+
+        japanese = r / "japanese"
+        (japanese / "表").mkdir(parents=True)
+        for name in JAPANESE_NAMES:
+            (japanese / name).write_bytes(b"")
+        (japanese / "表" / "x.txt").write_bytes(b"")
+
+        ansi = r / "ansi"
+        for directory, inside in (("Ω", "in.txt"), ("日本", "jp.txt")):
+            (ansi / directory).mkdir(parents=True)
+            (ansi / directory / inside).write_bytes(b"")
+        for name in ("ok.txt", "é.txt", "Ωmega.txt", "日本.txt"):
+            (ansi / name).write_bytes(b"")
+
+        archives = r / "archives"
+        archives.mkdir()
+        plain = (DATA / "plain.zip").read_bytes()
+        cls.cuts = zip_boundaries(plain)
+        for cut in cls.cuts:
+            (archives / ("cut%05d.zip" % cut)).write_bytes(plain[:cut])
+        (archives / "EMPTY.ZIP").write_bytes(b"")
+        (archives / "X.ZIP").mkdir()
+        (archives / "X.ZIP" / "inner.txt").write_bytes(b"")
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.root, ignore_errors=True)
+
+    def tlvc(self, directory, *args, env=None):
+        return run(TLVC, *args, cwd=self.root / directory, env=env)
+
+    def tlvc_line(self, directory, arguments, env=None):
+        if isinstance(arguments, str):
+            arguments = arguments.encode("latin-1")
+        line = b'"' + winpath(TLVC).encode() + b'" ' + arguments
+        return run_line(line, cwd=self.root / directory, env=env)
+
+    def assertEnds(self, result, status=0):
+        """A normal end: the status asked for and no system error on the way."""
+        self.assertEqual(result.status, status, result)
+        self.assertNotIn(b"Error Code", result.err)
+
+    def test_deep_and_long_trees_list_what_fits(self):
+        for directory in ("depth", "long"):
+            with self.subTest(directory=directory):
+                result = self.tlvc(directory, "*.txt")
+                self.assertEnds(result)
+                expected = expected_walk(self.root / directory, "*.txt")
+                self.assertLines(result.out, expected)
+        # Every level of the deep tree fits; the long one reaches past the
+        # buffer and keeps what still fits.
+        self.assertEqual(len(expected_walk(self.root / "depth", "*.txt")), 5)
+        self.assertTrue(4 < len(expected_walk(self.root / "long", "*.txt")) < 16)
+
+    def test_long_tree_in_the_table_forms(self):
+        for form in ("/F1", "/F2"):
+            with self.subTest(form=form):
+                result = self.tlvc("long", "*.txt", form)
+                self.assertEnds(result)
+                count = len(expected_walk(self.root / "long", "*.txt"))
+                self.assertTrue(result.out.endswith(
+                    b"%10d files %20d bytes found!\r\n" % (count, 0)), result.out[-200:])
+
+    def test_names_with_special_characters(self):
+        special = self.root / "special"
+        result = self.tlvc("special", "*.txt")
+        self.assertEnds(result)
+        self.assertEqual(sorted(result.out.splitlines()),
+                         sorted(expected_walk(special, "*.txt")))
+        # Named in quotes, each is found as itself: brackets, braces,
+        # percent signs and dollars are no template and no variable there.
+        for name in SPECIAL_NAMES + ["sub [1] {2} $x\\in;%side%.txt"]:
+            with self.subTest(name=name):
+                result = self.tlvc_line("special", '"%s" /-U' % name)
+                self.assertEnds(result)
+                self.assertLines(result.out, [(winpath(special) + "\\" + name).encode()])
+
+    def test_special_names_reach_a_command_whole(self):
+        special = self.root / "special"
+        log = self.tmp / "probe.log"
+        env = harness.wine_env(extra={"PROBE_LOG": winpath(log)})
+        result = self.tlvc_line("special", '*.txt /N /-U [%s "$F" $N $E]' % PROBE, env=env)
+        self.assertEnds(result)
+        logged = sorted(log.read_bytes().decode("latin-1").splitlines())
+        top = winpath(special)
+        self.assertEqual(logged, sorted(
+            '%s|%s "%s\\%s" %s %s' % (top, PROBE, top, name, name[:-4], "txt")
+            for name in SPECIAL_NAMES))
+
+    def test_japanese_names_under_code_page_932(self):
+        japanese = self.root / "japanese"
+        top = winpath(japanese).encode("cp932")
+        result = self.tlvc("japanese", "*.txt", env=JAPANESE)
+        self.assertEnds(result)
+        self.assertLines(result.out, expected_walk(japanese, "*.txt", "cp932"))
+        self.assertIn(top + "\\表\\x.txt".encode("cp932"), result.out)
+        # A pattern and a directory whose second bytes are a backslash or a
+        # bracket, typed as they are.
+        cases = [
+            ("表*.txt /-U", ["表.txt"]),
+            ("*表.txt /-U", ["能力表.txt", "表.txt"]),
+            ("ー.txt /-U", ["ー.txt"]),
+            ("表\\*.txt", ["表\\x.txt"]),
+        ]
+        for arguments, names in cases:
+            with self.subTest(arguments=arguments):
+                result = self.tlvc_line("japanese", arguments.encode("cp932"), env=JAPANESE)
+                self.assertEnds(result)
+                self.assertLines(result.out, [top + b"\\" + n.encode("cp932") for n in names])
+
+    def test_names_the_ansi_code_page_cannot_hold(self):
+        ansi = self.root / "ansi"
+        top = winpath(ansi).encode()
+        # Code page 1252: the system gives the nearest letters it has, or "?".
+        names = [top + b"\\ok.txt", top + b"\\\xe9.txt", top + b"\\Omega.txt", top + b"\\??.txt"]
+        result = self.tlvc("ansi", "*.txt", "/-U")
+        self.assertEnds(result)
+        self.assertLines(result.out, names)
+        # Neither directory can be named again through those names: "O" is
+        # not there and passes unseen; "??" is no valid name, which the walk
+        # reports and passes over, and the run ends with that code.
+        result = self.tlvc("ansi", "*.txt")
+        self.assertEqual(result.status, 123, result)
+        self.assertLines(result.out, names)
+        self.assertEqual(result.err, b"Please wait a moment...\rError Code : 123\r\n" + b" " * 79
+                         + b"\rFinished.")
+        # Code page 932 holds every one of them.
+        result = self.tlvc("ansi", "*.txt", env=JAPANESE)
+        self.assertEnds(result)
+        self.assertLines(result.out, [top + b"\\" + name.encode("cp932") for name in (
+            "ok.txt", "e.txt", "Ωmega.txt", "日本.txt", "Ω\\in.txt", "日本\\jp.txt")])
+
+    def test_damaged_and_misnamed_archives(self):
+        archives = self.root / "archives"
+        top = winpath(archives).encode()
+        result = self.tlvc("archives", "*", "/Z", "/-O", "/-U")
+        self.assertIn(result.status, (0, 1), result)
+        self.assertNotIn(b"Error Code", result.err)
+        listed = {}
+        for line in result.out.splitlines():
+            if line == b"Cannot find files...":
+                continue
+            archive, _, member = line.partition(b" : ")
+            listed.setdefault(archive, []).append(member)
+        # Only headers are read: a member is listed when its local header and
+        # name are whole, whatever became of its data; the empty archive and
+        # the directory list nothing.
+        plain = (DATA / "plain.zip").read_bytes()
+        ends, at = [], plain.find(b"PK\x03\x04")
+        while at >= 0 and len(ends) < len(PLAIN_NAMES):
+            ends.append(at + 30 + struct.unpack_from("<H", plain, at + 26)[0])
+            at = plain.find(b"PK\x03\x04", at + 1)
+        for cut in self.cuts:
+            with self.subTest(cut=cut):
+                whole = sum(1 for end in ends if end <= cut)
+                self.assertEqual(listed.get(top + b"\\cut%05d.zip" % cut, []), PLAIN_NAMES[:whole])
+        self.assertEqual(len(listed), len([c for c in self.cuts if c >= ends[0]]))
+        # Ordinary entries named like archives are listed as what they are.
+        result = self.tlvc("archives", "*.ZIP", "/Z")
+        self.assertIn(top + b"\\EMPTY.ZIP", result.out.splitlines())
+        self.assertIn(top + b"\\X.ZIP", result.out.splitlines())
+        self.assertNotIn(b"Error Code", result.err)
+
+
+if __name__ == "__main__":
+    unittest.main()
