@@ -1,0 +1,71 @@
+// The Cabinet reader on arbitrary bytes. The last byte chooses the settings
+// that steer the walk (short or long form, which keeps only the last part of
+// a name; attribute and size criteria; /N; a command per member; a pattern
+// that UTF-8 names must match); the bytes in front of it are the cabinet, so
+// the fixtures serve as seeds as they are.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "finder/archive/buffered_byte_source.h"
+#include "finder/archive/cab_reader.h"
+#include "finder/search/search_state.h"
+
+namespace {
+
+struct DiscardingSink final : MemberSink {
+  std::size_t bytes = 0;
+  void Write(std::string_view text) override { bytes += text.size(); }
+  void LineWritten() override {}
+  void RunCommand(std::string_view name) override { bytes += name.size(); }
+};
+
+// A code page of single bytes that lacks everything above 0xFF, so that the
+// failed conversion runs too; it fills the buffer to its last byte.
+bool FuzzToAnsi(const char16_t* wide, char* out, std::size_t capacity) {
+  std::size_t i = 0;
+  for (; wide[i] != 0; ++i) {
+    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
+    out[i] = static_cast<char>(wide[i]);
+  }
+  out[i] = '\0';
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::uint8_t steer = data[size - 1];
+  searchState = SearchState();
+  SearchOptions& options = searchState.options;
+  options.form = steer & 1;
+  if (steer & 2) options.attributesRequired = 0x20;
+  if (steer & 4) options.attributesExcluded = 0x02;
+  options.needDetails = options.form != 0 || (steer & 6) != 0;
+  options.noEcho = steer & 8;
+  options.runCommandOnMembers = steer & 16;
+  if (steer & 64) {
+    options.sizeMode = RangeMode::Between;
+    options.sizeLow = 1;
+    options.sizeHigh = 1 << 20;
+  }
+  const char* pattern = (steer & 128) ? "*.T?T" : "*";
+  std::strcpy(searchState.savedPattern, pattern);
+  for (std::size_t i = 0; pattern[i]; ++i)
+    searchState.savedPatternWide[i] = static_cast<char16_t>(pattern[i]);
+  // A long archive path leaves little room for the short line.
+  std::strcpy(searchState.archivePath,
+              (steer & 32) ? "C:\\A\\VERY\\LONG\\PATH\\TO\\THE\\FUZZ\\CABINET.CAB" : "C:\\C.CAB");
+
+  DiscardingSink sink;
+  MemoryByteSource memory(data, size - 1);
+  if (steer & 1) {
+    BufferedByteSource buffered(memory);
+    ListCabMembers(buffered, sink, FuzzToAnsi);
+  } else {
+    ListCabMembers(memory, sink, FuzzToAnsi);
+  }
+  return 0;
+}

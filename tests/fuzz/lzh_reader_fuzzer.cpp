@@ -1,0 +1,65 @@
+// The LHA reader on arbitrary bytes. The last byte chooses the settings that
+// steer the walk (short or long form, which reads the level-1 extended
+// headers and converts level-2 stamps; attribute, date and size criteria;
+// /N; a command per member); the bytes in front of it are the archive, so
+// the fixtures serve as seeds as they are.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "finder/archive/buffered_byte_source.h"
+#include "finder/archive/lzh_reader.h"
+#include "finder/search/search_state.h"
+
+namespace {
+
+struct DiscardingSink final : MemberSink {
+  std::size_t bytes = 0;
+  void Write(std::string_view text) override { bytes += text.size(); }
+  void LineWritten() override {}
+  void RunCommand(std::string_view name) override { bytes += name.size(); }
+};
+
+// Fails for some stamps so that the fallback runs too.
+bool FuzzLocalTime(std::int64_t seconds, MemberClock* out) {
+  if (seconds % 7 == 0) return false;
+  *out = UtcClock(seconds + 9 * 3600);
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::uint8_t steer = data[size - 1];
+  searchState = SearchState();
+  SearchOptions& options = searchState.options;
+  options.form = steer & 1;
+  if (steer & 2) options.attributesRequired = 0x20;
+  if (steer & 4) options.attributesExcluded = 0x02;
+  options.needDetails = options.form != 0 || (steer & 6) != 0;
+  options.noEcho = steer & 8;
+  options.runCommandOnMembers = steer & 16;
+  if (steer & 32) {
+    options.dateMode = RangeMode::AtLeast;
+    options.dateLow = 0x2821;
+  }
+  if (steer & 64) {
+    options.sizeMode = RangeMode::Between;
+    options.sizeLow = 1;
+    options.sizeHigh = 1 << 20;
+  }
+  std::strcpy(searchState.savedPattern, (steer & 128) ? "*.T?T" : "*");
+  std::strcpy(searchState.archivePath, "C:\\FUZZ\\ARCHIVE.LZH");
+
+  DiscardingSink sink;
+  MemoryByteSource memory(data, size - 1);
+  if (steer & 1) {
+    BufferedByteSource buffered(memory);
+    ListLzhMembers(buffered, sink, FuzzLocalTime);
+  } else {
+    ListLzhMembers(memory, sink, FuzzLocalTime);
+  }
+  return 0;
+}
