@@ -20,6 +20,7 @@ DATA = REPO / "tests" / "data"
 PATH_SIZE = 260  # the path buffer, terminator included
 PROBE = winpath(TOOLS / "probe.exe")
 JAPANESE = harness.wine_env(lang="ja_JP.UTF-8")
+CUT_ARCHIVES = ["plain.zip", "streamed.zip", "level0.lzh", "level1.lzh", "level2.lzh", "members.cab"]
 PLAIN_NAMES = [b"README.TXT", b"main.c", b"guide.txt", b"RO.TXT", b"big.bin"]
 
 SPECIAL_NAMES = ["a b.txt", "$d.txt", "%PATH%.txt", "[b].txt", "]x.txt", "{c}.txt", "x}.txt",
@@ -108,6 +109,13 @@ class HostileTrees(WineTestCase):
         for cut in cls.cuts:
             (archives / ("cut%05d.zip" % cut)).write_bytes(plain[:cut])
         (archives / "EMPTY.ZIP").write_bytes(b"")
+        cuts = r / "cuts"
+        cuts.mkdir()
+        for name in CUT_ARCHIVES:
+            data = (DATA / name).read_bytes()
+            stem, extension = name.split(".")
+            for cut in range(len(data) + 1):
+                (cuts / ("%s_%05d.%s" % (stem, cut, extension))).write_bytes(data[:cut])
         (archives / "X.ZIP").mkdir()
         (archives / "X.ZIP" / "inner.txt").write_bytes(b"")
 
@@ -249,6 +257,30 @@ class HostileTrees(WineTestCase):
         self.assertIn(top + b"\\EMPTY.ZIP", result.out.splitlines())
         self.assertIn(top + b"\\X.ZIP", result.out.splitlines())
         self.assertNotIn(b"Error Code", result.err)
+
+    def test_archives_cut_at_every_byte(self):
+        # Every length from 0 to whole of each fixture, in all three formats.
+        cuts = self.root / "cuts"
+        result = self.tlvc("cuts", "*", "/Z", "/L", "/C", "/-O", "/-U")
+        self.assertEnds(result)
+        listed = {}
+        for line in result.out.splitlines():
+            archive, _, member = line.partition(b" : ")
+            listed.setdefault(archive.rsplit(b"\\", 1)[1].decode(), []).append(member)
+        for name in CUT_ARCHIVES:
+            stem, extension = name.split(".")
+            size = len((DATA / name).read_bytes())
+            whole = listed["%s_%05d.%s" % (stem, size, extension)]
+            self.assertGreaterEqual(len(whole), 3, name)
+            previous = []
+            for cut in range(size + 1):
+                with self.subTest(name=name, cut=cut):
+                    # A longer copy lists at least what a shorter one did,
+                    # and never a member or an order the whole one lacks.
+                    members = listed.get("%s_%05d.%s" % (stem, cut, extension), [])
+                    self.assertEqual(members, whole[:len(members)])
+                    self.assertGreaterEqual(len(members), len(previous))
+                    previous = members
 
 
 if __name__ == "__main__":
