@@ -25,6 +25,10 @@ PLAIN_NAMES = [b"README.TXT", b"main.c", b"guide.txt", b"RO.TXT", b"big.bin"]
 
 SPECIAL_NAMES = ["a b.txt", "$d.txt", "%PATH%.txt", "[b].txt", "]x.txt", "{c}.txt", "x}.txt",
                  ";s.txt", "q'uote.txt", "two  blanks .txt", "-n.txt", "!x.txt"]
+# Names Linux allows and Windows does not: the system hands them over as
+# they are.
+FOREIGN_NAMES = ['q"uote.txt', "a*b.txt", "c?d.txt", "e<f>.txt", "g|h.txt", "back\\slash.txt",
+                 "col:on.txt"]
 JAPANESE_NAMES = ["表.txt", "ソフト.txt", "ー.txt", "能力表.txt"]
 
 
@@ -88,6 +92,12 @@ class HostileTrees(WineTestCase):
         for name in SPECIAL_NAMES:
             (special / name).write_bytes(b"")
         (special / "sub [1] {2} $x" / "in;%side%.txt").write_bytes(b"")
+
+        foreign = r / "foreign"
+        (foreign / 'dq"dir').mkdir(parents=True)
+        (foreign / 'dq"dir' / "in.txt").write_bytes(b"")
+        for name in FOREIGN_NAMES:
+            (foreign / name).write_bytes(b"")
 
         japanese = r / "japanese"
         (japanese / "表").mkdir(parents=True)
@@ -171,6 +181,21 @@ class HostileTrees(WineTestCase):
                 result = self.tlvc_line("special", '"%s" /-U' % name)
                 self.assertEnds(result)
                 self.assertLines(result.out, [(winpath(special) + "\\" + name).encode()])
+
+    def test_names_windows_does_not_allow(self):
+        foreign = self.root / "foreign"
+        top = winpath(foreign).encode()
+        names = sorted(top + b"\\" + name.encode() for name in FOREIGN_NAMES)
+        result = self.tlvc("foreign", "*.txt", "/-U")
+        self.assertEnds(result)
+        self.assertEqual(sorted(result.out.splitlines()), names)
+        # A directory with such a name cannot be opened by it: the walk says
+        # so, goes on, and ends with that code.
+        result = self.tlvc("foreign", "*.txt")
+        self.assertEqual(result.status, 123, result)
+        self.assertEqual(sorted(result.out.splitlines()), names)
+        self.assertEqual(result.err, b"Please wait a moment...\rError Code : 123\r\n" + b" " * 79
+                         + b"\rFinished.")
 
     def test_special_names_reach_a_command_whole(self):
         special = self.root / "special"
