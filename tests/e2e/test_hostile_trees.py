@@ -12,6 +12,7 @@ import shutil
 import struct
 import tempfile
 import unittest
+import zipfile
 
 import harness
 from harness import REPO, TLVC, TOOLS, WineTestCase, run, run_line, winpath
@@ -29,6 +30,8 @@ SPECIAL_NAMES = ["a b.txt", "$d.txt", "%PATH%.txt", "[b].txt", "]x.txt", "{c}.tx
 # they are.
 FOREIGN_NAMES = ['q"uote.txt', "a*b.txt", "c?d.txt", "e<f>.txt", "g|h.txt", "back\\slash.txt",
                  "col:on.txt"]
+MEMBER_NAMES = ["a b.txt", "$d.txt", "[x].txt", "%PATH%.txt", "{c}.txt", "dir/sub/in;s.txt",
+                "q'u\"ote.txt", "no extension"]
 JAPANESE_NAMES = ["表.txt", "ソフト.txt", "ー.txt", "能力表.txt"]
 
 
@@ -98,6 +101,12 @@ class HostileTrees(WineTestCase):
         (foreign / 'dq"dir' / "in.txt").write_bytes(b"")
         for name in FOREIGN_NAMES:
             (foreign / name).write_bytes(b"")
+
+        members = r / "members"
+        members.mkdir()
+        with zipfile.ZipFile(members / "odd names.zip", "w") as archive:
+            for name in MEMBER_NAMES:
+                archive.writestr(name, b"x")
 
         japanese = r / "japanese"
         (japanese / "表").mkdir(parents=True)
@@ -208,6 +217,22 @@ class HostileTrees(WineTestCase):
         self.assertEqual(logged, sorted(
             '%s|%s "%s\\%s" %s %s' % (top, PROBE, top, name, name[:-4], "txt")
             for name in SPECIAL_NAMES))
+
+    def test_member_names_reach_a_command_whole(self):
+        members = self.root / "members"
+        top = winpath(members)
+        log = self.tmp / "probe.log"
+        env = harness.wine_env(extra={"PROBE_LOG": winpath(log)})
+        result = self.tlvc_line("members", '* /Z /-O /N [%s "$N" $E $A $P $$ $F]' % PROBE, env=env)
+        self.assertEnds(result)
+        commands = []
+        for stored in MEMBER_NAMES:
+            name = stored.rsplit("/", 1)[-1]
+            stem, dot, extension = name.rpartition(".")
+            stem, extension = (stem, extension) if dot else (name, name)
+            commands.append('%s|%s "%s" %s odd names.zip %s $ ' % (top, PROBE, stem, extension,
+                                                                    top[2:]))
+        self.assertEqual(log.read_bytes().decode("latin-1").splitlines(), commands)
 
     def test_japanese_names_under_code_page_932(self):
         japanese = self.root / "japanese"
