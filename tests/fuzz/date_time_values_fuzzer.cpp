@@ -128,7 +128,9 @@ Expected RelativeDate(Reader r, std::int64_t start) {
     } else {
       // A day step starts from the calendar date the earlier steps left; a
       // day past its month's end stands for that month's last day.
-      if (year < -30000 || year > 30000 || count > 5000000) {
+      // The library's calendar holds the years -32767 to 32767: a step of up
+      // to 5,000,000 days (13,690 years) from within +-15,000 stays inside.
+      if (year < -15000 || year > 15000 || count > 5000000) {
         e.known = false;
         return e;
       }
