@@ -102,6 +102,9 @@ class HostileTrees(WineTestCase):
         for name in FOREIGN_NAMES:
             (foreign / name).write_bytes(b"")
 
+        (r / "plain").mkdir()
+        (r / "plain" / "a.txt").write_bytes(b"")
+
         members = r / "members"
         members.mkdir()
         with zipfile.ZipFile(members / "odd names.zip", "w") as archive:
@@ -155,6 +158,29 @@ class HostileTrees(WineTestCase):
         """A normal end: the status asked for and no system error on the way."""
         self.assertEqual(result.status, status, result)
         self.assertNotIn(b"Error Code", result.err)
+
+    def test_oversized_command_lines_and_variables(self):
+        found = [winpath(self.root / "plain" / "a.txt").encode()]
+        wait_finish = b"Please wait a moment...\r" + b" " * 79 + b"\rFinished."
+        cases = [
+            # (arguments, TLVC variable, status, standard output, standard error)
+            ("x" * 600, None, 2, [], b"File name is too long.\r\n"),
+            ("a.txt [" + "y" * 600 + "]", None, 2, [], b"Command line to run is too long.\r\n"),
+            ("/O " * 10000 + "a.txt", None, 0, found, wait_finish),
+            ("a.txt /D" + "9" * 5000, None, 2, [], b"Year must be smaller than or equal 2043.\r\n"),
+            ("a.txt /S" + "9" * 5000, None, 1, [b"Cannot find files..."], wait_finish),
+            ("a.txt /Z" + "z" * 5000, None, 0, found, wait_finish),
+            # a variable longer than its buffer is ignored whole, a shorter one read
+            ("a.txt", "/-O " * 500, 0, found, wait_finish),
+            ("a.txt", "/-O " * 200, 1, [b"Cannot find files..."], wait_finish),
+        ]
+        for arguments, variable, status, out, err in cases:
+            with self.subTest(arguments=arguments[:20], variable=(variable or "")[:10]):
+                env = harness.wine_env(extra={"TLVC": variable} if variable else None)
+                result = self.tlvc_line("plain", arguments, env=env)
+                self.assertEqual(result.status, status, result)
+                self.assertLines(result.out, out)
+                self.assertEqual(result.err, err)
 
     def test_deep_and_long_trees_list_what_fits(self):
         for directory in ("depth", "long"):
