@@ -130,7 +130,10 @@ class HostileTrees(WineTestCase):
         cls.cuts = zip_boundaries(plain)
         for cut in cls.cuts:
             (archives / ("cut%05d.zip" % cut)).write_bytes(plain[:cut])
-        (archives / "EMPTY.ZIP").write_bytes(b"")
+        for extension in ("ZIP", "LZH", "CAB"):
+            (archives / ("EMPTY." + extension)).write_bytes(b"")
+            (archives / ("X." + extension)).mkdir()
+            (archives / ("X." + extension) / "inner.txt").write_bytes(b"")
         cuts = r / "cuts"
         cuts.mkdir()
         for name in CUT_ARCHIVES:
@@ -138,8 +141,6 @@ class HostileTrees(WineTestCase):
             stem, extension = name.split(".")
             for cut in range(len(data) + 1):
                 (cuts / ("%s_%05d.%s" % (stem, cut, extension))).write_bytes(data[:cut])
-        (archives / "X.ZIP").mkdir()
-        (archives / "X.ZIP" / "inner.txt").write_bytes(b"")
 
     @classmethod
     def tearDownClass(cls):
@@ -306,7 +307,7 @@ class HostileTrees(WineTestCase):
     def test_damaged_and_misnamed_archives(self):
         archives = self.root / "archives"
         top = winpath(archives).encode()
-        result = self.tlvc("archives", "*", "/Z", "/-O", "/-U")
+        result = self.tlvc("archives", "*", "/Z", "/L", "/C", "/-O", "/-U")
         self.assertIn(result.status, (0, 1), result)
         self.assertNotIn(b"Error Code", result.err)
         listed = {}
@@ -329,10 +330,13 @@ class HostileTrees(WineTestCase):
                 self.assertEqual(listed.get(top + b"\\cut%05d.zip" % cut, []), PLAIN_NAMES[:whole])
         self.assertEqual(len(listed), len([c for c in self.cuts if c >= ends[0]]))
         # Ordinary entries named like archives are listed as what they are.
-        result = self.tlvc("archives", "*.ZIP", "/Z")
-        self.assertIn(top + b"\\EMPTY.ZIP", result.out.splitlines())
-        self.assertIn(top + b"\\X.ZIP", result.out.splitlines())
-        self.assertNotIn(b"Error Code", result.err)
+        for extension in (b"ZIP", b"LZH", b"CAB"):
+            with self.subTest(extension=extension):
+                result = self.tlvc("archives", "*." + extension.decode(), "/Z", "/L", "/C")
+                self.assertEnds(result)
+                lines = result.out.splitlines()
+                self.assertIn(top + b"\\EMPTY." + extension, lines)
+                self.assertIn(top + b"\\X." + extension, lines)
 
     def test_archives_cut_at_every_byte(self):
         # Every length from 0 to whole of each fixture, in all three formats.
