@@ -5,7 +5,7 @@
 #include "finder/archive/cab_reader.h"
 
 #include "finder/archive/cab_reader_records.h"
-#include "finder/archive/utf8_name.h"
+#include "finder/archive/utf8_member_name.h"
 #include "finder/archive/wildcard.h"
 #include "finder/search/search_state.h"
 
@@ -47,13 +47,11 @@ void ListCabMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi) {
                              record.attributes))
       continue;
     std::string_view shown = name.name();
-    char ansi[kPathSize];
+    char ansi[kAnsiNameSize];
     if (record.nameIsUtf8()) {
-      char16_t wide[kCabNameCapacity + 1];
-      DecodeUtf8Name(name.c_str(), wide, kCabNameCapacity);
-      if (!MatchWildcardWide(searchState.savedPatternWide, wide)) continue;
-      // A name the ANSI code page cannot hold in a path buffer is damage.
-      if (!toAnsi || !toAnsi(wide, ansi, sizeof ansi)) return;
+      Utf8NameMatch match = MatchUtf8Name(name.c_str(), toAnsi, ansi);
+      if (match == Utf8NameMatch::NoMatch) continue;
+      if (match == Utf8NameMatch::Unshowable) return;
       shown = ansi;
     } else if (!MatchWildcard(searchState.savedPattern, name.c_str())) {
       continue;

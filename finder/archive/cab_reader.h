@@ -6,10 +6,7 @@
 
 #include "finder/archive/byte_source.h"
 #include "finder/archive/member_listing.h"
-
-// Converts a zero-terminated UTF-16 name to the ANSI code page into `out`
-// (`capacity` bytes, terminator included); false when it does not fit.
-using AnsiConverter = bool (*)(const char16_t* wide, char* out, std::size_t capacity);
+#include "finder/archive/utf8_member_name.h"
 
 // `file` stands at the start of the cabinet. Names without the UTF-8 mark are
 // matched against searchState.savedPattern; UTF-8 names are decoded, matched

@@ -85,7 +85,8 @@ MemberSink& StandardMemberSink();
 // The long line, without line end: "yy/mm/dd  hh:mm:ss", the size with digit
 // grouping ending in column 31 (a wider number pushes the rest right), the
 // letters SHRA from column 33, the name from column 38.
-using MemberLongLine = BoundedText<40 + kPathSize + 32>;
+// Room for a name converted from UTF-8 (three bytes a unit at most).
+using MemberLongLine = BoundedText<40 + 3 * kPathSize + 32>;
 MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style);
 
 // The heading in front of an archive's first member in the long form, for

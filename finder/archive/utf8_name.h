@@ -1,4 +1,5 @@
-// Decoding of Cabinet member names stored in UTF-8.
+// Decoding of member names stored in UTF-8 (Cabinet names with the UTF-8
+// mark, ZIP names flagged as UTF-8 or carried in a Unicode path field).
 #pragma once
 
 #include <cstddef>
@@ -8,8 +9,11 @@
 // terminating 0 unit, so `destination` must hold `capacity` + 1 units.
 // Returns the number of units written, without the terminator.
 //
-// The decoder is deliberately lenient, as the names in cabinets made by
-// older tools need it to be: continuation bytes are not checked, every lead
-// byte gives exactly one code unit, and there are no four-byte forms. A
-// sequence cut short by the terminator ends the name at that sequence.
+// Well-formed sequences of one to three bytes give one unit, four-byte
+// sequences a surrogate pair (the name ends where a pair no longer fits).
+// Anything malformed (a stray continuation byte, a lead byte that no
+// sequence starts with, an overlong form, an encoded surrogate, a sequence
+// cut short by another byte or by the terminator) gives one U+FFFD for the
+// bytes read so far, and decoding goes on at the byte that broke the
+// sequence, so that a damaged character never takes its neighbours with it.
 std::size_t DecodeUtf8Name(const char* source, char16_t* destination, std::size_t capacity);

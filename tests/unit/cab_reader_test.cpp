@@ -171,6 +171,53 @@ TEST_F(CabReader, Utf8NamesAreMatchedWideAndShownInTheAnsiCodePage) {
   EXPECT_EQ(List(cabinet, toQuestionMarks), ShortLines({"caf?.txt", "?.txt", "caf\xC3\xA9.raw"}));
 }
 
+// Names of today: a character beyond U+FFFF is one surrogate pair (one '?'
+// in a code page that lacks it), a stray byte is one U+FFFD and does not take
+// the next character with it, and a name that grows in the ANSI code page
+// past the 260 bytes it had in UTF-8 is shown whole.
+TEST_F(CabReader, Utf8NamesOfTodayAreDecodedWholeAndShownUncut) {
+  auto toUtf8 = [](const char16_t* wide, char* out, std::size_t capacity) {
+    std::size_t n = 0;
+    for (; *wide; ++wide) {
+      const unsigned unit = *wide;
+      char bytes[3];
+      std::size_t size = 1;
+      if (unit >= 0xD800 && unit <= 0xDFFF) {
+        bytes[0] = '?';
+        if (unit < 0xDC00) continue;  // one '?' a pair
+      } else if (unit < 0x80) {
+        bytes[0] = static_cast<char>(unit);
+      } else {
+        bytes[0] = '#', bytes[1] = '#', bytes[2] = '#', size = 3;
+      }
+      if (n + size + 1 > capacity) return false;
+      for (std::size_t i = 0; i < size; ++i) out[n++] = bytes[i];
+    }
+    out[n] = '\0';
+    return true;
+  };
+  std::string grows;
+  for (int i = 0; i < 128; ++i) grows += "\xC3\xA9";
+  grows += ".txt";  // 260 bytes, 132 units, 388 bytes shown
+  Bytes cabinet = Cabinet({{"\xF0\x9F\x98\x80.txt", 5, 0xA0},
+                           {"a\xFF"
+                            "b.txt",
+                            5, 0xA0},
+                           {grows, 5, 0xA0}});
+  UseLongForm();
+  std::string shownGrows;
+  for (int i = 0; i < 128; ++i) shownGrows += "###";
+  EXPECT_EQ(List(cabinet, toUtf8), kHeading + "21/03/04   9:08:06             5 ___A ?.txt\n" +
+                                       "21/03/04   9:08:06             5 ___A a###b.txt\n" +
+                                       "21/03/04   9:08:06             5 ___A " + shownGrows +
+                                       ".txt\n");
+  // The pair is two units for the wide matcher.
+  ResetSearch("??.TXT", kArchive);
+  EXPECT_EQ(List(cabinet, toUtf8), ShortLines({"?.txt"}));
+  ResetSearch("A?B.TXT", kArchive);
+  EXPECT_EQ(List(cabinet, toUtf8), ShortLines({"a###b.txt"}));
+}
+
 TEST_F(CabReader, CabinetAnnouncingNoFilesHasNoHeading) {
   UseLongForm();
   EXPECT_EQ(List(Cabinet({})), "");
