@@ -7,12 +7,23 @@
 // Sizes written after the data (flag bit 3; the local sizes usually left 0,
 // a data descriptor behind the data) would land the walk inside member data
 // or on the descriptor; such archives are listed from the central directory,
-// found through the end-of-central-directory record.
+// found through the end-of-central-directory record (and, in an archive past
+// 4 GiB, through the ZIP64 end record it points to).
+//
+// Archives of today add two things in the extra field: ZIP64 sizes (a size
+// of 0xFFFFFFFF in the header means "the real one is in the extra field"),
+// and names in UTF-8, either flagged (bit 11) or carried beside the header
+// name in a Unicode path field. Without them the walk would skip by the
+// wrong amount and names would show as bytes of the wrong code page.
 #include "finder/archive/zip_reader.h"
 
+#include <cstdint>
 #include <cstring>
+#include <span>
+#include <string_view>
 
 #include "finder/archive/byte_reader.h"
+#include "finder/archive/utf8_member_name.h"
 #include "finder/archive/wildcard.h"
 #include "finder/search/search_state.h"
 
@@ -33,6 +44,7 @@ constexpr std::size_t kLocalSize = 22;
 constexpr std::size_t kLocalNameLength = 26;
 constexpr std::size_t kLocalExtraLength = 28;
 constexpr std::uint16_t kFlagSizesAfterData = 0x0008;
+constexpr std::uint16_t kFlagUtf8Name = 0x0800;
 
 // Central directory header, 46 bytes, then the name, the extra field and the
 // comment:
@@ -44,8 +56,10 @@ constexpr std::uint16_t kFlagSizesAfterData = 0x0008;
 //   42 local header offset
 constexpr std::uint32_t kCentralSignature = 0x02014B50;
 constexpr std::size_t kCentralHeaderSize = 46;
+constexpr std::size_t kCentralFlags = 8;
 constexpr std::size_t kCentralTime = 12;
 constexpr std::size_t kCentralDate = 14;
+constexpr std::size_t kCentralCompressedSize = 20;
 constexpr std::size_t kCentralSize = 24;
 constexpr std::size_t kCentralNameLength = 28;
 constexpr std::size_t kCentralExtraLength = 30;
@@ -61,6 +75,35 @@ constexpr std::size_t kEndRecordSize = 22;
 constexpr std::size_t kEndDirectorySize = 12;
 constexpr std::size_t kEndCommentLength = 20;
 constexpr std::size_t kLongestComment = 0xFFFF;
+constexpr std::uint32_t kDirectorySizeEscaped = 0xFFFFFFFF;
+
+// ZIP64 end of central directory locator, 20 bytes right in front of the end
+// record:  0 signature "PK\6\7"   4 disk of the ZIP64 end record
+//          8 offset of the ZIP64 end record (8 bytes)   16 number of disks
+// ZIP64 end of central directory record, 56 bytes and extensible data:
+//    0 signature "PK\6\6"    4 size of the rest of the record (8 bytes)
+//   12 versions   16 disks   24 entries on this disk (8)   32 entries (8)
+//   40 directory size (8)   48 directory offset (8)
+constexpr std::uint32_t kZip64LocatorSignature = 0x07064B50;
+constexpr std::size_t kZip64LocatorSize = 20;
+constexpr std::size_t kZip64LocatorRecordOffset = 8;
+constexpr std::uint32_t kZip64EndSignature = 0x06064B50;
+constexpr std::size_t kZip64EndSize = 56;
+constexpr std::size_t kZip64EndRestSize = 4;
+constexpr std::size_t kZip64EndDirectorySize = 40;
+
+// Extra field: a row of blocks, each a 2-byte id, a 2-byte size and that
+// many bytes.
+//   ZIP64 extended information (id 0x0001): 8-byte values for the header
+//   fields that hold 0xFFFFFFFF (0xFFFF for the disk), only those, in the
+//   order uncompressed size, compressed size, local header offset, disk.
+//   The reader needs only the sizes, which come first.
+//   Unicode path (id 0x7075): version 1, the CRC-32 of the header name, the
+//   name in UTF-8; it stands for the header name only while that CRC holds.
+constexpr std::uint16_t kExtraZip64 = 0x0001;
+constexpr std::uint16_t kExtraUnicodePath = 0x7075;
+constexpr std::uint8_t kUnicodePathVersion = 1;
+constexpr std::uint32_t kEscaped32 = 0xFFFFFFFF;
 
 constexpr std::size_t kLongestName = 260;
 
@@ -79,37 +122,214 @@ const char* NamePart(const char* name) {
   return name;
 }
 
+std::uint64_t U64At(ByteReader& record, std::size_t offset) {
+  const std::uint64_t low = record.U32At(offset);
+  return low | std::uint64_t{record.U32At(offset + 4)} << 32;
+}
+
+std::uint64_t U64(ByteReader& cursor) {
+  const std::uint64_t low = cursor.U32();
+  return low | std::uint64_t{cursor.U32()} << 32;
+}
+
+std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t size) {
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (std::size_t i = 0; i < size; ++i) {
+    crc ^= bytes[i];
+    for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (0xEDB88320 & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+// One member as its header and extra field describe it.
 struct Member {
+  std::uint16_t flags = 0;
   std::uint16_t date = 0, time = 0;
-  std::uint32_t size = 0;
+  std::uint64_t size = 0;
+  std::uint64_t compressedSize = 0;
   std::uint32_t attributes = 0;
   std::uint16_t nameLength = 0;
+  std::uint16_t extraLength = 0;
+  // Whether the header holds 0xFFFFFFFF in these fields.
+  bool sizeEscaped = false, compressedEscaped = false;
+  bool Escaped() const { return sizeEscaped || compressedEscaped; }
 };
 
-// Filters, reads the name, matches and lists one member; the file stands at
-// the member's name and `toSkip` counts what is left of its entry. False
-// when the listing of the archive must end.
-bool HandleMember(ByteSource& file, MemberListing& listing, const Member& member,
-                  std::uint64_t& toSkip) {
+Member DecodeLocal(const std::uint8_t* record) {
+  ByteReader local(record, kLocalHeaderSize);
+  Member member;
+  member.flags = local.U16At(kLocalFlags);
+  member.time = local.U16At(kLocalTime);
+  member.date = local.U16At(kLocalDate);
+  member.compressedSize = local.U32At(kLocalCompressedSize);
+  member.size = local.U32At(kLocalSize);
+  member.nameLength = local.U16At(kLocalNameLength);
+  member.extraLength = local.U16At(kLocalExtraLength);
+  member.sizeEscaped = member.size == kEscaped32;
+  member.compressedEscaped = member.compressedSize == kEscaped32;
+  return member;
+}
+
+Member DecodeCentral(const std::uint8_t* record) {
+  ByteReader central(record, kCentralHeaderSize);
+  Member member;
+  member.flags = central.U16At(kCentralFlags);
+  member.time = central.U16At(kCentralTime);
+  member.date = central.U16At(kCentralDate);
+  member.compressedSize = central.U32At(kCentralCompressedSize);
+  member.size = central.U32At(kCentralSize);
+  member.attributes = central.U32At(kCentralAttributes) & 0xFF;
+  member.nameLength = central.U16At(kCentralNameLength);
+  member.extraLength = central.U16At(kCentralExtraLength);
+  member.sizeEscaped = member.size == kEscaped32;
+  member.compressedEscaped = member.compressedSize == kEscaped32;
+  return member;
+}
+
+// The name and the extra field of the member being handled, as read; one
+// for the whole program, as the extra field may take 64 KiB.
+struct Variable {
+  char name[kLongestName + 1];
+  std::uint8_t extra[0xFFFF];
+};
+Variable scratch;
+
+// The blocks of an extra field that the reader uses. A block whose stated
+// size runs past the field ends the walk over it (`damaged`): writers pad
+// the field, and a trailer too short for a block is no damage.
+struct ExtraBlocks {
+  std::span<const std::uint8_t> zip64, unicodePath;
+  bool damaged = false;
+};
+
+ExtraBlocks FindExtraBlocks(std::span<const std::uint8_t> extra) {
+  ExtraBlocks found;
+  ByteReader blocks(extra);
+  while (blocks.remaining() >= 4) {
+    const std::uint16_t id = blocks.U16();
+    const std::uint16_t size = blocks.U16();
+    if (size > blocks.remaining()) {
+      found.damaged = true;
+      break;
+    }
+    auto data = blocks.Bytes(size);
+    if (id == kExtraZip64 && found.zip64.empty()) found.zip64 = data;
+    if (id == kExtraUnicodePath && found.unicodePath.empty()) found.unicodePath = data;
+  }
+  return found;
+}
+
+// Replaces the escaped sizes by their 64-bit values. False when the values
+// are needed and cannot be had: a damaged extra field, or a ZIP64 block too
+// short for the fields the header escapes. Without any ZIP64 block the
+// header's values stand: an archiver older than ZIP64 may have stored a
+// member of exactly 0xFFFFFFFF bytes.
+bool ApplyZip64(Member& member, const ExtraBlocks& blocks) {
+  if (!member.Escaped()) return true;
+  if (blocks.damaged) return false;
+  if (blocks.zip64.empty()) return true;
+  ByteReader values(blocks.zip64);
+  if (member.sizeEscaped) member.size = U64(values);
+  if (member.compressedEscaped) member.compressedSize = U64(values);
+  return values.ok();
+}
+
+// The UTF-8 name of the member, when it has one: the header name under flag
+// bit 11, else the name of a Unicode path block written for this very
+// header name. Null when the name is in the ANSI code page.
+const char* Utf8Name(const Member& member, const ExtraBlocks& blocks, const char* headerName,
+                     char (&unicodePath)[kLongestName + 1]) {
+  if (member.flags & kFlagUtf8Name) return headerName;
+  ByteReader path(blocks.unicodePath);
+  if (blocks.unicodePath.size() < 5 || path.U8() != kUnicodePathVersion ||
+      path.U32() != Crc32(reinterpret_cast<const std::uint8_t*>(headerName), member.nameLength))
+    return nullptr;
+  // A longer path than a header name may hold is left unused, not cut.
+  std::string_view text = path.Text(path.remaining());
+  if (text.empty() || text.size() > kLongestName) return nullptr;
+  text.copy(unicodePath, text.size());
+  unicodePath[text.size()] = '\0';
+  return unicodePath;
+}
+
+// Reads the name and the extra field of the member whose header was just
+// read, and completes the member from the extra field. False when the
+// listing of the archive must end.
+bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, ExtraBlocks& blocks) {
+  if (member.nameLength > kLongestName ||
+      file.Read(variable.name, member.nameLength) != member.nameLength ||
+      file.Read(variable.extra, member.extraLength) != member.extraLength)
+    return false;
+  variable.name[member.nameLength] = '\0';
+  blocks = FindExtraBlocks({variable.extra, member.extraLength});
+  return ApplyZip64(member, blocks);
+}
+
+// Filters, matches and lists one member; the file stands at the member's
+// name. False when the listing of the archive must end.
+bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, AnsiConverter toAnsi) {
+  Variable& variable = scratch;
+  ExtraBlocks blocks;
+  if (!ReadVariablePart(file, member, variable, blocks)) return false;
   if (!MemberPassesFilters(searchState.options, member.date, member.time, member.size,
                            member.attributes))
     return true;
-  char name[kLongestName + 1];
-  if (member.nameLength > kLongestName || file.Read(name, member.nameLength) != member.nameLength)
-    return false;
-  name[member.nameLength] = '\0';
-  toSkip -= member.nameLength;
-  const char* part = NamePart(name);
-  if (!MatchWildcard(searchState.savedPattern, part)) return true;
+  char unicodePath[kLongestName + 1];
+  std::string_view shown;
+  char ansi[kAnsiNameSize];
+  if (const char* utf8 = Utf8Name(member, blocks, variable.name, unicodePath)) {
+    // The separators are ASCII and never part of a multi-byte sequence, so
+    // the name part is found in the UTF-8 bytes.
+    Utf8NameMatch match = MatchUtf8Name(NamePart(utf8), toAnsi, ansi);
+    if (match == Utf8NameMatch::NoMatch) return true;
+    if (match == Utf8NameMatch::Unshowable) return false;
+    shown = ansi;
+  } else {
+    const char* part = NamePart(variable.name);
+    if (!MatchWildcard(searchState.savedPattern, part)) return true;
+    shown = part;
+  }
   return listing.List(
-      {part, ClockFromDos(member.date, member.time), member.size, member.attributes});
+      {shown, ClockFromDos(member.date, member.time), member.size, member.attributes});
+}
+
+// The start of the central directory of an archive past 4 GiB, whose end
+// record escapes the directory's size: the ZIP64 end record must end right
+// at the locator. The locator's offset counts from the start of the archive,
+// which a stub in front moves, so it is tried from there, as it stands, and
+// where a record without extensible data would begin.
+bool FindZip64Directory(ByteSource& file, std::uint64_t archiveStart, std::uint64_t locatorAt,
+                        std::uint64_t& directoryStart) {
+  std::uint8_t bytes[kZip64EndSize];
+  if (locatorAt < kZip64EndSize || !SkipTo(file, locatorAt) ||
+      file.Read(bytes, kZip64LocatorSize) != kZip64LocatorSize)
+    return false;
+  ByteReader locator(bytes, kZip64LocatorSize);
+  if (locator.U32At(0) != kZip64LocatorSignature) return false;
+  const std::uint64_t stated = U64At(locator, kZip64LocatorRecordOffset);
+  const std::uint64_t candidates[] = {archiveStart + stated, stated, locatorAt - kZip64EndSize};
+  for (std::uint64_t at : candidates) {
+    if (at > locatorAt - kZip64EndSize || !SkipTo(file, at) ||
+        file.Read(bytes, kZip64EndSize) != kZip64EndSize)
+      continue;
+    ByteReader end(bytes, kZip64EndSize);
+    if (end.U32At(0) != kZip64EndSignature ||
+        U64At(end, kZip64EndRestSize) != locatorAt - at - (kZip64EndRestSize + 8))
+      continue;
+    const std::uint64_t size = U64At(end, kZip64EndDirectorySize);
+    if (size > at) return false;
+    directoryStart = at - size;
+    return true;
+  }
+  return false;
 }
 
 // Positions `file` at the first central header, found through the
 // end-of-central-directory record: the directory ends where that record
-// begins, so its start is found from its size even when a stub in front of
-// the archive has shifted every offset the archive records.
-bool SeekCentralDirectory(ByteSource& file) {
+// begins (or the ZIP64 end record, when there is one), so its start is found
+// from its size even when a stub in front of the archive has shifted every
+// offset the archive records.
+bool SeekCentralDirectory(ByteSource& file, std::uint64_t archiveStart) {
   static std::uint8_t tail[kEndRecordSize + kLongestComment];
   std::uint64_t size = 0;
   if (!file.Size(size) || size < kEndRecordSize) return false;
@@ -120,9 +340,14 @@ bool SeekCentralDirectory(ByteSource& file) {
     ByteReader end(tail + at, tailSize - at);
     if (end.U32At(0) != kEndSignature) continue;
     if (end.U16At(kEndCommentLength) > tailSize - at - kEndRecordSize) continue;
+    const std::uint64_t endAt = tailStart + at;
+    std::uint64_t directoryStart = 0;
+    if (endAt >= kZip64LocatorSize &&
+        FindZip64Directory(file, archiveStart, endAt - kZip64LocatorSize, directoryStart))
+      return SkipTo(file, directoryStart);
     std::uint32_t directorySize = end.U32At(kEndDirectorySize);
-    if (directorySize > tailStart + at) return false;
-    return SkipTo(file, tailStart + at - directorySize);
+    if (directorySize == kDirectorySizeEscaped || directorySize > endAt) return false;
+    return SkipTo(file, endAt - directorySize);
   }
   return false;
 }
@@ -131,26 +356,20 @@ bool SeekCentralDirectory(ByteSource& file) {
 // the end of the central directory, passing over the first `alreadyListed`
 // entries, which a local walk has handled already.
 void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                          std::uint32_t alreadyListed) {
+                          std::uint32_t alreadyListed, AnsiConverter toAnsi) {
   for (;;) {
     ByteReader header(record, kCentralHeaderSize);
     if (header.U32At(0) != kCentralSignature) return;
-    Member member;
-    member.time = header.U16At(kCentralTime);
-    member.date = header.U16At(kCentralDate);
-    member.size = header.U32At(kCentralSize);
-    member.attributes = header.U32At(kCentralAttributes) & 0xFF;
-    member.nameLength = header.U16At(kCentralNameLength);
+    Member member = DecodeCentral(record);
     if (member.nameLength > kLongestName) return;
-    std::uint64_t toSkip = std::uint64_t{member.nameLength} + header.U16At(kCentralExtraLength) +
-                           header.U16At(kCentralCommentLength);
+    const std::uint16_t commentLength = header.U16At(kCentralCommentLength);
     if (alreadyListed > 0) {
       --alreadyListed;
-    } else if (!HandleMember(file, listing, member, toSkip)) {
+      if (!file.Skip(std::int64_t{member.nameLength} + member.extraLength)) return;
+    } else if (!HandleMember(file, listing, member, toAnsi)) {
       return;
     }
-    if (!file.Skip(static_cast<std::int64_t>(toSkip)) ||
-        file.Read(record, kCentralHeaderSize) != kCentralHeaderSize)
+    if (!file.Skip(commentLength) || file.Read(record, kCentralHeaderSize) != kCentralHeaderSize)
       return;
   }
 }
@@ -161,71 +380,91 @@ void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t
 // the file where it stood, so that a member whose local header carries its
 // sizes after all can still be walked past.
 bool ListFromEndRecord(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                       std::uint32_t alreadyListed) {
+                       std::uint32_t alreadyListed, std::uint64_t archiveStart,
+                       AnsiConverter toAnsi) {
   const std::uint64_t here = file.Position();
   std::uint8_t central[kCentralHeaderSize];
-  if (!SeekCentralDirectory(file) || file.Read(central, kCentralHeaderSize) != kCentralHeaderSize ||
+  if (!SeekCentralDirectory(file, archiveStart) ||
+      file.Read(central, kCentralHeaderSize) != kCentralHeaderSize ||
       ByteReader(central, kCentralHeaderSize).U32At(0) != kCentralSignature)
     return !SkipTo(file, here);
   std::memcpy(record, central, kCentralHeaderSize);
-  WalkCentralDirectory(file, listing, record, alreadyListed);
+  WalkCentralDirectory(file, listing, record, alreadyListed, toAnsi);
   return true;
 }
 
-bool SizesAfterData(ByteReader& local) {
-  return local.U16At(kLocalFlags) & kFlagSizesAfterData;
+bool SizesAfterData(const Member& local) {
+  return local.flags & kFlagSizesAfterData;
 }
 
 // With its sizes after the data and none in the local header, the walk has
 // nothing to skip the data by.
-bool NoSizesHere(ByteReader& local) {
-  return local.U32At(kLocalCompressedSize) == 0;
+bool NoSizesHere(const Member& local) {
+  return local.compressedSize == 0;
 }
 
-std::uint64_t LocalEntrySize(ByteReader& local) {
-  return std::uint64_t{local.U16At(kLocalNameLength)} + local.U16At(kLocalExtraLength) +
-         local.U32At(kLocalCompressedSize);
+// Moves past the member's data. False on a size no file can have, or a
+// failed seek.
+bool SkipData(ByteSource& file, const Member& local) {
+  if (local.compressedSize > static_cast<std::uint64_t>(INT64_MAX)) return false;
+  return file.Skip(static_cast<std::int64_t>(local.compressedSize));
 }
+
+bool ReadNextLocal(ByteSource& file, std::uint8_t* record) {
+  return file.Read(record, kLocalHeaderSize) == kLocalHeaderSize;
+}
+
+struct Walk {
+  ByteSource& file;
+  MemberSink& sink;
+  std::uint8_t* record;
+  std::uint64_t archiveStart;
+  AnsiConverter toAnsi;
+};
 
 // The short form without attribute criteria: the local headers have all it
 // needs, and a damaged or missing central directory hides nothing.
-void WalkLocalHeaders(ByteSource& file, MemberSink& sink, std::uint8_t* record) {
-  MemberListing listing(sink);
+void WalkLocalHeaders(const Walk& walk) {
+  ByteSource& file = walk.file;
+  MemberListing listing(walk.sink);
   std::uint32_t handled = 0;
   for (;;) {
-    ByteReader local(record, kLocalHeaderSize);
-    if (SizesAfterData(local) &&
-        (ListFromEndRecord(file, listing, record, handled) || NoSizesHere(local)))
+    Member member = DecodeLocal(walk.record);
+    if (SizesAfterData(member) &&
+        (ListFromEndRecord(file, listing, walk.record, handled, walk.archiveStart, walk.toAnsi) ||
+         NoSizesHere(member)))
       return;
-    Member member;
-    member.time = local.U16At(kLocalTime);
-    member.date = local.U16At(kLocalDate);
-    member.size = local.U32At(kLocalSize);
-    member.nameLength = local.U16At(kLocalNameLength);
-    std::uint64_t toSkip = LocalEntrySize(local);
-    if (!HandleMember(file, listing, member, toSkip)) return;
+    if (!HandleMember(file, listing, member, walk.toAnsi)) return;
     ++handled;
-    if (!file.Skip(static_cast<std::int64_t>(toSkip)) ||
-        file.Read(record, kLocalHeaderSize) != kLocalHeaderSize)
-      return;
-    ByteReader next(record, kLocalHeaderSize);
+    if (!SkipData(file, member) || !ReadNextLocal(file, walk.record)) return;
+    ByteReader next(walk.record, kLocalHeaderSize);
     if (next.U32At(0) != kLocalSignature || next.U16At(kLocalNameLength) > kLongestName) return;
   }
 }
 
 // Attributes or the long form: pass over the local entries to the central
 // directory that follows them, and list from there.
-void WalkToCentralDirectory(ByteSource& file, MemberSink& sink, std::uint8_t* record) {
+void WalkToCentralDirectory(const Walk& walk) {
+  ByteSource& file = walk.file;
+  std::uint8_t* record = walk.record;
   for (;;) {
     ByteReader local(record, kLocalHeaderSize);
     if (local.U32At(0) != kLocalSignature) break;
-    if (SizesAfterData(local)) {
-      MemberListing listing(sink);
-      if (ListFromEndRecord(file, listing, record, 0) || NoSizesHere(local)) return;
+    Member member = DecodeLocal(record);
+    if (SizesAfterData(member)) {
+      MemberListing listing(walk.sink);
+      if (ListFromEndRecord(file, listing, record, 0, walk.archiveStart, walk.toAnsi) ||
+          NoSizesHere(member))
+        return;
     }
-    if (!file.Skip(static_cast<std::int64_t>(LocalEntrySize(local))) ||
-        file.Read(record, kLocalHeaderSize) != kLocalHeaderSize)
+    if (member.compressedEscaped) {
+      // Only a ZIP64 block tells how far the data reaches.
+      ExtraBlocks blocks;
+      if (!ReadVariablePart(file, member, scratch, blocks)) return;
+    } else if (!file.Skip(std::int64_t{member.nameLength} + member.extraLength)) {
       return;
+    }
+    if (!SkipData(file, member) || !ReadNextLocal(file, record)) return;
     // Only a local header's name length is one: at the same offset a central
     // header holds the high half of its member's size.
     ByteReader next(record, kLocalHeaderSize);
@@ -234,18 +473,19 @@ void WalkToCentralDirectory(ByteSource& file, MemberSink& sink, std::uint8_t* re
   if (file.Read(record + kLocalHeaderSize, kCentralHeaderSize - kLocalHeaderSize) !=
       kCentralHeaderSize - kLocalHeaderSize)
     return;
-  MemberListing listing(sink);
-  WalkCentralDirectory(file, listing, record, 0);
+  MemberListing listing(walk.sink);
+  WalkCentralDirectory(file, listing, record, 0, walk.toAnsi);
 }
 
 }  // namespace
 
-void ListZipMembers(ByteSource& file, MemberSink& sink) {
+void ListZipMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi) {
   std::uint8_t record[kCentralHeaderSize];
   if (!FindFirstHeader(file, kZipFormat, {record, kLocalHeaderSize})) return;
+  const Walk walk{file, sink, record, file.Position() - kLocalHeaderSize, toAnsi};
   const SearchOptions& options = searchState.options;
   if (options.attributesRequired || options.attributesExcluded || options.form != 0)
-    WalkToCentralDirectory(file, sink, record);
+    WalkToCentralDirectory(walk);
   else
-    WalkLocalHeaders(file, sink, record);
+    WalkLocalHeaders(walk);
 }

@@ -1,5 +1,5 @@
 #include "finder/archive/zip_reader.h"
 
 void ListZipMembers(ByteSource& file) {
-  ListZipMembers(file, StandardMemberSink());
+  ListZipMembers(file, StandardMemberSink(), ToAnsiCodePage);
 }

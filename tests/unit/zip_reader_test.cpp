@@ -115,6 +115,17 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
   return z.v;
 }
 
+// Stands in for the ANSI code page: Latin-1, '?' for what it lacks.
+bool Latin1(const char16_t* wide, char* out, std::size_t capacity) {
+  std::size_t i = 0;
+  for (; wide[i] != 0; ++i) {
+    if (i + 1 >= capacity) return false;
+    out[i] = wide[i] > 0xFF ? '?' : static_cast<char>(wide[i]);
+  }
+  out[i] = '\0';
+  return true;
+}
+
 class ZipReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -124,10 +135,11 @@ class ZipReaderTest : public ::testing::Test {
   }
   void TearDown() override { searchState = SearchState(); }
   void LongForm() { searchState.options.form = 1; }
+  AnsiConverter toAnsi_ = Latin1;
   std::string List(const std::vector<std::uint8_t>& zip) {
     MemoryByteSource source(zip.data(), zip.size());
     RecordingSink sink;
-    ListZipMembers(source, sink);
+    ListZipMembers(source, sink, toAnsi_);
     return sink.out;
   }
   static std::string Long(const char* name, const char* size = "4",
