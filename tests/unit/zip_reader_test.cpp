@@ -32,12 +32,19 @@ struct Entry {
   bool sizesAlsoInFront = false;  // ... and the sizes in the local header all the same
   std::uint16_t date = kDate;
   std::uint16_t time = kTime;
+  std::uint16_t flags = 0;  // more general-purpose flags (bit 11: UTF-8 name)
+  std::string extra = {};   // in front of the ZIP64 block, in both headers
+  // ZIP64: the sizes (and in the central header the offset) escaped, their
+  // values in a ZIP64 block behind `extra`, `size64` the real size.
+  bool zip64 = false;
+  std::uint64_t size64 = 0;
 };
 
 struct Layout {
   std::string stub;
   bool central = true;
   bool endRecord = true;
+  bool zip64End = false;  // a ZIP64 end record and locator; the end record escapes
 };
 
 class Bytes {
@@ -48,8 +55,39 @@ class Bytes {
     U16(x & 0xFFFF);
     U16(x >> 16);
   }
+  void U64(std::uint64_t x) {
+    U32(x & 0xFFFFFFFF);
+    U32(x >> 32);
+  }
   void Text(const std::string& s) { v.insert(v.end(), s.begin(), s.end()); }
 };
+
+std::string Le(std::uint64_t value, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+  return out;
+}
+// One extra-field block.
+std::string Block(std::uint16_t id, const std::string& data) {
+  return Le(id, 2) + Le(data.size(), 2) + data;
+}
+std::string Zip64Block(std::initializer_list<std::uint64_t> values) {
+  std::string data;
+  for (std::uint64_t v : values) data += Le(v, 8);
+  return Block(0x0001, data);
+}
+
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (unsigned char b : bytes) {
+    crc ^= b;
+    for (int i = 0; i < 8; ++i) crc = (crc >> 1) ^ ((crc & 1) ? 0xEDB88320 : 0);
+  }
+  return ~crc;
+}
+std::string UnicodePath(const std::string& headerName, const std::string& utf8, int version = 1) {
+  return Block(0x7075, Le(version, 1) + Le(Crc32(headerName), 4) + utf8);
+}
 
 std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layout& layout = {}) {
   Bytes z;
@@ -57,19 +95,22 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
   std::vector<std::uint32_t> offsets;
   for (const Entry& e : entries) {
     offsets.push_back(z.v.size() - layout.stub.size());
+    std::string localExtra = e.extra;
+    if (e.zip64) localExtra += Zip64Block({e.size64, e.data.size()});
     z.U32(0x04034B50);
     z.U16(20);
-    z.U16(e.sizesAfterData ? 8 : 0);
+    z.U16((e.sizesAfterData ? 8 : 0) | e.flags);
     z.U16(0);
     z.U16(e.time);
     z.U16(e.date);
     z.U32(0);
     bool zeros = e.sizesAfterData && !e.sizesAlsoInFront;
-    z.U32(zeros ? 0 : e.data.size());
-    z.U32(zeros ? 0 : e.size);
+    z.U32(e.zip64 ? 0xFFFFFFFF : zeros ? 0 : e.data.size());
+    z.U32(e.zip64 ? 0xFFFFFFFF : zeros ? 0 : e.size);
     z.U16(e.name.size());
-    z.U16(0);
+    z.U16(localExtra.size());
     z.Text(e.name);
+    z.Text(localExtra);
     z.Text(e.data);
     if (e.sizesAfterData) {
       z.U32(0x08074B50);
@@ -82,25 +123,46 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
   if (layout.central) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
       const Entry& e = entries[i];
+      std::string centralExtra = e.extra;
+      if (e.zip64) centralExtra += Zip64Block({e.size64, e.data.size(), offsets[i]});
       z.U32(0x02014B50);
       z.U16(20);
       z.U16(20);
-      z.U16(e.sizesAfterData ? 8 : 0);
+      z.U16((e.sizesAfterData ? 8 : 0) | e.flags);
       z.U16(0);
       z.U16(e.time);
       z.U16(e.date);
       z.U32(0);
-      z.U32(e.data.size());
-      z.U32(e.size);
+      z.U32(e.zip64 ? 0xFFFFFFFF : e.data.size());
+      z.U32(e.zip64 ? 0xFFFFFFFF : e.size);
       z.U16(e.name.size());
-      z.U16(0);
+      z.U16(centralExtra.size());
       z.U16(0);
       z.U16(0);
       z.U16(0);
       z.U32(e.attributes);
-      z.U32(offsets[i]);
+      z.U32(e.zip64 ? 0xFFFFFFFF : offsets[i]);
       z.Text(e.name);
+      z.Text(centralExtra);
     }
+  }
+  const std::size_t centralSize = z.v.size() - centralStart;
+  if (layout.zip64End) {
+    const std::size_t recordAt = z.v.size() - layout.stub.size();
+    z.U32(0x06064B50);
+    z.U64(44);
+    z.U16(45);
+    z.U16(45);
+    z.U32(0);
+    z.U32(0);
+    z.U64(entries.size());
+    z.U64(entries.size());
+    z.U64(centralSize);
+    z.U64(centralStart - layout.stub.size());
+    z.U32(0x07064B50);
+    z.U32(0);
+    z.U64(recordAt);
+    z.U32(1);
   }
   if (layout.endRecord) {
     z.U32(0x06054B50);
@@ -108,8 +170,8 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
     z.U16(0);
     z.U16(entries.size());
     z.U16(entries.size());
-    z.U32(z.v.size() - 12 - centralStart);
-    z.U32(centralStart - layout.stub.size());
+    z.U32(layout.zip64End ? 0xFFFFFFFF : centralSize);
+    z.U32(layout.zip64End ? 0xFFFFFFFF : centralStart - layout.stub.size());
     z.U16(0);
   }
   return z.v;
@@ -132,6 +194,7 @@ class ZipReaderTest : public ::testing::Test {
     searchState = SearchState();
     std::strcpy(searchState.archivePath, "C:\\A.ZIP");
     std::strcpy(searchState.savedPattern, "*");
+    searchState.savedPatternWide[0] = u'*';
   }
   void TearDown() override { searchState = SearchState(); }
   void LongForm() { searchState.options.form = 1; }
@@ -338,6 +401,259 @@ TEST_F(ZipReaderTest, LargeFirstMemberDoesNotHideTheCentralDirectory) {
   EXPECT_EQ(List(MakeZip({{"big.iso", "", 0x80000000u}})),
             kHeading + Long("big.iso", "2,147,483,648"));
   EXPECT_EQ(searchState.totals.bytes, 0x80000000u);
+}
+
+// ---- Archives of today: ZIP64 sizes and UTF-8 names. ----
+
+constexpr std::uint64_t k5GiB = 5ull << 30;
+
+// A size escaped as 0xFFFFFFFF comes from the ZIP64 block, in the local walk
+// (the member behind proves that the data was skipped by the right amount)
+// and in the central one; it is shown, filtered and summed whole.
+TEST_F(ZipReaderTest, Zip64SizesComeFromTheExtraField) {
+  std::vector<Entry> entries = {{"big.iso"}, {"next.txt"}};
+  entries[0].zip64 = true;
+  entries[0].size64 = k5GiB;
+  entries[0].data = "0123456789";
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : big.iso\nC:\\A.ZIP : next.txt\n");
+  searchState.options.sizeMode = RangeMode::AtLeast;
+  searchState.options.sizeLow = 0xFFFFFFFF;
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : big.iso\n");
+  searchState.options.sizeMode = RangeMode::AtMost;
+  searchState.options.sizeHigh = 0xFFFFFFFF;
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : next.txt\n");
+  searchState.options.sizeMode = RangeMode::None;
+  LongForm();
+  searchState.totals = {};
+  EXPECT_EQ(List(MakeZip(entries)), kHeading + Long("big.iso", "5,368,709,120") + Long("next.txt"));
+  EXPECT_EQ(searchState.totals.bytes, k5GiB + 4);
+  // Other blocks in front of the ZIP64 block are stepped over.
+  entries[0].extra = Block(0x5455, "\x03\x01\x02\x03\x04") + Block(0x000A, std::string(32, 'x'));
+  EXPECT_EQ(List(MakeZip(entries)), kHeading + Long("big.iso", "5,368,709,120") + Long("next.txt"));
+}
+
+// The ZIP64 block holds only the values that the header escapes, in the
+// order uncompressed size, compressed size, offset: each row escapes a
+// different set in the local and the central header.
+TEST_F(ZipReaderTest, Zip64BlockHoldsOnlyTheEscapedFieldsInOrder) {
+  struct Row {
+    const char* what;
+    std::uint32_t localCompressed, localSize;
+    std::string localBlock;
+    std::uint32_t centralSize;
+    std::string centralBlock;
+  } rows[] = {
+      {"size only", 10, 0xFFFFFFFF, Zip64Block({k5GiB}), 0xFFFFFFFF, Zip64Block({k5GiB})},
+      {"compressed only", 0xFFFFFFFF, 77, Zip64Block({10}), 77, Zip64Block({10})},
+      {"all three", 0xFFFFFFFF, 0xFFFFFFFF, Zip64Block({k5GiB, 10}), 0xFFFFFFFF,
+       Zip64Block({k5GiB, 10, 0})},
+  };
+  for (const Row& row : rows) {
+    // Built by hand: the builder always escapes everything.
+    Bytes z;
+    z.U32(0x04034B50), z.U16(45), z.U16(0), z.U16(0), z.U16(kTime), z.U16(kDate), z.U32(0);
+    z.U32(row.localCompressed), z.U32(row.localSize), z.U16(3), z.U16(row.localBlock.size());
+    z.Text("a.b"), z.Text(row.localBlock), z.Text("0123456789");
+    const std::size_t central = z.v.size();
+    z.U32(0x02014B50), z.U16(45), z.U16(45), z.U16(0), z.U16(0), z.U16(kTime), z.U16(kDate);
+    z.U32(0), z.U32(10), z.U32(row.centralSize), z.U16(3), z.U16(row.centralBlock.size());
+    z.U16(0), z.U16(0), z.U16(0), z.U32(0x20), z.U32(0), z.Text("a.b"), z.Text(row.centralBlock);
+    z.U32(0x06054B50), z.U32(0), z.U16(1), z.U16(1), z.U32(z.v.size() - central - 12);
+    z.U32(central), z.U16(0);
+    const std::string size = row.localSize == 77 ? "77" : "5,368,709,120";
+    searchState = SearchState();
+    std::strcpy(searchState.archivePath, "C:\\A.ZIP");
+    std::strcpy(searchState.savedPattern, "*");
+    searchState.options.sizeMode = RangeMode::AtLeast;
+    searchState.options.sizeLow = 77;  // the local walk filters by the real size
+    EXPECT_EQ(List(z.v), "C:\\A.ZIP : a.b\n") << row.what;
+    LongForm();
+    EXPECT_EQ(List(z.v), kHeading + Long("a.b", size.c_str())) << row.what;
+  }
+}
+
+// Damage in the extra field ends the archive when the sizes depend on it;
+// otherwise (padding, an archiver older than ZIP64) nothing changes.
+TEST_F(ZipReaderTest, DamagedZip64FieldsEndTheArchiveQuietly) {
+  struct Row {
+    const char* what;
+    bool zip64;
+    std::string extra;
+    bool listed;  // the member is listed, and the one behind it too
+  } rows[] = {
+      {"ZIP64 block too short", false, Block(0x0001, std::string(4, '\0')), false},
+      {"block overruns the field", false, Le(0x0001, 2) + Le(40, 2) + std::string(8, '\0'), false},
+      {"escaped sizes, no ZIP64 block", false, Block(0x5455, "\x01\x02\x03\x04\x05"), true},
+  };
+  for (const Row& row : rows) {
+    std::vector<Entry> entries = {{"first"}, {"escaped"}, {"behind"}};
+    entries[1].extra = row.extra;
+    entries[1].data = "";  // no data, so the 32-bit local sizes of 0 skip right
+    auto zip = MakeZip(entries);
+    // Escape both sizes of the second member in both headers.
+    for (auto at = std::search(zip.begin(), zip.end(), "escaped", "escaped" + 7); at != zip.end();
+         at = std::search(at + 1, zip.end(), "escaped", "escaped" + 7)) {
+      const bool local = std::equal(at - 30, at - 26, "PK\x03\x04");
+      auto sizes = at - (local ? 12 : 26);
+      std::fill(sizes, sizes + 8, 0xFF);
+    }
+    searchState.totals = {};
+    searchState.options.form = 0;
+    if (row.listed) {
+      // The 32-bit skip by 0xFFFFFFFF lands past the end of the file.
+      EXPECT_EQ(List(zip), "C:\\A.ZIP : first\nC:\\A.ZIP : escaped\n") << row.what;
+      LongForm();
+      EXPECT_EQ(List(zip), "") << row.what;  // the walk to the directory cannot pass it
+    } else {
+      EXPECT_EQ(List(zip), "C:\\A.ZIP : first\n") << row.what;
+    }
+  }
+  // A padded extra field (a trailer too short for a block, or one running
+  // past the field) means nothing when no size is escaped.
+  std::vector<Entry> padded = {{"a"}, {"b"}};
+  padded[0].extra = std::string(3, '\0');
+  padded[1].extra = Le(0xD935, 2) + Le(200, 2) + "xx";
+  searchState.options.form = 0;
+  EXPECT_EQ(List(MakeZip(padded)), "C:\\A.ZIP : a\nC:\\A.ZIP : b\n");
+  LongForm();
+  EXPECT_EQ(List(MakeZip(padded)), kHeading + Long("a") + Long("b"));
+}
+
+// Streamed members of an archive past 4 GiB: the end record escapes the
+// directory's size, which the ZIP64 end record gives, found through the
+// locator, also behind a stub that shifts every recorded offset.
+TEST_F(ZipReaderTest, StreamedZip64ArchiveIsListedThroughTheZip64Locator) {
+  std::vector<Entry> entries = {{"a.txt"}, {"big.iso"}, {"c.txt"}};
+  for (Entry& e : entries) e.sizesAfterData = true;
+  entries[1].zip64 = true;
+  entries[1].size64 = k5GiB;
+  for (const std::string& stub : {std::string(), std::string(3000, 'S')}) {
+    searchState.options.form = 0;
+    auto zip = MakeZip(entries, {stub, true, true, true});
+    EXPECT_EQ(List(zip), "C:\\A.ZIP : a.txt\nC:\\A.ZIP : big.iso\nC:\\A.ZIP : c.txt\n");
+    LongForm();
+    EXPECT_EQ(List(zip),
+              kHeading + Long("a.txt") + Long("big.iso", "5,368,709,120") + Long("c.txt"));
+    // A ZIP64 end record that does not end at the locator is not taken.
+    auto record = std::search(zip.begin(), zip.end(), "PK\x06\x06", "PK\x06\x06" + 4);
+    record[4] = 45;
+    EXPECT_EQ(List(zip), "");
+  }
+}
+
+// Shows a name in "UTF-8 as the ANSI code page": what it decoded to is
+// visible byte for byte.
+bool Utf8Out(const char16_t* wide, char* out, std::size_t capacity) {
+  std::size_t n = 0;
+  for (; *wide; ++wide) {
+    unsigned u = *wide;
+    char b[3];
+    std::size_t size = u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+    if (size == 1) b[0] = static_cast<char>(u);
+    if (size == 2)
+      b[0] = static_cast<char>(0xC0 | u >> 6), b[1] = static_cast<char>(0x80 | (u & 0x3F));
+    if (size == 3)
+      b[0] = static_cast<char>(0xE0 | u >> 12), b[1] = static_cast<char>(0x80 | (u >> 6 & 0x3F)),
+      b[2] = static_cast<char>(0x80 | (u & 0x3F));
+    if (n + size + 1 > capacity) return false;
+    for (std::size_t i = 0; i < size; ++i) out[n++] = b[i];
+  }
+  out[n] = '\0';
+  return true;
+}
+
+void WidePattern(std::u16string_view pattern) {
+  std::fill(std::begin(searchState.savedPatternWide), std::end(searchState.savedPatternWide), 0);
+  pattern.copy(searchState.savedPatternWide, kPathSize - 1);
+}
+
+constexpr const char* kNihongo = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";  // 日本語
+constexpr const char* kNihongoSjis = "\x93\xFA\x96\x7B\x8C\xEA";  // 日本語 in code page 932
+
+// Flag bit 11: the name is UTF-8, matched in UTF-16 against the wide
+// pattern (the 8-bit one is not consulted) and shown in the ANSI code page,
+// also as the command's name; without the flag the bytes stay as they are.
+TEST_F(ZipReaderTest, FlaggedUtf8NamesAreMatchedWideAndShownInTheAnsiCodePage) {
+  toAnsi_ = Utf8Out;
+  std::vector<Entry> entries = {{std::string("docs/") + kNihongo + ".txt"},
+                                {"caf\xC3\xA9.txt"},
+                                {std::string(kNihongoSjis) + ".txt"}};
+  entries[0].flags = entries[1].flags = 0x0800;
+  std::strcpy(searchState.savedPattern, "NOTHING");
+  WidePattern(u"\u65E5\u672C*.TXT");
+  EXPECT_EQ(List(MakeZip(entries)), std::string("C:\\A.ZIP : ") + kNihongo + ".txt\n");
+  WidePattern(u"CAF\u00C9.TXT");  // only ASCII letters fold
+  EXPECT_EQ(List(MakeZip(entries)), "");
+  WidePattern(u"*");
+  std::strcpy(searchState.savedPattern, "*");
+  LongForm();
+  searchState.options.runCommandOnMembers = true;
+  EXPECT_EQ(List(MakeZip(entries)),
+            kHeading + Long((std::string(kNihongo) + ".txt").c_str()) + "!" + kNihongo + ".txt\n" +
+                Long("caf\xC3\xA9.txt") + "!caf\xC3\xA9.txt\n" +
+                Long((std::string(kNihongoSjis) + ".txt").c_str()) + "!" + kNihongoSjis + ".txt\n");
+  // Shown through the code page: what it lacks is its default character.
+  toAnsi_ = Latin1;
+  searchState.options.runCommandOnMembers = false;
+  searchState.options.form = 0;
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : ???.txt\nC:\\A.ZIP : caf\xE9.txt\nC:\\A.ZIP : " +
+                                        std::string(kNihongoSjis) + ".txt\n");
+}
+
+// An Info-ZIP Unicode path block stands for the header name only when it is
+// version 1 and carries the CRC-32 of that very header name (an archiver
+// that renamed the member without updating the block leaves a stale one).
+TEST_F(ZipReaderTest, UnicodePathBlockNamesTheMemberWhileItsCrcHolds) {
+  toAnsi_ = Utf8Out;
+  const std::string header = std::string(kNihongoSjis) + ".txt";
+  const std::string utf8 = std::string("dir/") + kNihongo + ".txt";
+  struct Row {
+    const char* what;
+    std::string extra;
+    std::string shown;
+  } rows[] = {
+      {"matching CRC", UnicodePath(header, utf8), std::string(kNihongo) + ".txt"},
+      {"behind another block", Block(0x5455, "\x01\x02\x03\x04\x05") + UnicodePath(header, utf8),
+       std::string(kNihongo) + ".txt"},
+      {"stale CRC", UnicodePath("old.txt", utf8), header},
+      {"version 2", UnicodePath(header, utf8, 2), header},
+      {"too short", Block(0x7075, "\x01\x02"), header},
+      {"empty name", UnicodePath(header, ""), header},
+      {"longer than a name may be", UnicodePath(header, std::string(261, 'u')), header},
+      {"block overruns the field", UnicodePath(header, utf8).substr(0, 12), header},
+  };
+  for (const Row& row : rows) {
+    std::vector<Entry> entries = {{header}, {"next"}};
+    entries[0].extra = row.extra;
+    searchState.options.form = 0;
+    EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : " + row.shown + "\nC:\\A.ZIP : next\n")
+        << row.what;
+    LongForm();
+    EXPECT_EQ(List(MakeZip(entries)), kHeading + Long(row.shown.c_str()) + Long("next"))
+        << row.what;
+  }
+  // Matched wide, by its last part; the 8-bit pattern is the same in code
+  // page 932.
+  WidePattern(u"\u65E5*");
+  std::strcpy(searchState.savedPattern, "\x93\xFA*");
+  std::vector<Entry> entries = {{header}, {"next"}};
+  entries[0].extra = UnicodePath(header, utf8);
+  EXPECT_EQ(List(MakeZip(entries)), kHeading + Long((std::string(kNihongo) + ".txt").c_str()));
+}
+
+// Malformed UTF-8 in a flagged name gives U+FFFD for the bad byte alone; a
+// name the code page cannot show at all ends the archive like other damage.
+TEST_F(ZipReaderTest, MalformedUtf8NamesKeepTheirNeighbours) {
+  toAnsi_ = Utf8Out;
+  std::vector<Entry> entries = {{"a\xFF"
+                                 "b.txt"},
+                                {"next"}};
+  entries[0].flags = 0x0800;
+  EXPECT_EQ(List(MakeZip(entries)),
+            "C:\\A.ZIP : a\xEF\xBF\xBD"
+            "b.txt\nC:\\A.ZIP : next\n");
+  toAnsi_ = nullptr;
+  EXPECT_EQ(List(MakeZip(entries)), "");
 }
 
 }  // namespace
