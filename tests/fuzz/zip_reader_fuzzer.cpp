@@ -1,6 +1,7 @@
 // The ZIP reader on arbitrary bytes. The first byte chooses the settings
 // that steer the walk (short or long form, an attribute criterion, /N, a
-// command per member, a size criterion), so that both walks and every line
+// command per member, a size criterion, a pattern that names in the ANSI
+// code page and UTF-8 names must match), so that both walks and every line
 // builder run; the rest is the archive.
 #include <cstddef>
 #include <cstdint>
@@ -50,7 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.sizeLow = 1;
     options.sizeHigh = 1 << 20;
   }
-  std::strcpy(searchState.savedPattern, (steer & 128) ? "*.T?T" : "*");
+  const char* pattern = (steer & 128) ? "*.T?T" : "*";
+  std::strcpy(searchState.savedPattern, pattern);
+  for (std::size_t i = 0; pattern[i]; ++i)
+    searchState.savedPatternWide[i] = static_cast<char16_t>(pattern[i]);
   std::strcpy(searchState.archivePath, "C:\\FUZZ\\ARCHIVE.ZIP");
 
   DiscardingSink sink;
