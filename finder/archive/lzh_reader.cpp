@@ -5,6 +5,8 @@
 // read.
 #include "finder/archive/lzh_reader.h"
 
+#include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "finder/archive/wildcard.h"
@@ -21,18 +23,25 @@ constexpr EntryRest kStop = std::nullopt;
 
 class LzhWalk {
  public:
-  LzhWalk(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal)
-      : file_(file), options_(searchState.options), listing_(sink), toLocal_(toLocal) {}
+  LzhWalk(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal, AnsiConverter toAnsi)
+      : file_(file),
+        options_(searchState.options),
+        listing_(sink),
+        toLocal_(toLocal),
+        toAnsi_(toAnsi) {}
 
   EntryRest Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
   EntryRest Level1(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
-  EntryRest Level2(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
+  // Levels 2 and 3 differ only in the width of their size fields.
+  EntryRest Level2Or3(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
 
  private:
   // Matches `name` against the pattern and lists the member; false when the
   // listing has to end.
-  bool MatchAndList(std::string_view name, const MemberClock& clock, std::uint32_t size,
+  bool MatchAndList(std::string_view name, const MemberClock& clock, std::uint64_t size,
                     std::uint32_t attributes);
+  bool MatchAndListWide(std::span<const std::uint8_t> utf16le, const MemberClock& clock,
+                        std::uint64_t size, std::uint32_t attributes);
   std::optional<std::uint16_t> ReadLevel1Attributes(std::uint64_t& rest);
   template <typename T>
   bool ReadValue(T& value, std::uint64_t& rest);
@@ -41,9 +50,10 @@ class LzhWalk {
   const SearchOptions& options_;
   MemberListing listing_;
   LocalTimeConverter toLocal_;
+  AnsiConverter toAnsi_;
 };
 
-bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std::uint32_t size,
+bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std::uint64_t size,
                            std::uint32_t attributes) {
   // The matcher takes zero-terminated text; every name here fits the buffer.
   char text[kLzhNameCapacity + 1];
@@ -52,6 +62,21 @@ bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std:
   text[name.size()] = '\0';
   if (!MatchWildcard(searchState.savedPattern, text)) return true;
   return listing_.List({name, clock, size, attributes});
+}
+
+bool LzhWalk::MatchAndListWide(std::span<const std::uint8_t> utf16le, const MemberClock& clock,
+                               std::uint64_t size, std::uint32_t attributes) {
+  char16_t wide[kLzhNameCapacity + 1];
+  std::size_t units = utf16le.size() / 2;
+  if (units > kLzhNameCapacity) return false;
+  for (std::size_t i = 0; i < units; ++i)
+    wide[i] = static_cast<char16_t>(utf16le[2 * i] | utf16le[2 * i + 1] << 8);
+  wide[units] = 0;
+  if (!MatchWildcardWide(searchState.savedPatternWide, wide)) return true;
+  // As with UTF-8 names: a name that cannot be shown ends the archive.
+  char ansi[kAnsiNameSize];
+  if (!toAnsi_ || !toAnsi_(wide, ansi, sizeof ansi)) return false;
+  return listing_.List({ansi, clock, size, attributes});
 }
 
 EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
@@ -121,44 +146,63 @@ EntryRest LzhWalk::Level1(const LzhBaseHeader& base, std::span<const std::uint8_
   return rest;
 }
 
-EntryRest LzhWalk::Level2(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
-  EntryRest rest = base.packedSize;
-  LzhLevel2Extensions ext = WalkLzhLevel2Extensions(header);
+EntryRest LzhWalk::Level2Or3(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
+  LzhExtensions ext = WalkLzhExtensions(header, base.level);
   if (!ext.ok) return kStop;
-  // The stamp is UTC; the criteria and the long line use local time, and
-  // the line shows the exact second.
+  // Members of 4 GiB and more carry their real sizes in a header of their
+  // own; the data is skipped by the real compressed size.
+  EntryRest rest = ext.haveLargeSizes ? ext.packedSize : base.packedSize;
+  std::uint64_t size = ext.haveLargeSizes ? ext.originalSize : base.originalSize;
+  // The stamp is UTC, in the base header or, more precisely and beyond 2106,
+  // in the Windows stamps; the criteria and the long line use local time,
+  // and the line shows the exact second.
+  std::int64_t stamp = ext.haveLastWrite ? ext.lastWrite : std::int64_t{base.stamp};
   MemberClock clock;
   DosDateTime packed;
   if (options_.dateMode != RangeMode::None || options_.timeMode != RangeMode::None ||
       options_.form != 0) {
-    if (!toLocal_ || !toLocal_(base.stamp, &clock)) clock = UtcClock(base.stamp);
+    if (!toLocal_ || !toLocal_(stamp, &clock)) clock = UtcClock(stamp);
     packed = PackDosDateTime(clock);
   }
-  if (!MemberPassesDateTimeSize(options_, packed.date, packed.time, base.originalSize)) return rest;
+  if (!MemberPassesDateTimeSize(options_, packed.date, packed.time, size)) return rest;
   if (!MemberPassesAttributes(options_, ext.attributes)) return rest;
-  if (!MatchAndList(ext.name, clock, base.originalSize, ext.attributes)) return kStop;
+  bool listed = ext.haveWideName ? MatchAndListWide(ext.wideName, clock, size, ext.attributes)
+                                 : MatchAndList(ext.name, clock, size, ext.attributes);
+  if (!listed) return kStop;
   return rest;
 }
 
 }  // namespace
 
-void ListLzhMembers(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal) {
-  // The largest header read whole is a level-2 one; levels 0 and 1 have at
-  // most 255 bytes.
-  std::uint8_t header[kLzhLevel2MaxHeader];
+void ListLzhMembers(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal,
+                    AnsiConverter toAnsi) {
+  // The largest header read whole is a level-3 one, then level 2; levels 0
+  // and 1 have at most 255 bytes.
+  std::uint8_t header[kLzhLevel3MaxHeader];
   if (!FindFirstHeader(file, kLzhFormat, std::span(header, kLzhBaseSize))) return;
-  LzhWalk walk(file, sink, toLocal);
+  LzhWalk walk(file, sink, toLocal, toAnsi);
   for (;;) {
     LzhBaseHeader base = DecodeLzhBase(std::span(header, kLzhBaseSize));
     long more = LzhHeaderBytesToRead(base);
     if (more < 0) return;
     auto count = static_cast<std::size_t>(more);
     if (file.Read(header + kLzhBaseSize, count) != count) return;
+    if (base.level == 3) {
+      // Only the fixed part tells how much of the header is left.
+      more = LzhLevel3BytesToRead(std::span(header, kLzhLevel3FixedSize));
+      if (more < 0) return;
+      std::size_t tail = static_cast<std::size_t>(more);
+      if (file.Read(header + kLzhLevel3FixedSize, tail) != tail) return;
+      count += tail;
+    }
     std::span<const std::uint8_t> whole(header, kLzhBaseSize + count);
     EntryRest rest = base.level == 0   ? walk.Level0(base, whole)
                      : base.level == 1 ? walk.Level1(base, whole)
-                                       : walk.Level2(base, whole);
-    if (!rest || !file.Skip(static_cast<std::int64_t>(*rest))) return;
+                                       : walk.Level2Or3(base, whole);
+    // A 64-bit size can reach beyond any seek; such an archive is damaged.
+    if (!rest || *rest > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) ||
+        !file.Skip(static_cast<std::int64_t>(*rest)))
+      return;
     // The archive's closing 0 byte fails the method test like any other end.
     if (file.Read(header, kLzhBaseSize) != kLzhBaseSize || !IsLzhMethodId({header, kLzhBaseSize}))
       return;

@@ -12,6 +12,12 @@ constexpr std::size_t kOffsetStamp = 15;
 constexpr std::size_t kOffsetAttributes = 19;
 constexpr std::size_t kOffsetLevel = 20;
 constexpr std::size_t kLevel2FirstExtSize = 24;
+constexpr std::size_t kLevel3HeaderSize = 24;
+constexpr std::size_t kLevel3SizeWidth = 4;
+
+// FILETIME counts from 1601-01-01; this many seconds lie before 1970.
+constexpr std::int64_t kFileTimeTo1970 = 11644473600;
+constexpr std::uint64_t kFileTimeStepsPerSecond = 10000000;
 
 std::string_view AsText(std::span<const std::uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -29,7 +35,7 @@ LzhBaseHeader DecodeLzhBase(std::span<const std::uint8_t> bytes) {
   ByteReader in(bytes);
   LzhBaseHeader base;
   base.level = in.U8At(kOffsetLevel);
-  base.headerSize = base.level == 2 ? in.U16At(kOffsetHeaderSize) : in.U8At(kOffsetHeaderSize);
+  base.headerSize = base.level >= 2 ? in.U16At(kOffsetHeaderSize) : in.U8At(kOffsetHeaderSize);
   base.packedSize = in.U32At(kOffsetPackedSize);
   base.originalSize = in.U32At(kOffsetOriginalSize);
   base.stamp = in.U32At(kOffsetStamp);
@@ -38,10 +44,23 @@ LzhBaseHeader DecodeLzhBase(std::span<const std::uint8_t> bytes) {
 }
 
 long LzhHeaderBytesToRead(const LzhBaseHeader& base) {
+  if (base.level == 3) {
+    // Offsets 0 and 1 hold the width of the size fields instead of a size.
+    if (base.headerSize != kLevel3SizeWidth || base.attributes != 0x20) return -1;
+    return static_cast<long>(kLzhLevel3FixedSize - kLzhBaseSize);
+  }
   if (base.level > 2 || base.headerSize < kLzhBaseSize + 1) return -1;
   if (base.level >= 1 && base.attributes != 0x20) return -1;
   if (base.level == 2 && base.headerSize > kLzhLevel2MaxHeader) return -1;
   return static_cast<long>(base.headerSize - kLzhBaseSize);
+}
+
+long LzhLevel3BytesToRead(std::span<const std::uint8_t> fixed) {
+  ByteReader in(fixed);
+  std::uint32_t total = in.U32At(kLevel3HeaderSize);
+  if (!in.ok() || total < kLzhLevel3FixedSize + kLevel3SizeWidth || total > kLzhLevel3MaxHeader)
+    return -1;
+  return static_cast<long>(total - kLzhLevel3FixedSize);
 }
 
 LzhNameField LzhLevel01Name(std::span<const std::uint8_t> rest) {
@@ -58,34 +77,70 @@ std::string_view LzhLevel0NamePart(std::string_view name) {
   return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
 
-LzhLevel2Extensions WalkLzhLevel2Extensions(std::span<const std::uint8_t> header) {
-  LzhLevel2Extensions found;
+namespace {
+
+std::uint64_t U64(ByteReader& in) {
+  std::uint64_t low = in.U32();
+  return low | std::uint64_t{in.U32()} << 32;
+}
+
+}  // namespace
+
+LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned level) {
+  LzhExtensions found;
   bool haveName = false;
+  const std::size_t width = level == 3 ? kLevel3SizeWidth : 2;
   ByteReader in(header);
-  in.Seek(kLevel2FirstExtSize);
+  in.Seek(level == 3 ? kLzhLevel3FixedSize : kLevel2FirstExtSize);
   // The chain ends at a size of 0, or where the header bytes end.
-  while (in.ok() && in.remaining() >= 2) {
-    std::size_t size = in.U16();
+  while (in.ok() && in.remaining() >= width) {
+    std::uint64_t size = width == 2 ? in.U16() : in.U32();
     if (size == 0) break;
     // Each header holds at least its type byte and the next size, and must
     // lie inside the header bytes read.
-    if (size < 3) return {};
+    if (size < 1 + width || size - 1 - width > in.remaining()) return {};
     std::uint8_t type = in.U8();
-    std::span<const std::uint8_t> data = in.Bytes(size - 3);
+    std::span<const std::uint8_t> data = in.Bytes(static_cast<std::size_t>(size - 1 - width));
     if (!in.ok()) return {};
-    if (type == kLzhExtFileName) {
-      if (data.size() > kLzhNameCapacity) return {};
-      found.name = AsText(data);
-      haveName = true;
-    } else if (type == kLzhExtAttributes) {
-      ByteReader value(data);
-      found.attributes = value.U16();
-      if (!value.ok()) return {};
+    ByteReader value(data);
+    switch (type) {
+      case kLzhExtFileName:
+        if (data.size() > kLzhNameCapacity) return {};
+        found.name = AsText(data);
+        haveName = true;
+        break;
+      case kLzhExtWideFileName:
+        if (data.size() % 2 != 0 || data.size() > 2 * kLzhNameCapacity) return {};
+        found.wideName = data;
+        found.haveWideName = true;
+        break;
+      case kLzhExtAttributes:
+        found.attributes = value.U16();
+        break;
+      case kLzhExtWindowsStamps:
+        // Creation, then last write; the last access behind them is not used.
+        value.Skip(8);
+        found.lastWrite = SecondsFromFileTime(U64(value));
+        found.haveLastWrite = true;
+        break;
+      case kLzhExtLargeSizes:
+        found.packedSize = U64(value);
+        found.originalSize = U64(value);
+        found.haveLargeSizes = true;
+        break;
+      default:
+        break;
     }
+    // A known header too short for what it is read for is damage.
+    if (!value.ok()) return {};
   }
   // Without a file-name header there is nothing to match or show.
-  found.ok = haveName;
+  found.ok = haveName || found.haveWideName;
   return found;
+}
+
+std::int64_t SecondsFromFileTime(std::uint64_t fileTime) {
+  return static_cast<std::int64_t>(fileTime / kFileTimeStepsPerSecond) - kFileTimeTo1970;
 }
 
 MemberClock UtcClock(std::int64_t secondsSince1970) {

@@ -3,16 +3,19 @@
 // Every member header starts with the same 21 bytes; byte 20 is the header
 // level, which decides how the rest is laid out:
 //
-//   offset  level 0              level 1                    level 2
-//   0       H: header size - 2   H, as level 0              T: total header size (2 bytes)
-//   1       checksum (ignored)   checksum (ignored)         (high byte of T)
-//   2..6    method "-lh?-"       method "-lh?-"             method "-lh?-"
-//   7       compressed size      skip size: compressed size compressed size
-//                                plus all extended headers
-//   11      uncompressed size    uncompressed size          uncompressed size
-//   15      MS-DOS time, date    MS-DOS time, date          seconds since 1970, UTC
-//   19      MS-DOS attributes    0x20                       0x20
-//   20      0                    1                          2
+//   offset  level 0            level 1                  level 2              level 3
+//   0       H: header size - 2 H, as level 0            T: total header      4: the width of
+//                                                       size (2 bytes)       the size fields
+//   1       checksum (ignored) checksum (ignored)       (high byte of T)     (2 bytes)
+//   2..6    method "-lh?-"     method "-lh?-"           method "-lh?-"       method "-lh?-"
+//   7       compressed size    skip size: compressed    compressed size      compressed size
+//                              size plus all extended
+//                              headers
+//   11      uncompressed size  uncompressed size        uncompressed size    uncompressed size
+//   15      MS-DOS time, date  MS-DOS time, date        seconds since 1970,  as level 2
+//                                                       UTC
+//   19      MS-DOS attributes  0x20                     0x20                 0x20
+//   20      0                  1                        2                    3
 //
 //   level 0: 21 name length n, 22 name, CRC (2); the data follows.
 //   level 1: 21 name length n, 22 name, CRC (2), system id (1), then the size
@@ -20,10 +23,19 @@
 //            bytes; the extended headers follow it, then the data.
 //   level 2: 21 CRC (2), 23 system id (1), 24 size of the first extended
 //            header (2), the extended headers; all within T bytes.
+//   level 3: 21 CRC (2), 23 system id (1), 24 total header size (4), 28 size
+//            of the first extended header (4), the extended headers; all
+//            within the total header size.
 //
-// An extended header is announced by the 2-byte size S in front of it and is
-// a type byte, S - 3 data bytes and the 2-byte size of the next one; a size of
-// 0 ends the chain.
+// An extended header is announced by the size S in front of it (2 bytes, 4
+// at level 3) and is a type byte, the data and the size of the next one; a
+// size of 0 ends the chain. The types read here:
+//   0x01 file name            0x40 MS-DOS attributes (2 bytes)
+//   0x41 Windows stamps: creation, last write, last access (8-byte FILETIMEs)
+//   0x42 64-bit sizes: compressed, then uncompressed (8 bytes each)
+//   0x44 file name in UTF-16LE
+// Folder names (0x02, and 0x45 in UTF-16LE) play no part: a member is known
+// by its file name alone.
 #pragma once
 
 #include <cstddef>
@@ -36,9 +48,17 @@
 
 inline constexpr std::size_t kLzhBaseSize = 21;
 inline constexpr std::size_t kLzhLevel2MaxHeader = 1284;
+// Level 3 has 4-byte sizes; its fixed part runs to the first extended-header
+// size. A header is read whole, so its size is bounded by the buffer it is
+// read into: room for the names of both kinds and the other headers.
+inline constexpr std::size_t kLzhLevel3FixedSize = 28;
+inline constexpr std::size_t kLzhLevel3MaxHeader = 4096;
 inline constexpr std::size_t kLzhNameCapacity = 260;
 inline constexpr std::uint8_t kLzhExtFileName = 0x01;
 inline constexpr std::uint8_t kLzhExtAttributes = 0x40;
+inline constexpr std::uint8_t kLzhExtWindowsStamps = 0x41;
+inline constexpr std::uint8_t kLzhExtLargeSizes = 0x42;
+inline constexpr std::uint8_t kLzhExtWideFileName = 0x44;
 inline constexpr std::uint16_t kLzhDefaultAttributes = 0x20;
 
 // The fields of the first 21 bytes, as far as each level uses them.
@@ -58,10 +78,16 @@ bool IsLzhMethodId(std::span<const std::uint8_t> bytes);
 LzhBaseHeader DecodeLzhBase(std::span<const std::uint8_t> bytes);
 
 // How many bytes of the header follow the first 21 and are read whole before
-// the member is looked at (H - 21, or T - 21 at level 2), or -1 when the
-// header fails its checks: an unknown level, a size below 22, byte 19 not 0x20
-// at levels 1 and 2, a level-2 header above 1284 bytes.
+// the member is looked at (H - 21, or T - 21 at level 2; at level 3 the 7
+// bytes up to offset 28, which tell the rest), or -1 when the header fails
+// its checks: an unknown level, a size below 22, byte 19 not 0x20 at levels
+// 1 to 3, a level-2 header above 1284 bytes, a level-3 size width other
+// than 4.
 long LzhHeaderBytesToRead(const LzhBaseHeader& base);
+// At level 3, with the first 28 bytes in `fixed`: how many header bytes
+// follow them, or -1 when the total header size is below 32 (the fixed part
+// and the first extended-header size) or above 4096.
+long LzhLevel3BytesToRead(std::span<const std::uint8_t> fixed);
 
 // The name of a level 0 or 1 header: `rest` holds the bytes from offset 21
 // on (length byte first); `ok` is false when the length byte points past the
@@ -75,14 +101,27 @@ LzhNameField LzhLevel01Name(std::span<const std::uint8_t> rest);
 // At level 0 the member is known by the part behind the last backslash.
 std::string_view LzhLevel0NamePart(std::string_view name);
 
-// What the extended headers inside a level-2 header give.
-struct LzhLevel2Extensions {
-  bool ok = false;        // false: damaged chain, or no file-name header
-  std::string_view name;  // from the last 0x01 header
+// What the extended headers inside a level-2 or level-3 header give.
+struct LzhExtensions {
+  bool ok = false;                         // false: damaged chain, or no file-name header
+  std::string_view name;                   // from the last 0x01 header
+  bool haveWideName = false;               // a 0x44 header was met, which wins over 0x01
+  std::span<const std::uint8_t> wideName;  // its UTF-16LE bytes, even in number
   std::uint16_t attributes = kLzhDefaultAttributes;
+  bool haveLastWrite = false;
+  std::int64_t lastWrite = 0;  // from 0x41: seconds since 1970, UTC
+  bool haveLargeSizes = false;
+  std::uint64_t packedSize = 0, originalSize = 0;  // from 0x42
 };
-// `header` holds all T bytes of a level-2 header, from offset 0.
-LzhLevel2Extensions WalkLzhLevel2Extensions(std::span<const std::uint8_t> header);
+// `header` holds all bytes of a level-2 or level-3 header, from offset 0.
+// Every extended header must lie inside them, and each known type must carry
+// at least the bytes it is read for; a name of either kind holds at most 260
+// characters.
+LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned level);
+
+// Seconds since 1970 (UTC) of a Windows FILETIME (100 ns steps since 1601);
+// negative before 1970.
+std::int64_t SecondsFromFileTime(std::uint64_t fileTime);
 
 // Converts seconds since 1970 (UTC) to the local calendar time a level-2
 // member is shown and compared with; false when it cannot.

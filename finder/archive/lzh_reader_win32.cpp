@@ -22,5 +22,5 @@ bool RuntimeLocalTime(std::int64_t secondsSince1970, MemberClock* out) {
 }  // namespace
 
 void ListLzhMembers(ByteSource& file) {
-  ListLzhMembers(file, StandardMemberSink(), RuntimeLocalTime);
+  ListLzhMembers(file, StandardMemberSink(), RuntimeLocalTime, ToAnsiCodePage);
 }

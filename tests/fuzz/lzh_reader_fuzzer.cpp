@@ -1,8 +1,9 @@
 // The LHA reader on arbitrary bytes. The last byte chooses the settings that
 // steer the walk (short or long form, which reads the level-1 extended
-// headers and converts level-2 stamps; attribute, date and size criteria;
-// /N; a command per member); the bytes in front of it are the archive, so
-// the fixtures serve as seeds as they are.
+// headers and converts the stamps of levels 2 and 3; attribute, date and
+// size criteria; /N; a command per member; the pattern, which UTF-16 names
+// match in its wide form); the bytes in front of it are the archive, so the
+// fixtures serve as seeds as they are.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -28,6 +29,18 @@ bool FuzzLocalTime(std::int64_t seconds, MemberClock* out) {
   return true;
 }
 
+// A code page of single bytes that lacks everything above 0xFF, so that the
+// failed conversion runs too; it fills the buffer to its last byte.
+bool FuzzToAnsi(const char16_t* wide, char* out, std::size_t capacity) {
+  std::size_t i = 0;
+  for (; wide[i] != 0; ++i) {
+    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
+    out[i] = static_cast<char>(wide[i]);
+  }
+  out[i] = '\0';
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -50,16 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.sizeLow = 1;
     options.sizeHigh = 1 << 20;
   }
-  std::strcpy(searchState.savedPattern, (steer & 128) ? "*.T?T" : "*");
+  const char* pattern = (steer & 128) ? "*.T?T" : "*";
+  std::strcpy(searchState.savedPattern, pattern);
+  for (std::size_t i = 0; pattern[i]; ++i) searchState.savedPatternWide[i] = pattern[i];
   std::strcpy(searchState.archivePath, "C:\\FUZZ\\ARCHIVE.LZH");
 
   DiscardingSink sink;
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListLzhMembers(buffered, sink, FuzzLocalTime);
+    ListLzhMembers(buffered, sink, FuzzLocalTime, FuzzToAnsi);
   } else {
-    ListLzhMembers(memory, sink, FuzzLocalTime);
+    ListLzhMembers(memory, sink, FuzzLocalTime, FuzzToAnsi);
   }
   return 0;
 }

@@ -1,4 +1,4 @@
-// The LHA reader: fixtures made by jlha at header levels 0, 1 and 2, and
+// The LHA reader: fixtures made by jlha at header levels 0 to 3, and
 // archives built here, good and damaged.
 #include "finder/archive/lzh_reader.h"
 
@@ -24,10 +24,21 @@ bool EastLocal(std::int64_t seconds, MemberClock* out) {
   return true;
 }
 
+// Stands in for the ANSI code page: Latin-1, fails on what it lacks.
+bool Latin1(const char16_t* wide, char* out, std::size_t capacity) {
+  std::size_t i = 0;
+  for (; wide[i] != 0; ++i) {
+    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
+    out[i] = static_cast<char>(wide[i]);
+  }
+  out[i] = '\0';
+  return true;
+}
+
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());
-  ListLzhMembers(source, sink, toLocal);
+  ListLzhMembers(source, sink, toLocal, Latin1);
   return sink.out;
 }
 
@@ -62,15 +73,21 @@ struct Ext {
   std::string data;
 };
 // The extended headers as stored: the first size, then each header with the
-// size of the next behind it.
-Bytes ExtArea(const std::vector<Ext>& exts) {
+// size of the next behind it. Sizes are 2 bytes wide, 4 at level 3.
+Bytes ExtArea(const std::vector<Ext>& exts, unsigned width = 2) {
   Bytes out;
+  auto putSize = [&](std::size_t size) {
+    if (width == 2)
+      Put16(out, static_cast<unsigned>(size));
+    else
+      Put32(out, static_cast<std::uint32_t>(size));
+  };
   for (const Ext& ext : exts) {
-    Put16(out, 3 + ext.data.size());
+    putSize(1 + width + ext.data.size());
     Put8(out, ext.type);
     PutText(out, ext.data);
   }
-  Put16(out, 0);
+  putSize(0);
   return out;
 }
 
@@ -103,6 +120,44 @@ Bytes Level2(const std::vector<Ext>& exts, std::uint32_t size = 5,
   return out;
 }
 
+Bytes Level3(const std::vector<Ext>& exts, std::uint32_t size = 5,
+             std::uint32_t stamp = kUnix2021) {
+  Bytes area = ExtArea(exts, 4);
+  Bytes out;
+  Put16(out, 4);  // the width of the size fields
+  PutBase(out, "-lh5-", 3, size, stamp, 0x20, 3);
+  Put16(out, 0);  // CRC
+  Put8(out, 'U');
+  Put32(out, static_cast<std::uint32_t>(28 + area.size()));
+  Append(out, area);
+  PutText(out, "xyz");
+  return out;
+}
+
+std::string Le64(std::uint64_t value) {
+  std::string out;
+  for (int i = 0; i < 8; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+  return out;
+}
+// A UTF-16LE name header's data.
+std::string Utf16(std::u16string_view text) {
+  std::string out;
+  for (char16_t unit : text) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+  }
+  return out;
+}
+// The Windows stamps header's data: creation, last write, last access.
+std::string WindowsStamps(std::int64_t lastWriteSince1970) {
+  std::uint64_t lastWrite = (lastWriteSince1970 + 11644473600) * 10000000ull + 1234567;
+  return Le64(1) + Le64(lastWrite) + Le64(2);
+}
+// The 64-bit sizes header's data: compressed, then uncompressed.
+std::string LargeSizes(std::uint64_t packed, std::uint64_t original) {
+  return Le64(packed) + Le64(original);
+}
+
 Bytes Archive(std::initializer_list<Bytes> members, bool endMark = true) {
   Bytes out;
   for (const Bytes& member : members) Append(out, member);
@@ -122,7 +177,7 @@ class LzhReader : public ::testing::Test {
 };
 
 TEST_F(LzhReader, FixturesOfEveryLevelListShort) {
-  for (const char* name : {"level0.lzh", "level1.lzh", "level2.lzh"}) {
+  for (const char* name : {"level0.lzh", "level1.lzh", "level2.lzh", "level3.lzh"}) {
     Bytes archive = Fixture(name);
     ASSERT_FALSE(archive.empty()) << name;
     // The directories (-lhd-) have empty names, which no pattern matches.
@@ -149,8 +204,12 @@ TEST_F(LzhReader, FixturesListLongWithHeadings) {
                                              "21/03/04  09:08:07             7 ___A README.TXT\n"
                                              "19/12/31  23:59:58             6 ___A FILE.TXT\n"
                                              "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n");
-  EXPECT_EQ(searchState.totals.count, 9u);
-  EXPECT_EQ(searchState.totals.bytes, 3u * 1234580);
+  EXPECT_EQ(List(Fixture("level3.lzh")), heading +
+                                             "21/03/04  09:08:07             7 ___A README.TXT\n"
+                                             "19/12/31  23:59:58             6 ___A FILE.TXT\n"
+                                             "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n");
+  EXPECT_EQ(searchState.totals.count, 12u);
+  EXPECT_EQ(searchState.totals.bytes, 4u * 1234580);
 }
 
 TEST_F(LzhReader, ArchiveBehindAStubIsListedLikeAPlainOne) {
@@ -264,6 +323,122 @@ TEST_F(LzhReader, Level2HeaderOf1284BytesIsTheLargest) {
   EXPECT_EQ(List(Archive({Level0("FIRST"), padded(1285), Level0("NEXT")})), ShortLines({"FIRST"}));
 }
 
+TEST_F(LzhReader, Level3IsListedLikeLevel2) {
+  UseLongForm();
+  Bytes archive = Archive({
+      Level3({{0x02, "DIR\xff"}, {0x01, "PLAIN.TXT"}}),
+      Level3({{0x40, std::string("\x03\x00", 2)}, {0x01, "RO.TXT"}}, 1234567),
+      Level2({{0x01, "TWO.TXT"}}),
+      Level0("ZERO.TXT"),
+  });
+  EXPECT_EQ(List(archive),
+            "\nArchive file of C:\\T\\A.LZH\n\n"
+            "21/03/04  09:08:07             5 ___A PLAIN.TXT\n"
+            "21/03/04  09:08:07     1,234,567 _HR_ RO.TXT\n"
+            "21/03/04  09:08:07             5 ___A TWO.TXT\n"
+            "21/03/04  09:08:06             5 ___A ZERO.TXT\n");
+  // A level-3 header as large as its buffer is read whole.
+  std::size_t pad = 4096 - 32 - (5 + 7) - 5;
+  Bytes largest = Level3({{0x01, "BIG.HDR"}, {0x7E, std::string(pad, 'p')}});
+  ASSERT_EQ(largest[24] | largest[25] << 8, 4096);
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(Archive({largest, Level0("NEXT")})), ShortLines({"BIG.HDR", "NEXT"}));
+}
+
+// The newer extended headers mean the same at levels 2 and 3.
+TEST_F(LzhReader, NewerExtendedHeadersAtLevels2And3) {
+  struct Row {
+    const char* what;
+    const char* pattern;
+    std::vector<Ext> exts;
+    std::uint32_t basePacked;
+    std::uint32_t baseStamp;
+    std::string longLine;  // of the member, when it is listed
+  } rows[] = {
+      // The base header says 0 compressed bytes: only the skip by the 64-bit
+      // size finds NEXT.
+      {"64-bit sizes replace the base ones, also for the skip",
+       "*",
+       {{0x01, "HUGE.BIN"}, {0x42, LargeSizes(3, 5000000000ull)}},
+       0,
+       kUnix2021,
+       "21/03/04  09:08:07 5,000,000,000 ___A HUGE.BIN"},
+      {"the last-write Windows stamp gives date and time",
+       "*",
+       {{0x41, WindowsStamps(kUnix2021 + 3)}, {0x01, "STAMP.TXT"}},
+       3,
+       0,
+       "21/03/04  09:08:10             5 ___A STAMP.TXT"},
+      {"a Windows stamp beyond 2106",
+       "*",
+       {{0x01, "FAR.TXT"}, {0x41, WindowsStamps(4354819200)}},
+       3,
+       kUnix2021,
+       "08/01/01  00:00:00             5 ___A FAR.TXT"},
+      {"the UTF-16 name wins over the 8-bit one",
+       "CAF?.TXT",
+       {{0x01, "CAFE.TXT"}, {0x44, Utf16(u"CAF\u00c9.TXT")}},
+       3,
+       kUnix2021,
+       "21/03/04  09:08:07             5 ___A CAF\xc9.TXT"},
+      {"the 8-bit name is not matched beside a UTF-16 one",
+       "CAFE.TXT",
+       {{0x44, Utf16(u"CAF\u00c9.TXT")}, {0x01, "CAFE.TXT"}},
+       3,
+       kUnix2021,
+       ""},
+      {"a UTF-16 name alone, with a UTF-16 folder that plays no part",
+       "*.TXT",
+       {{0x45, Utf16(u"DIR\u00ff")}, {0x44, Utf16(u"\u00e9t\u00e9.TXT")}},
+       3,
+       kUnix2021,
+       "21/03/04  09:08:07             5 ___A \xe9t\xe9.TXT"},
+  };
+  for (const Row& row : rows) {
+    for (unsigned level : {2u, 3u}) {
+      ResetSearch(row.pattern, kArchive);
+      UseLongForm();
+      Bytes member =
+          level == 2 ? Level2(row.exts, 5, row.baseStamp) : Level3(row.exts, 5, row.baseStamp);
+      for (int i = 0; i < 4; ++i) member[7 + i] = row.basePacked >> (8 * i) & 0xFF;
+      std::string lines = row.longLine.empty() ? "" : row.longLine + "\n";
+      if (std::string_view(row.pattern) == "*")
+        lines += "21/03/04  09:08:06             5 ___A NEXT\n";
+      std::string expected = lines.empty() ? "" : "\nArchive file of C:\\T\\A.LZH\n\n" + lines;
+      EXPECT_EQ(List(Archive({member, Level0("NEXT")})), expected)
+          << row.what << ", level " << level;
+    }
+  }
+}
+
+TEST_F(LzhReader, NewerHeadersFeedTheCriteriaAndTotals) {
+  Bytes archive = Archive({
+      Level3({{0x01, "HUGE.BIN"}, {0x42, LargeSizes(3, 5000000000ull)}}),
+      Level2({{0x01, "LATE.TXT"}, {0x41, WindowsStamps(1614888000)}}),
+      Level3({{0x44, Utf16(u"\u65e5\u672c.TXT")}}),
+      Level0("NEXT"),
+  });
+  // Sizes compare as 64-bit numbers and are summed whole.
+  searchState.options.sizeMode = RangeMode::AtLeast;
+  searchState.options.sizeLow = 4000000000u;
+  UseLongForm();
+  EXPECT_EQ(List(archive),
+            "\nArchive file of C:\\T\\A.LZH\n\n"
+            "21/03/04  09:08:07 5,000,000,000 ___A HUGE.BIN\n");
+  EXPECT_EQ(searchState.totals.bytes, 5000000000ull);
+
+  // 2021-03-04 20:00:00 UTC in the Windows stamp is 2021-03-05 nine hours
+  // east, for the date criterion as for the base stamp.
+  ResetSearch("*", kArchive);
+  searchState.options.dateMode = RangeMode::Equal;
+  searchState.options.dateValue = 5 + 3 * 32 + 41 * 512;
+  EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
+
+  // A name the code page cannot hold ends the archive, as in cabinets.
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(archive), ShortLines({"HUGE.BIN", "LATE.TXT"}));
+}
+
 // ---- Damage: each case lists what came before it and stops there. ---------
 
 void ExpectStopAfterFirst(const Bytes& damaged) {
@@ -367,6 +542,71 @@ TEST(LzhDamage, NotAnArchiveListsNothing) {
   EXPECT_EQ(List(Bytes(5000, '-')), "");
 }
 
+TEST(LzhDamage, Level3WidthOtherThan4Stops) {
+  Bytes member = Level3({{0x01, "BAD"}});
+  member[0] = 2;
+  ExpectStopAfterFirst(member);
+}
+
+TEST(LzhDamage, Level3TotalHeaderSizeOutOfBoundsStops) {
+  for (std::uint32_t total : {0u, 31u, 4097u, 0xFFFFFFFFu}) {
+    Bytes member = Level3({{0x01, "BAD"}});
+    for (int i = 0; i < 4; ++i) member[24 + i] = total >> (8 * i) & 0xFF;
+    ExpectStopAfterFirst(member);
+  }
+}
+
+TEST(LzhDamage, Level3HeaderCutByTheEndStops) {
+  Bytes archive = Archive({Level0("FIRST"), Level3({{0x01, "CUT"}})}, false);
+  archive.resize(archive.size() - 6);
+  ResetSearch("*", kArchive);
+  EXPECT_EQ(List(archive), ShortLines({"FIRST"}));
+}
+
+TEST(LzhDamage, Level3ExtendedHeaderSizeOutOfBoundsStops) {
+  // Below the type byte and the next size; past the header; so large that a
+  // careless sum would wrap.
+  for (std::uint32_t size : {4u, 200u, 0xFFFFFFFFu}) {
+    Bytes member = Level3({{0x01, "BAD"}});
+    for (int i = 0; i < 4; ++i) member[28 + i] = size >> (8 * i) & 0xFF;
+    ExpectStopAfterFirst(member);
+  }
+}
+
+TEST(LzhDamage, NewerExtendedHeadersTooShortStop) {
+  for (unsigned level : {2u, 3u}) {
+    auto member = [level](std::vector<Ext> exts) {
+      return level == 2 ? Level2(exts) : Level3(exts);
+    };
+    ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x42, std::string(15, '\0')}}));
+    ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x41, std::string(15, '\0')}}));
+    // Half a UTF-16 unit, and more than 260 units.
+    ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x44, "ABC"}}));
+    ExpectStopAfterFirst(member({{0x44, Utf16(std::u16string(261, u'x'))}}));
+  }
+}
+
+TEST(LzhDamage, UnicodeNameOf260UnitsIsTheLongest) {
+  const std::string name = std::string(256, 'x') + ".TXT";
+  ResetSearch("*", kArchive);
+  UseLongForm();
+  EXPECT_EQ(
+      List(Archive({Level3({{0x44, Utf16(std::u16string(256, u'x') + u".TXT")}}), Level0("NEXT")})),
+      "\nArchive file of C:\\T\\A.LZH\n\n"
+      "21/03/04  09:08:07             5 ___A " +
+          name +
+          "\n"
+          "21/03/04  09:08:06             5 ___A NEXT\n");
+}
+
+TEST(LzhDamage, CompressedSizeBeyondAnySeekStops) {
+  // The member itself is whole and listed; the skip behind it cannot be made.
+  ResetSearch("*", kArchive);
+  Bytes member = Level3({{0x01, "BAD"}, {0x42, LargeSizes(1ull << 63, 5)}});
+  EXPECT_EQ(List(Archive({Level0("FIRST"), member, Level0("NEXT")})),
+            ShortLines({"FIRST", "BAD"}));
+}
+
 // ---- Header decoding -----------------------------------------------------------
 
 TEST(LzhClock, UtcCalendarAndDosPacking) {
@@ -394,6 +634,20 @@ TEST(LzhClock, UtcCalendarAndDosPacking) {
     EXPECT_EQ(packed.date, row.date) << row.seconds;
     EXPECT_EQ(packed.time, row.time) << row.seconds;
   }
+}
+
+TEST(LzhClock, WindowsFileTimes) {
+  struct Row {
+    std::uint64_t fileTime;
+    std::int64_t seconds;
+  } rows[] = {
+      {116444736000000000ull, 0},
+      {116444736009999999ull, 0},  // the 100 ns steps of a second are dropped
+      {0, -11644473600},
+      {132593224870000000ull, kUnix2021},
+      {~0ull, 1844674407370 - 11644473600},
+  };
+  for (const Row& row : rows) EXPECT_EQ(SecondsFromFileTime(row.fileTime), row.seconds);
 }
 
 }  // namespace
