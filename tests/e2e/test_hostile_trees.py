@@ -21,7 +21,8 @@ DATA = REPO / "tests" / "data"
 PATH_SIZE = 260  # the path buffer, terminator included
 PROBE = winpath(TOOLS / "probe.exe")
 JAPANESE = harness.wine_env(lang="ja_JP.UTF-8")
-CUT_ARCHIVES = ["plain.zip", "streamed.zip", "level0.lzh", "level1.lzh", "level2.lzh", "members.cab"]
+CUT_ARCHIVES = ["plain.zip", "streamed.zip", "level0.lzh", "level1.lzh", "level2.lzh", "level3.lzh",
+                "members.cab"]
 PLAIN_NAMES = [b"README.TXT", b"main.c", b"guide.txt", b"RO.TXT", b"big.bin"]
 
 SPECIAL_NAMES = ["a b.txt", "$d.txt", "%PATH%.txt", "[b].txt", "]x.txt", "{c}.txt", "x}.txt",
