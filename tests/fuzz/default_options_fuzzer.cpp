@@ -4,7 +4,7 @@
 // where the rules drop nothing but words that the finder skips anyway (no
 // negations, nothing left out for length), the finder must read the stored
 // text exactly as it reads the text the user wrote (but for a date or time
-// cut short at the end of its word, which reads as valid only with a blank
+// cut short at the end of the text, which reads as valid only with a blank
 // behind it).
 // Input: the value, up to a zero byte.
 #include <cstddef>
@@ -56,10 +56,6 @@ Reference Normalize(std::string_view value) {
       word = word.substr(0, 2);
     else if (std::string_view("ACDFLSTZ").find(letter) == std::string_view::npos || letter == '\0')
       return r;
-    // A date or time cut short by the end of its word ("/D99/1/") reads as
-    // valid only when a blank follows it: storing it last changes that.
-    if ((letter == 'D' || letter == 'T') && (word.back() == '/' || word.back() == ':'))
-      r.sameReading = false;
     if (result.size() + (result.empty() ? 0 : 1) + word.size() > 79) {
       r.sameReading = false;
       continue;
@@ -67,6 +63,10 @@ Reference Normalize(std::string_view value) {
     if (!result.empty()) result += ' ';
     result += word;
   }
+  // A date or time cut short by the end of its word ("/D99/1/", also behind
+  // a size: "/S1-/D//") reads as valid only when a blank follows it: storing
+  // it last in the text changes that.
+  if (!result.empty() && (result.back() == '/' || result.back() == ':')) r.sameReading = false;
   r.stored = result;
   return r;
 }
