@@ -1,15 +1,18 @@
 """ZIP archives as they are made today: ZIP64 (forced by zip -fz, streamed to
 a pipe, and an archive past 4 GiB), and member names in UTF-8 (flag bit 11)
 written by 7zz and by Python's zipfile, shown in the ANSI code page and
-matched by Japanese patterns under code page 932.
+matched by Japanese patterns under code page 932; the same names in a
+cabinet made by gcab.
 
 The small archives are fixtures that tests/data/make_zip_fixtures.sh made;
 the archives past 4 GiB are made here by Python's zipfile, their 4 GiB of
 zeros left as a hole in a sparse file.
 """
 import io
+import os
 import pathlib
 import shutil
+import subprocess
 import tempfile
 import unittest
 import zipfile
@@ -151,6 +154,18 @@ class ZipOfToday(WineTestCase):
         shutil.copy(DATA / "japanesepy.zip", r / "japanese" / "bpy.zip")
         make_huge_archive(r / "huge" / "seekable.zip", True)
         make_huge_archive(r / "huge" / "streamed.zip", False)
+        # gcab marks every non-ASCII name as UTF-8; it stores a name as given.
+        (r / "cab").mkdir()
+        for stamp, size, name in JAPANESE_7Z:
+            member = r / "cab" / name.replace("/", "_")
+            member.write_bytes(b"c" * size)
+            when = 946684798 if stamp.startswith(b"99") else 1614848886
+            os.utime(member, (when, when))
+        names = [m[2].replace("/", "_") for m in JAPANESE_7Z]
+        subprocess.run(["gcab", "-c", str(r / "cab" / "today.cab")] + names, cwd=r / "cab",
+                       check=True, env=dict(os.environ, TZ="UTC"))
+        for name in names:
+            (r / "cab" / name).unlink()
 
     @classmethod
     def tearDownClass(cls):
@@ -243,6 +258,18 @@ class ZipOfToday(WineTestCase):
         self.assertEqual(result.status, 0, result)
         self.assertEqual(log.read_bytes().splitlines(),
                          [("%s|%s 日本語 txt" % (top, probe)).encode("cp932")] * 2)
+
+
+    def test_cabinet_names_of_today(self):
+        # Hours below 10 with a blank, as cabinets show them.
+        cab_lines = [line[:10] + (b" " + line[11:] if line[10:11] == b"0" else line[10:])
+                     for line in long_lines(JAPANESE_7Z, "cp932")]
+        archive = self.path("cab", "today.cab")
+        result = self.tlvc("cab", "*", "/-O", "/-U", "/C", "/F1", env=JAPANESE)
+        self.assertLines(result.out, [b"", b"Cabinet file of " + archive, b""] + cab_lines +
+                         summary(4, JAPANESE_BYTES))
+        result = self.tlvc("cab", "??.TXT", "/-O", "/-U", "/C", env=JAPANESE)
+        self.assertLines(result.out, self.short(archive, [shown("表示.txt", "cp932"), b"??.txt"]))
 
 
 if __name__ == "__main__":
