@@ -254,14 +254,17 @@ const char* Utf8Name(const Member& member, const ExtraBlocks& blocks, const char
 
 // Reads the name and the extra field of the member whose header was just
 // read, and completes the member from the extra field. False when the
-// listing of the archive must end.
+// listing of the archive must end. An extra field cut short by the end of
+// the file is used as far as it goes: the member is still listed when it
+// needs nothing from the part that is missing, and the walk stops behind it.
 bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, ExtraBlocks& blocks) {
   if (member.nameLength > kLongestName ||
-      file.Read(variable.name, member.nameLength) != member.nameLength ||
-      file.Read(variable.extra, member.extraLength) != member.extraLength)
+      file.Read(variable.name, member.nameLength) != member.nameLength)
     return false;
   variable.name[member.nameLength] = '\0';
-  blocks = FindExtraBlocks({variable.extra, member.extraLength});
+  const std::size_t extraRead = file.Read(variable.extra, member.extraLength);
+  blocks = FindExtraBlocks({variable.extra, extraRead});
+  if (extraRead != member.extraLength) blocks.damaged = true;
   return ApplyZip64(member, blocks);
 }
 

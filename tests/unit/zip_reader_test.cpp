@@ -22,6 +22,7 @@ struct RecordingSink final : MemberSink {
 
 constexpr std::uint16_t kDate = (24 << 9) | (5 << 5) | 17;    // 2004-05-17
 constexpr std::uint16_t kTime = (13 << 11) | (45 << 5) | 10;  // 13:45:20
+constexpr std::uint64_t k5GiB = 5ull << 30;
 
 struct Entry {
   std::string name;
@@ -330,6 +331,22 @@ TEST_F(ZipReaderTest, NameCutShortByTheEndOfTheFileEndsTheListing) {
   EXPECT_EQ(List(zip), "C:\\A.ZIP : a.txt\n");
 }
 
+// The name is whole and only the extra field runs into the end of the file:
+// the member is listed, as when the extra field was never read.
+TEST_F(ZipReaderTest, ExtraFieldCutByTheEndOfTheFileStillListsTheMember) {
+  std::vector<Entry> entries = {{"a.txt"}, {"b.txt", ""}};
+  entries[1].extra = Block(0x5455, std::string(9, 'x'));
+  auto zip = MakeZip(entries, {"", false, false});
+  zip.resize(zip.size() - 4);
+  EXPECT_EQ(List(zip), "C:\\A.ZIP : a.txt\nC:\\A.ZIP : b.txt\n");
+  // ... unless its sizes are in the part that is missing.
+  entries[1].zip64 = true;
+  entries[1].size64 = k5GiB;
+  zip = MakeZip(entries, {"", false, false});
+  zip.resize(zip.size() - 4);
+  EXPECT_EQ(List(zip), "C:\\A.ZIP : a.txt\n");
+}
+
 TEST_F(ZipReaderTest, CompressedSizePastTheEndEndsTheListing) {
   auto zip = MakeZip({{"a"}, {"b"}});
   zip[18 + 3] = 0x80;  // first member's compressed size 0x80000004: skip lands past the end
@@ -404,8 +421,6 @@ TEST_F(ZipReaderTest, LargeFirstMemberDoesNotHideTheCentralDirectory) {
 }
 
 // ---- Archives of today: ZIP64 sizes and UTF-8 names. ----
-
-constexpr std::uint64_t k5GiB = 5ull << 30;
 
 // A size escaped as 0xFFFFFFFF comes from the ZIP64 block, in the local walk
 // (the member behind proves that the data was skipped by the right amount)
