@@ -173,3 +173,27 @@ class WineTestCase(unittest.TestCase):
     def assertLines(self, data, lines, msg=None):
         """data (bytes, CR LF line ends) holds exactly these lines."""
         self.assertEqual(data, b"".join(line + b"\r\n" for line in lines), msg)
+
+
+class TreeTestCase(WineTestCase):
+    """Tests that share one tree, made once by setUpClass in cls.root."""
+
+    @classmethod
+    def tearDownClass(cls):
+        subprocess.run(["rm", "-rf", str(cls.root)])
+
+    def tlvc(self, directory, *args, env=None):
+        return run(TLVC, *args, cwd=self.root / directory, env=env)
+
+    def path(self, *parts, encoding="ascii"):
+        """The Windows name of a path below the tree, as TLVC writes it."""
+        return winpath(self.root.joinpath(*parts)).encode(encoding)
+
+    @staticmethod
+    def short(archive, names):
+        """Short-form member lines of one archive."""
+        return [archive + b" : " + name for name in names]
+
+    @staticmethod
+    def heading(archive, kind=b"Archive"):
+        return [b"", kind + b" file of " + archive, b""]

@@ -11,7 +11,7 @@ import tempfile
 import unittest
 
 import harness
-from harness import REPO, TLVC, TOOLS, WineTestCase, run, run_line, winpath
+from harness import REPO, TLVC, TOOLS, TreeTestCase, run_line, winpath
 
 DATA = REPO / "tests" / "data"
 
@@ -37,7 +37,7 @@ def damage_central_directory(data):
     return data.replace(b"PK\x01\x02", b"PK\x01\x09")
 
 
-class Archives(WineTestCase):
+class Archives(TreeTestCase):
     @classmethod
     def setUpClass(cls):
         cls.root = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-archives-"))
@@ -57,22 +57,6 @@ class Archives(WineTestCase):
         (r / "tree" / "b" / "empty.zip").write_bytes(b"")
         (r / "tree" / "b" / "notzip.zip").write_bytes(b"PK" * 3000)
         (r / "tree" / "b" / "dir.zip").mkdir()
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.root, ignore_errors=True)
-
-    def tlvc(self, directory, *args):
-        return run(TLVC, *args, cwd=self.root / directory)
-
-    def path(self, *parts):
-        return winpath(self.root.joinpath(*parts)).encode()
-
-    def short(self, archive, names):
-        return [archive + b" : " + name for name in names]
-
-    def heading(self, archive, kind=b"Archive"):
-        return [b"", kind + b" file of " + archive, b""]
 
     def test_short_form_lists_matching_members(self):
         result = self.tlvc("one", "*.TXT", "/-O", "/-U", "/Z")

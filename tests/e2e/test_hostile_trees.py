@@ -8,14 +8,13 @@ One fixture tree serves every case.
 """
 import fnmatch
 import pathlib
-import shutil
 import struct
 import tempfile
 import unittest
 import zipfile
 
 import harness
-from harness import REPO, TLVC, TOOLS, WineTestCase, run, run_line, winpath
+from harness import REPO, TLVC, TOOLS, TreeTestCase, run, run_line, winpath
 
 DATA = REPO / "tests" / "data"
 PATH_SIZE = 260  # the path buffer, terminator included
@@ -69,7 +68,7 @@ def zip_boundaries(data):
     return sorted(c for c in cuts if 0 < c < len(data))
 
 
-class HostileTrees(WineTestCase):
+class HostileTrees(TreeTestCase):
     @classmethod
     def setUpClass(cls):
         cls.root = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-hostile-"))
@@ -142,13 +141,6 @@ class HostileTrees(WineTestCase):
             stem, extension = name.split(".")
             for cut in range(len(data) + 1):
                 (cuts / ("%s_%05d.%s" % (stem, cut, extension))).write_bytes(data[:cut])
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.root, ignore_errors=True)
-
-    def tlvc(self, directory, *args, env=None):
-        return run(TLVC, *args, cwd=self.root / directory, env=env)
 
     def tlvc_line(self, directory, arguments, env=None):
         if isinstance(arguments, str):

@@ -13,7 +13,7 @@ import tempfile
 import unittest
 
 import harness
-from harness import REPO, TLVC, TOOLS, WineTestCase, run, run_line, winpath
+from harness import REPO, TLVC, TOOLS, TreeTestCase, run_line, winpath
 
 DATA = REPO / "tests" / "data"
 
@@ -45,7 +45,7 @@ def summary(count, total):
                                                     "{:,}".format(total).encode())]
 
 
-class LzhAndCab(WineTestCase):
+class LzhAndCab(TreeTestCase):
     @classmethod
     def setUpClass(cls):
         cls.root = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-lzhcab-"))
@@ -70,22 +70,6 @@ class LzhAndCab(WineTestCase):
         shutil.copy(DATA / "level0.lzh", r / "tree" / "top.lzh")
         shutil.copy(DATA / "members.cab", r / "tree" / "sub" / "deep.cab")
         (r / "tree" / "sub" / "README.TXT").write_bytes(b"an ordinary file\n")
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.root, ignore_errors=True)
-
-    def tlvc(self, directory, *args, env=None):
-        return run(TLVC, *args, cwd=self.root / directory, env=env)
-
-    def path(self, *parts):
-        return winpath(self.root.joinpath(*parts)).encode()
-
-    def short(self, archive, names):
-        return [archive + b" : " + name for name in names]
-
-    def heading(self, archive, kind=b"Archive"):
-        return [b"", kind + b" file of " + archive, b""]
 
     def test_lzh_short_form_every_level(self):
         result = self.tlvc("lzh", "*", "/-O", "/-U", "/L")

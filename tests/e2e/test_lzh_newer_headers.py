@@ -11,7 +11,7 @@ import tempfile
 import unittest
 
 import harness
-from harness import REPO, TLVC, WineTestCase, run, winpath
+from harness import REPO, TLVC, TreeTestCase
 
 DATA = REPO / "tests" / "data"
 
@@ -73,7 +73,7 @@ def summary(count, total):
                                                     "{:,}".format(total).encode())]
 
 
-class LzhNewerHeaders(WineTestCase):
+class LzhNewerHeaders(TreeTestCase):
     @classmethod
     def setUpClass(cls):
         cls.root = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-lzhtoday-"))
@@ -82,19 +82,6 @@ class LzhNewerHeaders(WineTestCase):
         for level in (0, 1, 2, 3):
             shutil.copy(DATA / ("level%d.lzh" % level), cls.root / "levels")
         (cls.root / "today" / "today.lzh").write_bytes(today_archive())
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.root, ignore_errors=True)
-
-    def tlvc(self, directory, *args, env=None):
-        return run(TLVC, *args, cwd=self.root / directory, env=env)
-
-    def path(self, *parts):
-        return winpath(self.root.joinpath(*parts)).encode()
-
-    def heading(self, archive):
-        return [b"", b"Archive file of " + archive, b""]
 
     def test_level3_lists_like_level2_and_older_levels_as_before(self):
         result = self.tlvc("levels", "*", "/-O", "/-U", "/L")

@@ -19,7 +19,7 @@ import zipfile
 import zlib
 
 import harness
-from harness import REPO, TLVC, TOOLS, WineTestCase, run, run_line, winpath
+from harness import REPO, TLVC, TOOLS, TreeTestCase, run, run_line, winpath
 from test_archives import PLAIN_BYTES, PLAIN_LONG, PLAIN_NAMES, summary
 
 DATA = REPO / "tests" / "data"
@@ -141,7 +141,7 @@ HUGE_LONG = [
 HUGE_NAMES = [b"small.txt", b"huge.bin", b"after.txt"]
 
 
-class ZipOfToday(WineTestCase):
+class ZipOfToday(TreeTestCase):
     @classmethod
     def setUpClass(cls):
         cls.root = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-ziptoday-"))
@@ -166,22 +166,6 @@ class ZipOfToday(WineTestCase):
                        check=True, env=dict(os.environ, TZ="UTC"))
         for name in names:
             (r / "cab" / name).unlink()
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.root, ignore_errors=True)
-
-    def tlvc(self, directory, *args, env=None):
-        return run(TLVC, *args, cwd=self.root / directory, env=env)
-
-    def path(self, *parts, encoding="ascii"):
-        return winpath(self.root.joinpath(*parts)).encode(encoding)
-
-    def short(self, archive, names):
-        return [archive + b" : " + name for name in names]
-
-    def heading(self, archive):
-        return [b"", b"Archive file of " + archive, b""]
 
     def test_zip64_archives_list_as_their_plain_twins(self):
         # Forced ZIP64: every size escaped, the same members as plain.zip
