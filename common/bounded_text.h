@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/short_copy.h"
+
 template <std::size_t N>
 class BoundedText {
   static_assert(N > 0);
@@ -26,13 +28,22 @@ class BoundedText {
   bool Append(std::string_view text) {
     std::size_t room = kCapacity - length_;
     std::size_t take = text.size() < room ? text.size() : room;
-    if (take) std::memcpy(buffer_ + length_, text.data(), take);
+    CopyShort(buffer_ + length_, text.data(), take);
     length_ += take;
     buffer_[length_] = '\0';
     if (take < text.size()) truncated_ = true;
     return take == text.size();
   }
-  bool Append(char c) { return Append(std::string_view(&c, 1)); }
+  // Listing lines are built a character at a time: no copy call for one byte.
+  bool Append(char c) {
+    if (length_ == kCapacity) {
+      truncated_ = true;
+      return false;
+    }
+    buffer_[length_++] = c;
+    buffer_[length_] = '\0';
+    return true;
+  }
 
   // Cuts the text to `length` bytes (no effect when it is shorter).
   void Resize(std::size_t length) {

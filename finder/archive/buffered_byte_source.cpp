@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-std::size_t BufferedByteSource::Read(void* buffer, std::size_t size) {
+std::size_t BufferedByteSource::ReadAndFill(void* buffer, std::size_t size) {
   auto* out = static_cast<std::uint8_t*>(buffer);
   std::size_t copied = 0;
   while (copied < size) {
@@ -36,8 +36,11 @@ bool BufferedByteSource::Skip(std::int64_t offset) {
   }
   // The raw source stands behind the buffered bytes.
   if (offset < std::numeric_limits<std::int64_t>::min() + ahead) return false;
-  if (!raw_.Skip(offset - ahead)) return false;
+  const std::int64_t beyond = offset - ahead;
+  if (!raw_.Skip(beyond)) return false;
   cursor_ = filled_ = 0;
-  nextFill_ = kFillAfterSkip;
+  // Backwards (the central directory, a header straddling a scan block) or
+  // not far ahead, the bytes there are likely read on.
+  nextFill_ = beyond >= static_cast<std::int64_t>(kFarSkip) ? kFillAfterFarSkip : kBufferSize;
   return true;
 }

@@ -116,10 +116,15 @@ const HeaderFormat kZipFormat{kLocalHeaderSize, 0, 'P', PassesLocalTest};
 
 // The part of a stored name that is matched and shown: behind the last
 // backslash; without one, behind the last slash.
+// One pass over the name: it runs for every member.
 const char* NamePart(const char* name) {
-  if (const char* backslash = std::strrchr(name, '\\')) return backslash + 1;
-  if (const char* slash = std::strrchr(name, '/')) return slash + 1;
-  return name;
+  const char* afterBackslash = nullptr;
+  const char* afterSlash = nullptr;
+  for (const char* at = name; *at != '\0'; ++at) {
+    if (*at == '\\') afterBackslash = at + 1;
+    if (*at == '/') afterSlash = at + 1;
+  }
+  return afterBackslash ? afterBackslash : afterSlash ? afterSlash : name;
 }
 
 std::uint64_t U64At(ByteReader& record, std::size_t offset) {

@@ -62,27 +62,41 @@ TEST(BufferedByteSource, BehavesExactlyLikeTheSourceUnderneath) {
   }
 }
 
-TEST(BufferedByteSource, FillsAFewKiBAfterALongSkipAndTheWholeBufferWhenReadingOn) {
+// The fills follow the skips: a few hundred bytes after a far skip (a large
+// member's header and name), the whole buffer when reading on or after a
+// skip that lands not far behind the buffer.
+TEST(BufferedByteSource, FillsLittleAfterAFarSkipAndTheWholeBufferOtherwise) {
   const auto bytes = Numbered(1024 * 1024);
   CountingSource raw(bytes);
   BufferedByteSource buffered(raw);
+  constexpr std::size_t kFar = 512, kWhole = 64 * 1024;
   std::uint8_t record[46];
-  ASSERT_EQ(buffered.Read(record, 30), 30u);
-  EXPECT_EQ(raw.reads, std::vector<std::size_t>({4096}));
-  ASSERT_TRUE(buffered.Skip(1000));  // inside the buffer: no call
-  ASSERT_EQ(buffered.Read(record, 46), 46u);
-  EXPECT_EQ(raw.skips, 0);
-  ASSERT_TRUE(buffered.Skip(200 * 1024));  // far away: one seek
-  ASSERT_EQ(buffered.Read(record, 30), 30u);
-  EXPECT_EQ(raw.skips, 1);
-  EXPECT_EQ(raw.reads, std::vector<std::size_t>({4096, 4096}));
-  ASSERT_TRUE(buffered.Skip(4096 - 30 - 10));  // to 10 bytes before the fill's end
-  ASSERT_EQ(buffered.Read(record, 30), 30u);   // reading on fills the whole buffer
-  EXPECT_EQ(raw.reads, std::vector<std::size_t>({4096, 4096, 64 * 1024}));
-  const std::size_t at = 30 + 1000 + 46 + 200 * 1024 + 4096 - 10;
-  EXPECT_EQ(buffered.Position(), at + 30);
-  EXPECT_EQ(record[0], bytes[at]);
-  EXPECT_EQ(record[29], bytes[at + 29]);
+  std::size_t at = 0;
+  struct Step {
+    std::int64_t skip;               // before the read of 30 bytes
+    std::vector<std::size_t> reads;  // every read the source has seen since the start
+    int skips;                       // every seek the source has seen since the start
+  };
+  const Step steps[] = {
+      {0, {4096}, 0},                                    // the first fill
+      {1000, {4096}, 0},                                 // inside the buffer: no call
+      {200 * 1024, {4096, kFar}, 1},                     // far away: one seek, a small fill
+      {kFar - 30 - 10, {4096, kFar, kWhole}, 1},         // reading on fills the whole buffer
+      {kWhole + 100, {4096, kFar, kWhole, kWhole}, 2},   // just past the buffer: whole
+      {-3000, {4096, kFar, kWhole, kWhole, kWhole}, 3},  // backwards out of it: whole
+      {300 * 1024, {4096, kFar, kWhole, kWhole, kWhole, kFar}, 4},
+  };
+  for (const Step& step : steps) {
+    ASSERT_TRUE(buffered.Skip(step.skip)) << step.skip;
+    at += step.skip;
+    ASSERT_EQ(buffered.Read(record, 30), 30u) << step.skip;
+    EXPECT_EQ(raw.reads, step.reads) << step.skip;
+    EXPECT_EQ(raw.skips, step.skips) << step.skip;
+    EXPECT_EQ(record[0], bytes[at]) << step.skip;
+    EXPECT_EQ(record[29], bytes[at + 29]) << step.skip;
+    at += 30;
+    EXPECT_EQ(buffered.Position(), at) << step.skip;
+  }
 }
 
 TEST(BufferedByteSource, SkipInFrontOfTheStartFailsAndKeepsThePosition) {

@@ -138,6 +138,17 @@ TEST(MemberLongLine, ColumnsAsListed) {
   }
 }
 
+// A clock from a time stamp of another kind may hold fields of more than two
+// digits; they are shown whole and push the rest of the line right.
+TEST(MemberLongLine, ClockFieldsBeyondTwoDigitsShowWhole) {
+  MemberClock clock{2107, 12, 31, 123, 5, -1};
+  ListedMember member{"n", clock, 7, 0};
+  EXPECT_EQ(BuildMemberLongLine(member, ArchiveStyle::Cabinet).view(),
+            "07/12/31  123:05:-1             7 ____ n");
+  EXPECT_EQ(BuildMemberLongLine(member, ArchiveStyle::Archive).view(),
+            "07/12/31  123:05:-1             7 ____ n");
+}
+
 class MemberListingTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -67,6 +67,34 @@ TEST(TextWriter, LongFormattedOutputIsWrittenWhole) {
   EXPECT_EQ(out.bytes, "<" + big + ">");
 }
 
+// Pieces of every length, line feeds at the edges and a text longer than the
+// buffer: in text mode each line feed and nothing else becomes CR LF, however
+// the bytes fall across the buffer's end.
+TEST(TextWriter, TranslatesEveryLineFeedWhereverTheBufferIsFull) {
+  for (bool crlf : {true, false}) {
+    Capture out;
+    std::string expected;
+    {
+      TextWriter writer(Capture::Sink, &out, crlf);
+      std::string piece;
+      for (std::size_t i = 0; expected.size() < 300000; ++i) {
+        piece.assign(i * 37 % 900, 'a' + static_cast<char>(i % 26));
+        if (i % 3 == 0 && !piece.empty()) piece.front() = '\n';
+        if (i % 5 == 0) piece += '\n';
+        if (i % 7 == 0) piece += "\n\n";
+        if (i == 100) piece.assign(150000, '\n');
+        writer.Write(piece);
+        for (char c : piece) {
+          if (c == '\n' && crlf) expected += '\r';
+          expected += c;
+        }
+      }
+    }
+    EXPECT_EQ(out.bytes.size(), expected.size()) << "crlf " << crlf;
+    EXPECT_TRUE(out.bytes == expected) << "crlf " << crlf;
+  }
+}
+
 TEST(TextWriter, AFollowerFlushesWhatItFollowsFirst) {
   Capture bytes;
   TextWriter out(Capture::Sink, &bytes, false);
