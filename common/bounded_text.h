@@ -17,8 +17,10 @@ class BoundedText {
  public:
   static constexpr std::size_t kCapacity = N - 1;  // bytes of text, without the terminator
 
-  BoundedText() = default;
-  explicit BoundedText(std::string_view text) { Append(text); }
+  // Only the terminator is set: a listing line is made per entry, and
+  // clearing the whole buffer each time costs more than building the line.
+  BoundedText() { buffer_[0] = '\0'; }
+  explicit BoundedText(std::string_view text) : BoundedText() { Append(text); }
 
   // Each returns false (and sets truncated()) when the text did not fit whole.
   bool Assign(std::string_view text) {
@@ -74,7 +76,7 @@ class BoundedText {
   static constexpr std::size_t capacity() { return kCapacity; }
 
  private:
-  char buffer_[N] = {};
+  char buffer_[N];
   std::size_t length_ = 0;
   bool truncated_ = false;
 };

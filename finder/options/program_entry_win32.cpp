@@ -206,11 +206,12 @@ int main(int argc, char** argv) {
       StdErr().Printf("%s\r", options.statusText.c_str());
     }
   }
-  if (!searchState.stdoutIsConsole || options.pausePerScreen) {
-    // Only pausing needs the console: a listing redirected without /P goes
-    // on with the default page height when there is none.
+  if (options.pausePerScreen) {
+    // Only pausing needs the console's height, so only /P asks for it (the
+    // console device is not opened for nothing); without a console it ends
+    // the run.
     int status = QueryConsoleSize();
-    if (status != 0 && options.pausePerScreen) {
+    if (status != 0) {
       StdErr().Printf("Error Code : %d\n", status);
       EndRun(status);
     }
