@@ -41,7 +41,8 @@ void ListCabMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi) {
     std::uint8_t bytes[kCabFileRecordSize];
     if (file.Read(bytes, sizeof bytes) != sizeof bytes) return;
     CabFileRecord record = DecodeCabFileRecord(bytes);
-    CabNameCollector name(lastPartOnly);
+    CabNameCollector name(
+        lastPartOnly, record.nameIsUtf8() ? nullptr : MemberNameLeadByteTest(options.ansiCodePage));
     if (ReadName(file, name) == NameRead::Stop) return;
     if (!MemberPassesFilters(options, record.stamp.date, record.stamp.time, record.size,
                              record.attributes))

@@ -39,7 +39,10 @@ CabFileRecord DecodeCabFileRecord(std::span<const std::uint8_t> bytes) {
 }
 
 void CabNameCollector::Add(char byte) {
-  if (lastPartOnly_ && byte == '\\') {
+  const auto value = static_cast<unsigned char>(byte);
+  const bool secondByte = secondByteNext_ && IsSecondByte(value);
+  secondByteNext_ = !secondByte && isLeadByte_ && isLeadByte_(value);
+  if (lastPartOnly_ && byte == '\\' && !secondByte) {
     length_ = 0;
     overflow_ = false;
   } else if (length_ == kCabNameCapacity) {

@@ -21,6 +21,7 @@
 #include <span>
 #include <string_view>
 
+#include "finder/archive/member_name_part.h"
 #include "finder/options/search_options.h"
 
 inline constexpr std::size_t kCabHeaderSize = 36;
@@ -52,7 +53,10 @@ CabFileRecord DecodeCabFileRecord(std::span<const std::uint8_t> bytes);
 // afresh); in the short form the whole name with its folder parts.
 class CabNameCollector {
  public:
-  explicit CabNameCollector(bool lastPartOnly) : lastPartOnly_(lastPartOnly) {}
+  // `isLeadByte`: the lead bytes of a name in a double-byte code page, whose
+  // second bytes are no backslash; null for names in UTF-8.
+  explicit CabNameCollector(bool lastPartOnly, LeadByteTest isLeadByte = nullptr)
+      : lastPartOnly_(lastPartOnly), isLeadByte_(isLeadByte) {}
   // Takes one byte other than the terminator.
   void Add(char byte);
   // False when what is kept outgrew the 260-byte name buffer; the archive is
@@ -63,6 +67,8 @@ class CabNameCollector {
 
  private:
   bool lastPartOnly_;
+  LeadByteTest isLeadByte_;
+  bool secondByteNext_ = false;  // the byte before was a lead byte
   bool overflow_ = false;
   std::size_t length_ = 0;
   char buffer_[kCabNameCapacity + 1] = {};

@@ -86,7 +86,8 @@ EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_
   auto time = static_cast<std::uint16_t>(base.stamp);
   auto date = static_cast<std::uint16_t>(base.stamp >> 16);
   if (!MemberPassesFilters(options_, date, time, base.originalSize, base.attributes)) return rest;
-  std::string_view part = LzhLevel0NamePart(field.name);
+  std::string_view part =
+      LzhLevel0NamePart(field.name, MemberNameLeadByteTest(options_.ansiCodePage));
   if (!MatchAndList(part, ClockFromDos(date, time), base.originalSize, base.attributes))
     return kStop;
   return rest;

@@ -71,9 +71,9 @@ LzhNameField LzhLevel01Name(std::span<const std::uint8_t> rest) {
   return {true, name};
 }
 
-std::string_view LzhLevel0NamePart(std::string_view name) {
+std::string_view LzhLevel0NamePart(std::string_view name, LeadByteTest isLeadByte) {
   // Only the backslash separates folders here; a slash is part of the name.
-  std::size_t slash = name.rfind('\\');
+  std::size_t slash = LastSeparator(name, '\\', isLeadByte);
   return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
 

@@ -44,6 +44,7 @@
 #include <string_view>
 
 #include "finder/archive/member_listing.h"
+#include "finder/archive/member_name_part.h"
 #include "finder/options/search_options.h"
 
 inline constexpr std::size_t kLzhBaseSize = 21;
@@ -99,7 +100,8 @@ struct LzhNameField {
 LzhNameField LzhLevel01Name(std::span<const std::uint8_t> rest);
 
 // At level 0 the member is known by the part behind the last backslash.
-std::string_view LzhLevel0NamePart(std::string_view name);
+// A second byte of a double-byte character (`isLeadByte`) is no backslash.
+std::string_view LzhLevel0NamePart(std::string_view name, LeadByteTest isLeadByte = nullptr);
 
 // What the extended headers inside a level-2 or level-3 header give.
 struct LzhExtensions {

@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "finder/archive/byte_reader.h"
+#include "finder/archive/member_name_part.h"
 #include "finder/archive/utf8_member_name.h"
 #include "finder/archive/wildcard.h"
 #include "finder/search/search_state.h"
@@ -115,14 +116,22 @@ bool PassesLocalTest(std::span<const std::uint8_t> header) {
 const HeaderFormat kZipFormat{kLocalHeaderSize, 0, 'P', PassesLocalTest};
 
 // The part of a stored name that is matched and shown: behind the last
-// backslash; without one, behind the last slash.
-// One pass over the name: it runs for every member.
+// backslash; without one, behind the last slash. A second byte of a
+// double-byte character is no separator. One pass over the name: it runs for
+// every member.
 const char* NamePart(const char* name) {
+  LeadByteTest isLeadByte = MemberNameLeadByteTest(searchState.options.ansiCodePage);
   const char* afterBackslash = nullptr;
   const char* afterSlash = nullptr;
   for (const char* at = name; *at != '\0'; ++at) {
-    if (*at == '\\') afterBackslash = at + 1;
-    if (*at == '/') afterSlash = at + 1;
+    if (*at == '\\') {
+      afterBackslash = at + 1;
+    } else if (*at == '/') {
+      afterSlash = at + 1;
+    } else if (isLeadByte && isLeadByte(static_cast<unsigned char>(*at)) &&
+               IsSecondByte(static_cast<unsigned char>(at[1]))) {
+      ++at;
+    }
   }
   return afterBackslash ? afterBackslash : afterSlash ? afterSlash : name;
 }

@@ -12,6 +12,7 @@ import struct
 import tempfile
 import unittest
 import zipfile
+import zlib
 
 import harness
 from harness import REPO, TLVC, TOOLS, TreeTestCase, run, run_line, winpath
@@ -32,6 +33,7 @@ FOREIGN_NAMES = ['q"uote.txt', "a*b.txt", "c?d.txt", "e<f>.txt", "g|h.txt", "bac
                  "col:on.txt"]
 MEMBER_NAMES = ["a b.txt", "$d.txt", "[x].txt", "%PATH%.txt", "{c}.txt", "dir/sub/in;s.txt",
                 "q'u\"ote.txt", "no extension"]
+JAPANESE_MEMBERS = ["表.txt", "dir\\ソ.txt", "能力.txt", "ー.doc", "表\\x.txt"]
 JAPANESE_NAMES = ["表.txt", "ソフト.txt", "ー.txt", "能力表.txt"]
 
 
@@ -51,6 +53,20 @@ def expected_walk(top, pattern, encoding="cp1252"):
         if entry.is_dir() and len(base + "\\" + entry.name + "\\" + pattern) < PATH_SIZE:
             lines.extend(expected_walk(entry, pattern, encoding))
     return lines
+
+
+def make_zip(names):
+    """A ZIP of stored one-byte members whose names are these bytes as they
+    stand (no UTF-8 flag), as archivers on a Japanese system write them."""
+    out, central = b"", b""
+    for name in names:
+        crc = zlib.crc32(b"x")
+        fields = (0, 0, 0x6000, 0x5221, crc, 1, 1, len(name))  # flags, stored, time, date ...
+        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 10, *fields, 0, 0, 0, 0,
+                               0x20, len(out)) + name
+        out += struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, *fields, 0) + name + b"x"
+    return out + central + struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, len(names), len(names),
+                                       len(central), len(out), 0)
 
 
 def zip_boundaries(data):
@@ -113,6 +129,8 @@ class HostileTrees(TreeTestCase):
 
         japanese = r / "japanese"
         (japanese / "表").mkdir(parents=True)
+        (japanese / "members.zip").write_bytes(make_zip(
+            [name.encode("cp932") for name in JAPANESE_MEMBERS]))
         for name in JAPANESE_NAMES:
             (japanese / name).write_bytes(b"")
         (japanese / "表" / "x.txt").write_bytes(b"")
@@ -274,6 +292,21 @@ class HostileTrees(TreeTestCase):
                 result = self.tlvc_line("japanese", arguments.encode("cp932"), env=JAPANESE)
                 self.assertEnds(result)
                 self.assertLines(result.out, [top + b"\\" + n.encode("cp932") for n in names])
+
+    def test_japanese_member_names_are_not_cut_at_a_second_byte(self):
+        # 表, ソ and 能 end in the byte 0x5C: the names stay whole, and only a
+        # backslash of its own separates a folder.
+        archive = winpath(self.root / "japanese" / "members.zip").encode("cp932")
+        cases = [
+            (["*", "/Z", "/-O", "/-U"], ["表.txt", "ソ.txt", "能力.txt", "ー.doc", "x.txt"]),
+            (["表*", "/Z", "/-O", "/-U"], ["表.txt"]),
+            (["*力.txt", "/Z", "/-O", "/-U"], ["能力.txt"]),
+        ]
+        for args, names in cases:
+            with self.subTest(args=args):
+                result = self.tlvc("japanese", *args, env=JAPANESE)
+                self.assertEnds(result)
+                self.assertLines(result.out, [archive + b" : " + n.encode("cp932") for n in names])
 
     def test_names_the_ansi_code_page_cannot_hold(self):
         ansi = self.root / "ansi"

@@ -1,0 +1,18 @@
+#include "finder/archive/member_name_part.h"
+
+LeadByteTest MemberNameLeadByteTest(std::uint32_t ansiCodePage) {
+  return ansiCodePage == 932 ? IsShiftJisLeadByte : nullptr;
+}
+
+std::size_t LastSeparator(std::string_view name, char separator, LeadByteTest isLeadByte) {
+  std::size_t last = std::string_view::npos;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == separator) {
+      last = i;
+    } else if (isLeadByte && isLeadByte(static_cast<unsigned char>(name[i])) &&
+               i + 1 < name.size() && IsSecondByte(static_cast<unsigned char>(name[i + 1]))) {
+      ++i;
+    }
+  }
+  return last;
+}
