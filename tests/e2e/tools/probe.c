@@ -11,8 +11,16 @@ int main(void) {
   if (!GetEnvironmentVariableA("PROBE_LOG", log, sizeof log)) return 3;
   const char* sleepText = getenv("PROBE_SLEEP_MS");
   if (sleepText) Sleep((DWORD)atoi(sleepText));
-  FILE* file = fopen(log, "ab");
-  if (!file) return 4;
+  /* Under a loaded machine the log may still be held by the run before. */
+  FILE* file = NULL;
+  for (int tries = 0; !file && tries < 100; ++tries) {
+    file = fopen(log, "ab");
+    if (!file) Sleep(20);
+  }
+  if (!file) {
+    fprintf(stderr, "probe: cannot open %s\n", log);
+    return 4;
+  }
   fprintf(file, "%s|%s\n", directory, GetCommandLineA());
   fclose(file);
   return 0;
