@@ -11,29 +11,7 @@
 #include "finder/archive/buffered_byte_source.h"
 #include "finder/archive/cab_reader.h"
 #include "finder/search/search_state.h"
-
-namespace {
-
-struct DiscardingSink final : MemberSink {
-  std::size_t bytes = 0;
-  void Write(std::string_view text) override { bytes += text.size(); }
-  void LineWritten() override {}
-  void RunCommand(std::string_view name) override { bytes += name.size(); }
-};
-
-// A code page of single bytes that lacks everything above 0xFF, so that the
-// failed conversion runs too; it fills the buffer to its last byte.
-bool FuzzToAnsi(const char16_t* wide, char* out, std::size_t capacity) {
-  std::size_t i = 0;
-  for (; wide[i] != 0; ++i) {
-    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
-    out[i] = static_cast<char>(wide[i]);
-  }
-  out[i] = '\0';
-  return true;
-}
-
-}  // namespace
+#include "tests/unit/archive_test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
@@ -59,13 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::strcpy(searchState.archivePath,
               (steer & 32) ? "C:\\A\\VERY\\LONG\\PATH\\TO\\THE\\FUZZ\\CABINET.CAB" : "C:\\C.CAB");
 
-  DiscardingSink sink;
+  archive_test::DiscardingSink sink;
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListCabMembers(buffered, sink, FuzzToAnsi);
+    ListCabMembers(buffered, sink, archive_test::FailingLatin1);
   } else {
-    ListCabMembers(memory, sink, FuzzToAnsi);
+    ListCabMembers(memory, sink, archive_test::FailingLatin1);
   }
   return 0;
 }

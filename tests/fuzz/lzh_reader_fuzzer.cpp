@@ -12,32 +12,14 @@
 #include "finder/archive/buffered_byte_source.h"
 #include "finder/archive/lzh_reader.h"
 #include "finder/search/search_state.h"
+#include "tests/unit/archive_test_support.h"
 
 namespace {
-
-struct DiscardingSink final : MemberSink {
-  std::size_t bytes = 0;
-  void Write(std::string_view text) override { bytes += text.size(); }
-  void LineWritten() override {}
-  void RunCommand(std::string_view name) override { bytes += name.size(); }
-};
 
 // Fails for some stamps so that the fallback runs too.
 bool FuzzLocalTime(std::int64_t seconds, MemberClock* out) {
   if (seconds % 7 == 0) return false;
   *out = UtcClock(seconds + 9 * 3600);
-  return true;
-}
-
-// A code page of single bytes that lacks everything above 0xFF, so that the
-// failed conversion runs too; it fills the buffer to its last byte.
-bool FuzzToAnsi(const char16_t* wide, char* out, std::size_t capacity) {
-  std::size_t i = 0;
-  for (; wide[i] != 0; ++i) {
-    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
-    out[i] = static_cast<char>(wide[i]);
-  }
-  out[i] = '\0';
   return true;
 }
 
@@ -68,13 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; pattern[i]; ++i) searchState.savedPatternWide[i] = pattern[i];
   std::strcpy(searchState.archivePath, "C:\\FUZZ\\ARCHIVE.LZH");
 
-  DiscardingSink sink;
+  archive_test::DiscardingSink sink;
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListLzhMembers(buffered, sink, FuzzLocalTime, FuzzToAnsi);
+    ListLzhMembers(buffered, sink, FuzzLocalTime, archive_test::FailingLatin1);
   } else {
-    ListLzhMembers(memory, sink, FuzzLocalTime, FuzzToAnsi);
+    ListLzhMembers(memory, sink, FuzzLocalTime, archive_test::FailingLatin1);
   }
   return 0;
 }

@@ -11,15 +11,9 @@
 #include "finder/archive/buffered_byte_source.h"
 #include "finder/archive/zip_reader.h"
 #include "finder/search/search_state.h"
+#include "tests/unit/archive_test_support.h"
 
 namespace {
-
-struct DiscardingSink final : MemberSink {
-  std::size_t bytes = 0;
-  void Write(std::string_view text) override { bytes += text.size(); }
-  void LineWritten() override {}
-  void RunCommand(std::string_view name) override { bytes += name.size(); }
-};
 
 // Stands in for the ANSI code page: ASCII, '?' for the rest, and fails on
 // what the room cannot hold, as the platform call does.
@@ -57,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     searchState.savedPatternWide[i] = static_cast<char16_t>(pattern[i]);
   std::strcpy(searchState.archivePath, "C:\\FUZZ\\ARCHIVE.ZIP");
 
-  DiscardingSink sink;
+  archive_test::DiscardingSink sink;
   MemoryByteSource memory(data + 1, size - 1);
   if (steer & 1) {
     // Through the read-ahead buffer as the program reads, on every other run.

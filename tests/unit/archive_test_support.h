@@ -23,6 +23,27 @@ struct RecordingSink final : MemberSink {
   void RunCommand(std::string_view name) override { out += "!" + std::string(name) + "\n"; }
 };
 
+// Counts what a reader lists and forgets it: for runs that only look for
+// crashes.
+struct DiscardingSink final : MemberSink {
+  std::size_t bytes = 0;
+  void Write(std::string_view text) override { bytes += text.size(); }
+  void LineWritten() override {}
+  void RunCommand(std::string_view name) override { bytes += name.size(); }
+};
+
+// Stands in for a single-byte ANSI code page: Latin-1, and fails on what it
+// lacks or what the room cannot hold, as the platform call does.
+inline bool FailingLatin1(const char16_t* wide, char* out, std::size_t capacity) {
+  std::size_t i = 0;
+  for (; wide[i] != 0; ++i) {
+    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
+    out[i] = static_cast<char>(wide[i]);
+  }
+  out[i] = '\0';
+  return true;
+}
+
 inline void Put8(Bytes& out, unsigned value) {
   out.push_back(static_cast<std::uint8_t>(value));
 }

@@ -13,18 +13,7 @@ using namespace archive_test;
 constexpr const char* kArchive = "C:\\T\\A.CAB";
 const std::string kHeading = "\nCabinet file of C:\\T\\A.CAB\n\n";
 
-// Stands in for the ANSI code page: Latin-1, fails on what it lacks.
-bool Latin1(const char16_t* wide, char* out, std::size_t capacity) {
-  std::size_t i = 0;
-  for (; wide[i] != 0; ++i) {
-    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
-    out[i] = static_cast<char>(wide[i]);
-  }
-  out[i] = '\0';
-  return true;
-}
-
-std::string List(const Bytes& cabinet, AnsiConverter toAnsi = Latin1) {
+std::string List(const Bytes& cabinet, AnsiConverter toAnsi = FailingLatin1) {
   RecordingSink sink;
   MemoryByteSource source(cabinet.data(), cabinet.size());
   ListCabMembers(source, sink, toAnsi);

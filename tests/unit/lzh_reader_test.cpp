@@ -24,21 +24,10 @@ bool EastLocal(std::int64_t seconds, MemberClock* out) {
   return true;
 }
 
-// Stands in for the ANSI code page: Latin-1, fails on what it lacks.
-bool Latin1(const char16_t* wide, char* out, std::size_t capacity) {
-  std::size_t i = 0;
-  for (; wide[i] != 0; ++i) {
-    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
-    out[i] = static_cast<char>(wide[i]);
-  }
-  out[i] = '\0';
-  return true;
-}
-
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());
-  ListLzhMembers(source, sink, toLocal, Latin1);
+  ListLzhMembers(source, sink, toLocal, FailingLatin1);
   return sink.out;
 }
 
@@ -603,8 +592,7 @@ TEST(LzhDamage, CompressedSizeBeyondAnySeekStops) {
   // The member itself is whole and listed; the skip behind it cannot be made.
   ResetSearch("*", kArchive);
   Bytes member = Level3({{0x01, "BAD"}, {0x42, LargeSizes(1ull << 63, 5)}});
-  EXPECT_EQ(List(Archive({Level0("FIRST"), member, Level0("NEXT")})),
-            ShortLines({"FIRST", "BAD"}));
+  EXPECT_EQ(List(Archive({Level0("FIRST"), member, Level0("NEXT")})), ShortLines({"FIRST", "BAD"}));
 }
 
 // ---- Header decoding -----------------------------------------------------------
