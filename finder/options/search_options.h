@@ -30,8 +30,8 @@ enum FileAttribute : std::uint32_t {
   kAttrArchive = 0x20,
 };
 
-inline constexpr std::size_t kPathSize = 260;          // a path, terminator included
-inline constexpr std::size_t kCommandSize = 520;       // file-name text, template, expanded command
+inline constexpr std::size_t kPathSize = 260;     // a path, terminator included
+inline constexpr std::size_t kCommandSize = 520;  // file-name text, template, expanded command
 inline constexpr std::size_t kDefaultOptionSize = 1024;
 inline constexpr std::size_t kPromptSize = 80;
 
@@ -41,21 +41,21 @@ using PromptText = BoundedText<kPromptSize>;
 
 struct SearchOptions {
   // Flags.
-  bool needDetails = false;         // attributes or listing details of members are needed
-  bool searchCab = false;           // /C
-  bool findExecutable = false;      // /E
-  bool japanese = false;            // /J, only on a console whose input code page is 932
-  bool searchLzh = false;           // /L
-  bool noEcho = false;              // /N
-  bool searchOrdinary = false;      // /O
-  bool pausePerScreen = false;      // /P
+  bool needDetails = false;           // attributes or listing details of members are needed
+  bool searchCab = false;             // /C
+  bool findExecutable = false;        // /E
+  bool japanese = false;              // /J, only on a console whose input code page is 932
+  bool searchLzh = false;             // /L
+  bool noEcho = false;                // /N
+  bool searchOrdinary = false;        // /O
+  bool pausePerScreen = false;        // /P
   bool searchSubdirectories = false;  // /U
-  bool searchZip = false;           // /Z
-  bool runCommand = false;          // a command template was given
-  bool runCommandOnMembers = false;  // ... and an archive search is on
-  bool queryBeforeRun = false;      // $Q in the template
-  bool noWait = false;              // $I in the template
-  bool shortNames = false;          // $S in the template
+  bool searchZip = false;             // /Z
+  bool runCommand = false;            // a command template was given
+  bool runCommandOnMembers = false;   // ... and an archive search is on
+  bool queryBeforeRun = false;        // $Q in the template
+  bool noWait = false;                // $I in the template
+  bool shortNames = false;            // $S in the template
 
   // Criteria.
   std::uint16_t attributesRequired = 0;  // /A letters: every bit must be set
@@ -68,18 +68,19 @@ struct SearchOptions {
   std::uint32_t sizeValue = 0, sizeLow = 0, sizeHigh = 0;
 
   // Listing and actions.
-  int form = 0;                          // 0, 1 or 2
-  std::uint32_t creationFlags = 0;       // 0x20 once a template is given, 0x30 with $C
+  int form = 0;                                 // 0, 1 or 2
+  std::uint32_t creationFlags = 0;              // 0x20 once a template is given, 0x30 with $C
   PathText zipPattern, lzhPattern, cabPattern;  // "*.ZIP" ... when the option has no name
-  CommandText commandTemplate;           // the template without its switches
-  CommandText fileNameText;              // the file name as typed
+  CommandText commandTemplate;                  // the template without its switches
+  CommandText fileNameText;                     // the file name as typed
 
   // Facts of the run.
   std::uint32_t ansiCodePage = 0;
   std::uint32_t consoleCodePage = 0;
-  std::int64_t startTime = 0;            // seconds since 1970, taken once at start
+  std::int64_t startTime = 0;  // seconds since 1970, taken once at start
   PromptText pausePrompt;
-  PromptText queryPrompt;                // ends in "\r"
+  // A loaded message of up to 79 bytes and its carriage return.
+  BoundedText<kPromptSize + 1> queryPrompt;
   PromptText statusText;
   int pageLines = 23;
   int lineCount = 0;
@@ -96,6 +97,6 @@ struct FileEntry {
   std::uint32_t attributes = 0;
   std::uint64_t lastWriteTime = 0;  // FILETIME, UTC, 100 ns since 1601
   std::uint64_t size = 0;
-  char name[kPathSize] = {};        // long name
-  char shortName[14] = {};          // 8.3 name; empty when the long name is one
+  char name[kPathSize] = {};  // long name
+  char shortName[14] = {};    // 8.3 name; empty when the long name is one
 };

@@ -1,6 +1,7 @@
 """Commands run for each file found, the query before each, and /E."""
 import os
 import pathlib
+import shutil
 import subprocess
 import time
 
@@ -137,6 +138,25 @@ class QueryBeforeEachCommand(CommandTestCase):
         status, raw = self.query_run([b"\r", b"C"])
         self.assertEqual(status, 0, raw)
         self.assertEqual(len(self.probe_log()), 1)
+
+
+class LongQueryPrompt(CommandTestCase):
+    def test_a_79_character_prompt_keeps_its_carriage_return(self):
+        exe = self.tmp / "TLVC.EXE"
+        shutil.copyfile(TLVC, exe)
+        prompt = "Q" * 79
+        (self.tmp / "LONG.CFG").write_bytes(b'EnglishQuery="%s"\r\n' % prompt.encode())
+        result = run(harness.CFGTLVC, "W", "TLVC", "LONG", cwd=self.tmp, env=self.env)
+        self.assertEqual(result.status, 0, result)
+        # Without a console no key can be read: the entry is skipped and the
+        # prompt stays as written, carriage return included.
+        result = run_line('"%s" %s\\report.txt /-U [%s $Q]' % (winpath(exe), self.top, PROBE),
+                          env=self.env)
+        self.assertEqual(result.status, 0, result)
+        command = "%s " % PROBE
+        self.assertEqual(result.err, WAIT + command.encode() + b"\r\n" + prompt.encode() + b"\r"
+                         + FINISH)
+        self.assertEqual(self.probe_log(), [])
 
 
 class ProgramLookup(CommandTestCase):
