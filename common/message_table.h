@@ -31,10 +31,12 @@ enum MessageId : unsigned {
 
 // Each English message is its Japanese twin + 12.
 inline constexpr unsigned kEnglishOffset = 12;
-constexpr unsigned EnglishId(unsigned japaneseId) { return japaneseId + kEnglishOffset; }
+constexpr unsigned EnglishId(unsigned japaneseId) {
+  return japaneseId + kEnglishOffset;
+}
 
-inline constexpr std::size_t kSlotUnits = 80;        // text + spacer, in UTF-16 code units
-inline constexpr std::size_t kMaxTextUnits = 79;     // a text leaves room for a terminator
+inline constexpr std::size_t kSlotUnits = 80;          // text + spacer, in UTF-16 code units
+inline constexpr std::size_t kMaxTextUnits = 79;       // a text leaves room for a terminator
 inline constexpr std::size_t kMessageBufferSize = 80;  // bytes the finder loads a message into
 inline constexpr std::size_t kSlotCount = 13;
 inline constexpr std::size_t kBlock1Bytes = 1212;
@@ -43,7 +45,7 @@ inline constexpr std::size_t kTableUnits = 1 + kSlotCount * (kSlotUnits + 2) + 5
 inline constexpr unsigned kLanguage = 1041;
 
 struct MessageSlot {
-  unsigned textId;      // the spacer is textId + 1
+  unsigned textId;       // the spacer is textId + 1
   std::string_view key;  // the key in the configuration file
 };
 

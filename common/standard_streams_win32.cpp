@@ -19,7 +19,9 @@ bool WriteToHandle(void* context, const char* data, std::size_t size) {
   return true;
 }
 
-void* HandleId(DWORD id) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(id)); }
+void* HandleId(DWORD id) {
+  return reinterpret_cast<void*>(static_cast<std::uintptr_t>(id));
+}
 
 }  // namespace
 
