@@ -104,6 +104,18 @@ def run_pty(args, rows=25, cols=80, keys=(), cwd=None, env=None, timeout=TIMEOUT
     redirect those streams of the program to files instead of the terminal.
     Returns (status, everything written to the terminal as bytes).
     """
+    status, output = _run_pty_once(args, rows, cols, keys, cwd, env, timeout, stdin_file,
+                                   stdout_file)
+    if status != 0 and not output:
+        # Now and then, on a loaded machine, Wine gives up on a new terminal
+        # before the program has started (status 1, not one byte written); a
+        # program that ran always writes to the terminal, so a second try is safe.
+        status, output = _run_pty_once(args, rows, cols, keys, cwd, env, timeout, stdin_file,
+                                       stdout_file)
+    return status, output
+
+
+def _run_pty_once(args, rows, cols, keys, cwd, env, timeout, stdin_file, stdout_file):
     pid, master = pty.fork()
     if pid == 0:
         try:
