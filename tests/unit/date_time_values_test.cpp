@@ -3,9 +3,10 @@
 #include "finder/options/date_time_values.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <string>
+
+#include "tests/unit/cp932_text.h"
 
 namespace {
 
@@ -20,21 +21,6 @@ LocalDateTime Tokyo(std::int64_t seconds) {
 }
 
 const ValueClock kUtcClock{kStart, Utc};
-
-// Japanese texts are written here in UTF-8 and converted independently of
-// the escaped bytes in the program.
-std::string ToCp932(const std::string& utf8) {
-  iconv_t converter = iconv_open("CP932", "UTF-8");
-  std::string out(utf8.size() * 2, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  iconv(converter, &in, &inLeft, &outPtr, &outLeft);
-  iconv_close(converter);
-  out.resize(out.size() - outLeft);
-  return out;
-}
 
 struct Row {
   const char* text;

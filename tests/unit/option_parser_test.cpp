@@ -6,12 +6,12 @@
 #include "finder/options/option_parser.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cstdio>
 #include <string>
 
 #include "common/text_writer.h"
+#include "tests/unit/cp932_text.h"
 
 namespace {
 
@@ -20,19 +20,6 @@ constexpr std::int64_t kStart = 1774967136;
 
 LocalDateTime Utc(std::int64_t seconds) {
   return UtcDateTime(seconds);
-}
-
-std::string ToCp932(const std::string& utf8) {
-  iconv_t converter = iconv_open("CP932", "UTF-8");
-  std::string out(utf8.size() * 2, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  iconv(converter, &in, &inLeft, &outPtr, &outLeft);
-  iconv_close(converter);
-  out.resize(out.size() - outLeft);
-  return out;
 }
 
 struct Capture {
