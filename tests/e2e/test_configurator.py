@@ -223,7 +223,8 @@ class Refusals(ConfiguratorCase):
 
 class ModeW(ConfiguratorCase):
     def test_the_exported_configuration_writes_back_byte_for_byte(self):
-        self.cfg("TLVC", "MY")
+        exported = self.cfg("TLVC", "MY")
+        self.assertEqual((exported.status, exported.out), (0, b""), exported)
         for args in (["w", "TLVC.EXE", "MY.CFG"], ["TLVC.EXE", "MY.CFG", "W"]):
             with self.subTest(args=args):
                 result = self.cfg(*args)
