@@ -20,41 +20,37 @@ inline void CopyShort(void* to, const void* from, std::size_t size) {
   constexpr std::size_t kLongCopy = 64;
   auto* out = static_cast<unsigned char*>(to);
   auto* in = static_cast<const unsigned char*>(from);
+  // Two moves of a fixed size, the second one ending at the last byte, cover
+  // every size from that size to twice it; the moves may overlap. A loop of
+  // eight-byte moves would be turned into a string move by the compiler,
+  // whose start-up costs more than the whole copy.
+  auto twoMoves = [out, in, size](auto word) {
+    decltype(word) head, tail;
+    std::memcpy(&head, in, sizeof word);
+    std::memcpy(&tail, in + size - sizeof word, sizeof word);
+    std::memcpy(out, &head, sizeof word);
+    std::memcpy(out + size - sizeof word, &tail, sizeof word);
+  };
+  struct Bytes16 {
+    std::uint64_t a, b;
+  };
+  struct Bytes32 {
+    Bytes16 a, b;
+  };
   if (size > kLongCopy) {
     std::memcpy(out, in, size);
-    return;
-  }
-  // Eight bytes per step through a register (a fixed-size memcpy is one
-  // move), then the rest a byte at a time.
-  for (; size >= 8; size -= 8, in += 8, out += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, in, 8);
-    std::memcpy(out, &word, 8);
-  }
-  switch (size) {
-    case 7:
-      out[6] = in[6];
-      [[fallthrough]];
-    case 6:
-      out[5] = in[5];
-      [[fallthrough]];
-    case 5:
-      out[4] = in[4];
-      [[fallthrough]];
-    case 4:
-      out[3] = in[3];
-      [[fallthrough]];
-    case 3:
-      out[2] = in[2];
-      [[fallthrough]];
-    case 2:
-      out[1] = in[1];
-      [[fallthrough]];
-    case 1:
-      out[0] = in[0];
-      [[fallthrough]];
-    default:
-      break;
+  } else if (size >= 32) {
+    twoMoves(Bytes32{});
+  } else if (size >= 16) {
+    twoMoves(Bytes16{});
+  } else if (size >= 8) {
+    twoMoves(std::uint64_t{});
+  } else if (size >= 4) {
+    twoMoves(std::uint32_t{});
+  } else if (size >= 2) {
+    twoMoves(std::uint16_t{});
+  } else if (size == 1) {
+    out[0] = in[0];
   }
 }
 #if defined(__GNUC__) && !defined(__clang__)

@@ -1,9 +1,16 @@
 #include "common/text_writer.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "common/word_bytes.h"
 
 void TextWriter::Put(char c) {
   if (c == '\n' && crlf_) PutRaw('\r');
@@ -11,24 +18,13 @@ void TextWriter::Put(char c) {
   Done();
 }
 
-namespace {
-
-// Whether one of the eight bytes is a line feed: a byte of `word ^ LF...` is
-// zero exactly there, and the classic test finds a zero byte.
-bool HasLineFeed(std::uint64_t word) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101, kHighBits = 0x8080808080808080;
-  const std::uint64_t x = word ^ (kOnes * '\n');
-  return ((x - kOnes) & ~x & kHighBits) != 0;
-}
-
-}  // namespace
-
 // A listing writes a line per entry, so this is the hot path of every run.
 // Each byte takes at most two places in the buffer (a line feed becomes CR LF
 // in text mode), so a piece of half the free room always fits and its loop
-// needs no test for a full buffer; the bytes go through locals, which the
-// compiler keeps in registers where a char store would make it reload the
-// members after every byte.
+// needs no test for a full buffer (nor a block move that stores a few bytes
+// more than it keeps: it never reaches past twice the bytes still to come);
+// the bytes go through locals, which the compiler keeps in registers where a
+// char store would make it reload the members after every byte.
 void TextWriter::Write(std::string_view text) {
   const char* next = text.data();
   std::size_t left = text.size();
@@ -38,18 +34,38 @@ void TextWriter::Write(std::string_view text) {
     if (piece > left) piece = left;
     char* out = buffer_ + used_;
     if (crlf_) {
-      for (const char* end = next + piece; next != end;) {
-        // Eight bytes without a line feed go in as one move.
-        if (end - next >= 8) {
-          std::uint64_t word;
-          std::memcpy(&word, next, 8);
-          if (!HasLineFeed(word)) {
-            std::memcpy(out, &word, 8);
-            out += 8;
-            next += 8;
-            continue;
-          }
+      const char* const end = next + piece;
+#if defined(__SSE2__)
+      // Sixteen bytes at a step: moved whole, kept up to the first line feed.
+      const __m128i lineFeeds = _mm_set1_epi8('\n');
+      while (end - next >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+        const unsigned marks =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeeds)));
+        const std::size_t kept = marks ? static_cast<std::size_t>(std::countr_zero(marks)) : 16;
+        out += kept;
+        next += kept;
+        if (marks) {
+          *out++ = '\r';
+          *out++ = *next++;
         }
+      }
+#endif
+      while (end - next >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, next, 8);
+        std::memcpy(out, &word, 8);
+        const std::uint64_t marks = WordByteMask(word, '\n');
+        const std::size_t kept = marks ? FirstMarkedByte(marks) : 8;
+        out += kept;
+        next += kept;
+        if (marks) {
+          *out++ = '\r';
+          *out++ = *next++;
+        }
+      }
+      while (next != end) {
         if (*next == '\n') *out++ = '\r';
         *out++ = *next++;
       }

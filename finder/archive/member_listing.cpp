@@ -218,6 +218,23 @@ MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle styl
   return heading;
 }
 
+namespace {
+
+// Writes `line` and a line end, in one piece when there is room for the line
+// end behind the text (there is, but for the longest names).
+template <std::size_t N>
+void WriteLine(MemberSink& sink, BoundedText<N>& line) {
+  if (line.size() < line.capacity()) {
+    line.Append('\n');
+    sink.Write(line.view());
+  } else {
+    sink.Write(line.view());
+    sink.Write("\n");
+  }
+}
+
+}  // namespace
+
 bool MemberListing::List(const ListedMember& member) {
   const SearchOptions& options = searchState.options;
   const bool paged = options.pausePerScreen;
@@ -234,8 +251,7 @@ bool MemberListing::List(const ListedMember& member) {
     shortLine_.Resize(nameStart_);
     if (shortLine_.truncated() || !shortLine_.Append(member.name)) return false;
     if (!options.noEcho) {
-      sink_.Write(shortLine_.view());
-      sink_.Write("\n");
+      WriteLine(sink_, shortLine_);
       if (paged) sink_.LineWritten();
     }
   } else {
@@ -260,8 +276,7 @@ bool MemberListing::List(const ListedMember& member) {
     }
     if (!options.noEcho) {
       auto line = BuildMemberLongLine(member, style_);
-      sink_.Write(line.view());
-      sink_.Write("\n");
+      WriteLine(sink_, line);
       if (paged) sink_.LineWritten();
     }
     searchState.totals.bytes += member.size;

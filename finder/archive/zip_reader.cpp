@@ -22,6 +22,7 @@
 #include <span>
 #include <string_view>
 
+#include "common/word_bytes.h"
 #include "finder/archive/byte_reader.h"
 #include "finder/archive/member_name_part.h"
 #include "finder/archive/utf8_member_name.h"
@@ -117,13 +118,28 @@ const HeaderFormat kZipFormat{kLocalHeaderSize, 0, 'P', PassesLocalTest};
 
 // The part of a stored name that is matched and shown: behind the last
 // backslash; without one, behind the last slash. A second byte of a
-// double-byte character is no separator. One pass over the name: it runs for
-// every member.
-const char* NamePart(const char* name) {
+// double-byte character is no separator. `name` ends in a terminator at
+// `length` (or before it). It runs for every member, so the name is read a
+// word at a time, and only a byte that may matter (a separator, the end, a
+// possible lead byte) is looked at on its own.
+const char* NamePart(const char* name, std::size_t length) {
   LeadByteTest isLeadByte = MemberNameLeadByteTest(searchState.options.ansiCodePage);
   const char* afterBackslash = nullptr;
   const char* afterSlash = nullptr;
-  for (const char* at = name; *at != '\0'; ++at) {
+  const char* const end = name + length;
+  for (const char* at = name;;) {
+    if (end - at >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, at, 8);
+      const std::uint64_t marks = WordByteMask(word, '\0') | WordByteMask(word, '\\') |
+                                  WordByteMask(word, '/') | (isLeadByte ? WordHighBytes(word) : 0);
+      if (marks == 0) {
+        at += 8;
+        continue;
+      }
+      at += FirstMarkedByte(marks);
+    }
+    if (*at == '\0') break;
     if (*at == '\\') {
       afterBackslash = at + 1;
     } else if (*at == '/') {
@@ -132,6 +148,7 @@ const char* NamePart(const char* name) {
                IsSecondByte(static_cast<unsigned char>(at[1]))) {
       ++at;
     }
+    ++at;
   }
   return afterBackslash ? afterBackslash : afterSlash ? afterSlash : name;
 }
@@ -297,12 +314,12 @@ bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, Ansi
   if (const char* utf8 = Utf8Name(member, blocks, variable.name, unicodePath)) {
     // The separators are ASCII and never part of a multi-byte sequence, so
     // the name part is found in the UTF-8 bytes.
-    Utf8NameMatch match = MatchUtf8Name(NamePart(utf8), toAnsi, ansi);
+    Utf8NameMatch match = MatchUtf8Name(NamePart(utf8, std::strlen(utf8)), toAnsi, ansi);
     if (match == Utf8NameMatch::NoMatch) return true;
     if (match == Utf8NameMatch::Unshowable) return false;
     shown = ansi;
   } else {
-    const char* part = NamePart(variable.name);
+    const char* part = NamePart(variable.name, member.nameLength);
     if (!MatchWildcard(searchState.savedPattern, part)) return true;
     shown = part;
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/bounded_text.h"
+#include "common/short_copy.h"
 #include "common/text_writer.h"
 
 namespace {
@@ -30,6 +31,16 @@ TEST(BoundedText, RecountStopsAtTheLastByte) {
   for (int i = 0; i < 4; ++i) text.data()[i] = 'x';
   text.Recount();
   EXPECT_EQ(text.view(), "xxx");
+}
+
+TEST(CopyShort, CopiesEverySizeExactlyAndNothingAround) {
+  std::string source(100, '\0');
+  for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>('A' + i % 53);
+  for (std::size_t size = 0; size <= 80; ++size) {
+    std::string target(size + 16, '.');
+    CopyShort(target.data() + 8, source.data() + 3, size);
+    EXPECT_EQ(target, std::string(8, '.') + source.substr(3, size) + std::string(8, '.')) << size;
+  }
 }
 
 struct Capture {
@@ -67,7 +78,8 @@ TEST(TextWriter, LongFormattedOutputIsWrittenWhole) {
   EXPECT_EQ(out.bytes, "<" + big + ">");
 }
 
-// Pieces of every length, line feeds at the edges and a text longer than the
+// Pieces of every length, line feeds at the edges and at every place inside
+// the blocks the writer moves at once, and a text longer than the
 // buffer: in text mode each line feed and nothing else becomes CR LF, however
 // the bytes fall across the buffer's end.
 TEST(TextWriter, TranslatesEveryLineFeedWhereverTheBufferIsFull) {
@@ -82,6 +94,8 @@ TEST(TextWriter, TranslatesEveryLineFeedWhereverTheBufferIsFull) {
         if (i % 3 == 0 && !piece.empty()) piece.front() = '\n';
         if (i % 5 == 0) piece += '\n';
         if (i % 7 == 0) piece += "\n\n";
+        for (std::size_t at = i % 19; at < piece.size() && i % 4 == 1; at += 1 + at % 17)
+          piece[at] = '\n';
         if (i == 100) piece.assign(150000, '\n');
         writer.Write(piece);
         for (char c : piece) {
