@@ -5,26 +5,20 @@
 #include <bit>
 #include <cstdint>
 
-// The high bit of every byte of `word` that equals `byte` (the classic test
-// for a zero byte, applied to `word ^ byte...`). The lowest bit set marks
-// the first such byte exactly; above a true one a byte may be marked falsely.
+// The high bit of every byte of `word` that equals `byte`, and of no other.
 constexpr std::uint64_t WordByteMask(std::uint64_t word, unsigned char byte) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101, kHighBits = 0x8080808080808080;
+  constexpr std::uint64_t kOnes = 0x0101010101010101, kLowBits = 0x7F7F7F7F7F7F7F7F;
   const std::uint64_t x = word ^ (kOnes * byte);
-  return (x - kOnes) & ~x & kHighBits;
+  // A byte of x is zero exactly when neither its low seven bits (whose sum
+  // with 0x7F carries into the high bit) nor its high bit is set.
+  return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
 }
 
-constexpr bool WordHasByte(std::uint64_t word, unsigned char byte) {
-  return WordByteMask(word, byte) != 0;
-}
-
-// The high bit of every byte of `word` that has its high bit set.
-constexpr std::uint64_t WordHighBytes(std::uint64_t word) {
-  return word & 0x8080808080808080;
-}
-
-// The index (0-7) of the first byte a non-zero mask of the above marks; the
-// words are read from memory in little-endian order.
+// The index (0-7) of the first and of the last byte that a non-zero mask of
+// the above marks; the words are read from memory in little-endian order.
 constexpr unsigned FirstMarkedByte(std::uint64_t mask) {
   return static_cast<unsigned>(std::countr_zero(mask)) / 8;
+}
+constexpr unsigned LastMarkedByte(std::uint64_t mask) {
+  return static_cast<unsigned>(63 - std::countl_zero(mask)) / 8;
 }

@@ -116,41 +116,66 @@ bool PassesLocalTest(std::span<const std::uint8_t> header) {
 }
 const HeaderFormat kZipFormat{kLocalHeaderSize, 0, 'P', PassesLocalTest};
 
-// The part of a stored name that is matched and shown: behind the last
-// backslash; without one, behind the last slash. A second byte of a
-// double-byte character is no separator. `name` ends in a terminator at
-// `length` (or before it). It runs for every member, so the name is read a
-// word at a time, and only a byte that may matter (a separator, the end, a
-// possible lead byte) is looked at on its own.
-const char* NamePart(const char* name, std::size_t length) {
-  LeadByteTest isLeadByte = MemberNameLeadByteTest(searchState.options.ansiCodePage);
+// Where the name part begins: behind the last backslash; without one,
+// behind the last slash.
+struct Separators {
   const char* afterBackslash = nullptr;
   const char* afterSlash = nullptr;
-  const char* const end = name + length;
-  for (const char* at = name;;) {
-    if (end - at >= 8) {
-      std::uint64_t word;
+  const char* NamePart(const char* name) const {
+    return afterBackslash ? afterBackslash : afterSlash ? afterSlash : name;
+  }
+};
+
+// Notes the separators among the bytes of `word`, read at `at`, that stand in
+// front of the end of the name; true when the word holds that end. Words may
+// overlap: a separator seen twice is noted twice, to the same effect.
+bool NoteSeparators(std::uint64_t word, const char* at, Separators& found) {
+  std::uint64_t backslashes = WordByteMask(word, '\\');
+  std::uint64_t slashes = WordByteMask(word, '/');
+  const std::uint64_t ends = WordByteMask(word, '\0');
+  if (ends) {
+    const std::uint64_t beforeEnd = (ends & (0 - ends)) - 1;
+    backslashes &= beforeEnd;
+    slashes &= beforeEnd;
+  }
+  if (backslashes) found.afterBackslash = at + LastMarkedByte(backslashes) + 1;
+  if (slashes) found.afterSlash = at + LastMarkedByte(slashes) + 1;
+  return ends != 0;
+}
+
+// The part of a stored name that is matched and shown. A second byte of a
+// double-byte character is no separator. `name` ends in a terminator at
+// `length` (or before it). It runs for every member: without double-byte
+// characters the name is read a word at a time (the last word ending at the
+// end of the name, over bytes already seen), else a byte at a time.
+const char* NamePart(const char* name, std::size_t length) {
+  LeadByteTest isLeadByte = MemberNameLeadByteTest(searchState.options.ansiCodePage);
+  Separators found;
+  const char* at = name;
+  if (!isLeadByte && length >= 8) {
+    const char* const end = name + length;
+    std::uint64_t word;
+    for (; end - at >= 8; at += 8) {
       std::memcpy(&word, at, 8);
-      const std::uint64_t marks = WordByteMask(word, '\0') | WordByteMask(word, '\\') |
-                                  WordByteMask(word, '/') | (isLeadByte ? WordHighBytes(word) : 0);
-      if (marks == 0) {
-        at += 8;
-        continue;
-      }
-      at += FirstMarkedByte(marks);
+      if (NoteSeparators(word, at, found)) return found.NamePart(name);
     }
-    if (*at == '\0') break;
+    if (at != end) {
+      std::memcpy(&word, end - 8, 8);
+      NoteSeparators(word, end - 8, found);
+    }
+    return found.NamePart(name);
+  }
+  for (; *at != '\0'; ++at) {
     if (*at == '\\') {
-      afterBackslash = at + 1;
+      found.afterBackslash = at + 1;
     } else if (*at == '/') {
-      afterSlash = at + 1;
+      found.afterSlash = at + 1;
     } else if (isLeadByte && isLeadByte(static_cast<unsigned char>(*at)) &&
                IsSecondByte(static_cast<unsigned char>(at[1]))) {
       ++at;
     }
-    ++at;
   }
-  return afterBackslash ? afterBackslash : afterSlash ? afterSlash : name;
+  return found.NamePart(name);
 }
 
 std::uint64_t U64At(ByteReader& record, std::size_t offset) {

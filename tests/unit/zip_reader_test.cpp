@@ -230,6 +230,30 @@ TEST_F(ZipReaderTest, NamePartRules) {
             "C:\\A.ZIP : b/c\nC:\\A.ZIP : file.txt\nC:\\A.ZIP : x\n");
 }
 
+// The name is read eight bytes at a time: separators and a stored zero byte
+// (the name ends there) at every place of a word and of the last, partial one.
+TEST_F(ZipReaderTest, NamePartRulesHoldWhereverTheSeparatorsFall) {
+  std::vector<Entry> entries;
+  std::string expected;
+  for (std::size_t length = 1; length <= 27; ++length) {
+    for (std::size_t at = 0; at < length; ++at) {
+      for (char mark : {'\\', '/', '\0'}) {
+        std::string name(length, 'n');
+        for (std::size_t i = 0; i < length; ++i) name[i] = static_cast<char>('a' + i % 26);
+        name[at] = mark;
+        if (at + 3 < length) name[at + 3] = mark == '\\' ? '/' : '\\';
+        entries.push_back({name});
+        std::string stored = name.substr(0, name.find('\0'));
+        std::size_t cut = stored.rfind('\\');
+        if (cut == std::string::npos) cut = stored.rfind('/');
+        std::string part = cut == std::string::npos ? stored : stored.substr(cut + 1);
+        if (!part.empty()) expected += "C:\\A.ZIP : " + part + "\n";
+      }
+    }
+  }
+  EXPECT_EQ(List(MakeZip(entries)), expected);
+}
+
 TEST_F(ZipReaderTest, LongFormListsFromTheCentralDirectoryWithAttributes) {
   LongForm();
   auto zip = MakeZip({{"a.txt", "xy", 1234567, 0x21}, {"b.txt", "", 0, 0x00}});
