@@ -46,14 +46,14 @@ void AppendTwoDigits(ListingLine& line, int value) {
   line.Append(static_cast<char>('0' + value % 10));
 }
 
-// "yy/mm/dd" + between + "hh:mm:ss".
-void AppendDateTime(ListingLine& line, const ListingTime& t, std::string_view between) {
+// "yy/mm/dd  hh:mm:ss".
+void AppendDateTime(ListingLine& line, const ListingTime& t) {
   AppendTwoDigits(line, t.year % 100);
   line.Append('/');
   AppendTwoDigits(line, t.month);
   line.Append('/');
   AppendTwoDigits(line, t.day);
-  line.Append(between);
+  line.Append("  ");
   AppendTwoDigits(line, t.hour);
   line.Append(':');
   AppendTwoDigits(line, t.minute);
@@ -110,7 +110,7 @@ bool ClampToDosRange(std::uint64_t localFileTime, DosDateTime& stamp) {
 }
 
 void AppendForm1DateTime(ListingLine& line, DosDateTime stamp) {
-  AppendDateTime(line, UnpackDosDateTime(stamp), "  ");
+  AppendDateTime(line, UnpackDosDateTime(stamp));
 }
 
 std::string_view HeaderPath(std::string_view directory) {
@@ -162,7 +162,7 @@ ListingLine BuildForm2Line(const FileEntry& entry, DosDateTime stamp) {
   AppendSizeField(line, entry.size, entry.attributes & kAttrDirectory);
 
   AppendBlanks(line, 2);
-  AppendDateTime(line, UnpackDosDateTime(stamp), "  ");
+  AppendDateTime(line, UnpackDosDateTime(stamp));
   line.Append(' ');
   line.Append(AttributeLetters(entry.attributes).view());
   line.Append(' ');
