@@ -52,3 +52,28 @@ void CabNameCollector::Add(char byte) {
   }
   buffer_[length_] = '\0';
 }
+
+void CabNameCollector::Add(std::string_view bytes) {
+  // A backslash may be the second byte of a double-byte character: those
+  // names go a byte at a time.
+  if (isLeadByte_) {
+    for (char byte : bytes) Add(byte);
+    return;
+  }
+  if (lastPartOnly_) {
+    const std::size_t backslash = bytes.rfind('\\');
+    if (backslash != std::string_view::npos) {
+      length_ = 0;
+      overflow_ = false;
+      bytes.remove_prefix(backslash + 1);
+    }
+  }
+  const std::size_t room = kCabNameCapacity - length_;
+  if (bytes.size() > room) {
+    overflow_ = true;
+    bytes = bytes.substr(0, room);
+  }
+  bytes.copy(buffer_ + length_, bytes.size());
+  length_ += bytes.size();
+  buffer_[length_] = '\0';
+}

@@ -59,6 +59,8 @@ class CabNameCollector {
       : lastPartOnly_(lastPartOnly), isLeadByte_(isLeadByte) {}
   // Takes one byte other than the terminator.
   void Add(char byte);
+  // Takes bytes other than the terminator, as one Add per byte would.
+  void Add(std::string_view bytes);
   // False when what is kept outgrew the 260-byte name buffer; the archive is
   // then abandoned. A long folder part that a later backslash drops is fine.
   bool fits() const { return !overflow_; }
@@ -71,5 +73,5 @@ class CabNameCollector {
   bool secondByteNext_ = false;  // the byte before was a lead byte
   bool overflow_ = false;
   std::size_t length_ = 0;
-  char buffer_[kCabNameCapacity + 1] = {};
+  char buffer_[kCabNameCapacity + 1] = {'\0'};
 };

@@ -237,6 +237,32 @@ TEST_F(CabReader, NameOf260BytesIsListed) {
                 "\n21/03/04   9:08:06             5 ___A NEXT\n");
 }
 
+// Names are read in pieces: a terminator or a backslash just before, at and
+// just behind the edge of a piece, and a name that takes several pieces.
+TEST_F(CabReader, NamesOfEveryLengthAroundThePiecesOfTheRead) {
+  std::vector<CabFile> files;
+  std::string shortLines, longLines;
+  for (std::size_t length = 60; length <= 70; ++length) {
+    for (std::size_t backslash : {std::size_t{0}, length - 6, length - 1, std::size_t{63}}) {
+      std::string name(length, 'n');
+      for (std::size_t i = 0; i < length; ++i) name[i] = static_cast<char>('A' + i % 26);
+      if (backslash > 0 && backslash < length - 1) name[backslash] = '\\';
+      files.push_back({name});
+      shortLines += std::string(kArchive) + " : " + name + "\n";
+      longLines += "21/03/04   9:08:06             5 ___A " +
+                   name.substr(name.rfind('\\') == std::string::npos ? 0 : name.rfind('\\') + 1) +
+                   "\n";
+    }
+  }
+  files.push_back({std::string(200, 'x') + "\\" + std::string(100, 'y') + "\\Z"});
+  longLines += "21/03/04   9:08:06             5 ___A Z\n";
+  const Bytes cabinet = Cabinet(files);
+  // The last name is too long for a short line: the short form ends there.
+  EXPECT_EQ(List(cabinet), shortLines);
+  UseLongForm();
+  EXPECT_EQ(List(cabinet), kHeading + longLines);
+}
+
 // ---- Damage: each case lists what came before it and stops there. ---------
 
 TEST(CabDamage, NameLongerThan260BytesStops) {
