@@ -21,8 +21,11 @@ class BufferedByteSource final : public ByteSource {
   static constexpr std::size_t kBufferSize = 64 * 1024;
   // The first fill: a small archive is read whole, a large one costs little.
   static constexpr std::size_t kFirstFill = 4 * 1024;
-  // After a far skip: a fixed header and a 260-byte name fit.
-  static constexpr std::size_t kFillAfterFarSkip = 512;
+  // After a far skip: a ZIP local header and the longest name it may have
+  // (30 + 260 bytes; an LHA level 0 or 1 header with its name, which its
+  // one-byte size keeps under 258, fits too). More would only bring in
+  // further pages of a file that the page cache may not hold whole.
+  static constexpr std::size_t kFillAfterFarSkip = 30 + 260;
   // A skip at least this far past the buffer counts as far: a full buffer
   // would hold at most a few headers of such members.
   static constexpr std::size_t kFarSkip = kBufferSize / 4;

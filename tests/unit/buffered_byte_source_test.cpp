@@ -69,7 +69,7 @@ TEST(BufferedByteSource, FillsLittleAfterAFarSkipAndTheWholeBufferOtherwise) {
   const auto bytes = Numbered(1024 * 1024);
   CountingSource raw(bytes);
   BufferedByteSource buffered(raw);
-  constexpr std::size_t kFar = 512, kWhole = 64 * 1024;
+  constexpr std::size_t kFar = 290, kWhole = 64 * 1024;
   std::uint8_t record[46];
   std::size_t at = 0;
   struct Step {
