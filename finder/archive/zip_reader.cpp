@@ -121,15 +121,17 @@ const HeaderFormat kZipFormat{kLocalHeaderSize, 0, 'P', PassesLocalTest};
 struct Separators {
   const char* afterBackslash = nullptr;
   const char* afterSlash = nullptr;
-  const char* NamePart(const char* name) const {
-    return afterBackslash ? afterBackslash : afterSlash ? afterSlash : name;
+  std::string_view NamePart(const char* name, const char* end) const {
+    const char* start = afterBackslash ? afterBackslash : afterSlash ? afterSlash : name;
+    return {start, static_cast<std::size_t>(end - start)};
   }
 };
 
 // Notes the separators among the bytes of `word`, read at `at`, that stand in
-// front of the end of the name; true when the word holds that end. Words may
-// overlap: a separator seen twice is noted twice, to the same effect.
-bool NoteSeparators(std::uint64_t word, const char* at, Separators& found) {
+// front of the end of the name; returns that end when the word holds it, else
+// null. Words may overlap: a separator seen twice is noted twice, to the same
+// effect.
+const char* NoteSeparators(std::uint64_t word, const char* at, Separators& found) {
   std::uint64_t backslashes = WordByteMask(word, '\\');
   std::uint64_t slashes = WordByteMask(word, '/');
   const std::uint64_t ends = WordByteMask(word, '\0');
@@ -140,15 +142,16 @@ bool NoteSeparators(std::uint64_t word, const char* at, Separators& found) {
   }
   if (backslashes) found.afterBackslash = at + LastMarkedByte(backslashes) + 1;
   if (slashes) found.afterSlash = at + LastMarkedByte(slashes) + 1;
-  return ends != 0;
+  return ends ? at + FirstMarkedByte(ends) : nullptr;
 }
 
-// The part of a stored name that is matched and shown. A second byte of a
-// double-byte character is no separator. `name` ends in a terminator at
-// `length` (or before it). It runs for every member: without double-byte
-// characters the name is read a word at a time (the last word ending at the
-// end of the name, over bytes already seen), else a byte at a time.
-const char* NamePart(const char* name, std::size_t length) {
+// The part of a stored name that is matched and shown, up to the name's
+// terminator. A second byte of a double-byte character is no separator.
+// `name` ends in a terminator at `length` (or before it). It runs for every
+// member: without double-byte characters the name is read a word at a time
+// (the last word ending at the end of the name, over bytes already seen),
+// else a byte at a time.
+std::string_view NamePart(const char* name, std::size_t length) {
   LeadByteTest isLeadByte = MemberNameLeadByteTest(searchState.options.ansiCodePage);
   Separators found;
   const char* at = name;
@@ -157,13 +160,14 @@ const char* NamePart(const char* name, std::size_t length) {
     std::uint64_t word;
     for (; end - at >= 8; at += 8) {
       std::memcpy(&word, at, 8);
-      if (NoteSeparators(word, at, found)) return found.NamePart(name);
+      if (const char* stop = NoteSeparators(word, at, found)) return found.NamePart(name, stop);
     }
     if (at != end) {
       std::memcpy(&word, end - 8, 8);
-      NoteSeparators(word, end - 8, found);
+      if (const char* stop = NoteSeparators(word, end - 8, found))
+        return found.NamePart(name, stop);
     }
-    return found.NamePart(name);
+    return found.NamePart(name, end);
   }
   for (; *at != '\0'; ++at) {
     if (*at == '\\') {
@@ -175,7 +179,7 @@ const char* NamePart(const char* name, std::size_t length) {
       ++at;
     }
   }
-  return found.NamePart(name);
+  return found.NamePart(name, at);
 }
 
 std::uint64_t U64At(ByteReader& record, std::size_t offset) {
@@ -339,14 +343,14 @@ bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, Ansi
   if (const char* utf8 = Utf8Name(member, blocks, variable.name, unicodePath)) {
     // The separators are ASCII and never part of a multi-byte sequence, so
     // the name part is found in the UTF-8 bytes.
-    Utf8NameMatch match = MatchUtf8Name(NamePart(utf8, std::strlen(utf8)), toAnsi, ansi);
+    Utf8NameMatch match = MatchUtf8Name(NamePart(utf8, std::strlen(utf8)).data(), toAnsi, ansi);
     if (match == Utf8NameMatch::NoMatch) return true;
     if (match == Utf8NameMatch::Unshowable) return false;
     shown = ansi;
   } else {
-    const char* part = NamePart(variable.name, member.nameLength);
-    if (!MatchWildcard(searchState.savedPattern, part)) return true;
-    shown = part;
+    // The part ends at the name's terminator, so it is matched as it stands.
+    shown = NamePart(variable.name, member.nameLength);
+    if (!MatchWildcard(searchState.savedPattern, shown.data())) return true;
   }
   return listing.List(
       {shown, ClockFromDos(member.date, member.time), member.size, member.attributes});
