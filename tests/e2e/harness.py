@@ -52,6 +52,11 @@ def wine_env(tz="UTC", lang=None, extra=None):
     return env
 
 
+def probe_env(log, lang=None):
+    """The environment for runs of tools/probe.exe that record into `log`."""
+    return wine_env(lang=lang, extra={"PROBE_LOG": winpath(log)})
+
+
 def winpath(path):
     """The Windows name of a Linux path (drive Z: is the root)."""
     return "Z:" + str(path).replace("/", "\\")

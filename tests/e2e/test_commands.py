@@ -23,7 +23,7 @@ class CommandTestCase(WineTestCase):
         for name in ("report.txt", "sub/notes.txt", "other.dat"):
             (self.tree / name).write_bytes(b"x")
         self.log = self.tmp / "probe.log"
-        self.env = harness.wine_env(extra={"PROBE_LOG": winpath(self.log)})
+        self.env = harness.probe_env(self.log)
         self.top = winpath(self.tree)
 
     def probe_log(self):

@@ -247,7 +247,7 @@ class HostileTrees(TreeTestCase):
     def test_special_names_reach_a_command_whole(self):
         special = self.root / "special"
         log = self.tmp / "probe.log"
-        env = harness.wine_env(extra={"PROBE_LOG": winpath(log)})
+        env = harness.probe_env(log)
         result = self.tlvc_line("special", '*.txt /N /-U [%s "$F" $N $E]' % PROBE, env=env)
         self.assertEnds(result)
         logged = sorted(log.read_bytes().decode("latin-1").splitlines())
@@ -260,7 +260,7 @@ class HostileTrees(TreeTestCase):
         members = self.root / "members"
         top = winpath(members)
         log = self.tmp / "probe.log"
-        env = harness.wine_env(extra={"PROBE_LOG": winpath(log)})
+        env = harness.probe_env(log)
         result = self.tlvc_line("members", '* /Z /-O /N [%s "$N" $E $A $P $$ $F]' % PROBE, env=env)
         self.assertEnds(result)
         commands = []

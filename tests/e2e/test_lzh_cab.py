@@ -177,7 +177,7 @@ class LzhAndCab(TreeTestCase):
 
     def test_commands_run_for_members_in_the_archives_directory(self):
         log = self.tmp / "probe.log"
-        env = harness.wine_env(extra={"PROBE_LOG": winpath(log)})
+        env = harness.probe_env(log)
         probe = winpath(TOOLS / "probe.exe")
         top = winpath(self.root / "tree")
         for form in ("/F0", "/F1"):

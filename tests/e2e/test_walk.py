@@ -126,7 +126,7 @@ class FindingFiles(WineTestCase):
 
     def test_commands_run_for_ordinary_files_only_without_an_archive_search(self):
         log = self.tmp / "probe.log"  # not in the tree: the tree's times stay put
-        env = harness.wine_env(extra={"PROBE_LOG": winpath(log)})
+        env = harness.probe_env(log)
         probe = winpath(harness.TOOLS / "probe.exe")
         top = winpath(self.root / "walk")
         for archives, runs in (("", ["b.txt", "C.TXT"]), ("/L", [])):

@@ -234,7 +234,7 @@ class ZipOfToday(TreeTestCase):
 
     def test_command_gets_the_name_in_code_page_932(self):
         log = self.tmp / "probe.log"
-        env = harness.wine_env(lang="ja_JP.UTF-8", extra={"PROBE_LOG": winpath(log)})
+        env = harness.probe_env(log, lang="ja_JP.UTF-8")
         probe = winpath(TOOLS / "probe.exe")
         top = winpath(self.root / "japanese")
         line = '"%s" %s\\日本*.txt /-O /-U /Z /N [%s $N $E]' % (winpath(TLVC), top, probe)

@@ -16,7 +16,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const std::uint8_t steer = data[size - 1];
-  searchState = SearchState();
+  // A long archive path leaves little room for the short line.
+  archive_test::ResetSearch(
+      (steer & 128) ? "*.T?T" : "*",
+      (steer & 32) ? "C:\\A\\VERY\\LONG\\PATH\\TO\\THE\\FUZZ\\CABINET.CAB" : "C:\\C.CAB");
   SearchOptions& options = searchState.options;
   options.form = steer & 1;
   if (steer & 2) options.attributesRequired = 0x20;
@@ -29,13 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.sizeLow = 1;
     options.sizeHigh = 1 << 20;
   }
-  const char* pattern = (steer & 128) ? "*.T?T" : "*";
-  std::strcpy(searchState.savedPattern, pattern);
-  for (std::size_t i = 0; pattern[i]; ++i)
-    searchState.savedPatternWide[i] = static_cast<char16_t>(pattern[i]);
-  // A long archive path leaves little room for the short line.
-  std::strcpy(searchState.archivePath,
-              (steer & 32) ? "C:\\A\\VERY\\LONG\\PATH\\TO\\THE\\FUZZ\\CABINET.CAB" : "C:\\C.CAB");
 
   archive_test::DiscardingSink sink;
   MemoryByteSource memory(data, size - 1);

@@ -28,7 +28,7 @@ bool FuzzLocalTime(std::int64_t seconds, MemberClock* out) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const std::uint8_t steer = data[size - 1];
-  searchState = SearchState();
+  archive_test::ResetSearch((steer & 128) ? "*.T?T" : "*", "C:\\FUZZ\\ARCHIVE.LZH");
   SearchOptions& options = searchState.options;
   options.form = steer & 1;
   if (steer & 2) options.attributesRequired = 0x20;
@@ -45,10 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.sizeLow = 1;
     options.sizeHigh = 1 << 20;
   }
-  const char* pattern = (steer & 128) ? "*.T?T" : "*";
-  std::strcpy(searchState.savedPattern, pattern);
-  for (std::size_t i = 0; pattern[i]; ++i) searchState.savedPatternWide[i] = pattern[i];
-  std::strcpy(searchState.archivePath, "C:\\FUZZ\\ARCHIVE.LZH");
 
   archive_test::DiscardingSink sink;
   MemoryByteSource memory(data, size - 1);

@@ -32,7 +32,7 @@ bool ToAscii(const char16_t* wide, char* out, std::size_t capacity) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const std::uint8_t steer = data[0];
-  searchState = SearchState();
+  archive_test::ResetSearch((steer & 128) ? "*.T?T" : "*", "C:\\FUZZ\\ARCHIVE.ZIP");
   SearchOptions& options = searchState.options;
   options.form = steer & 1;
   if (steer & 2) options.attributesRequired = 0x01;
@@ -45,11 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.sizeLow = 1;
     options.sizeHigh = 1 << 20;
   }
-  const char* pattern = (steer & 128) ? "*.T?T" : "*";
-  std::strcpy(searchState.savedPattern, pattern);
-  for (std::size_t i = 0; pattern[i]; ++i)
-    searchState.savedPatternWide[i] = static_cast<char16_t>(pattern[i]);
-  std::strcpy(searchState.archivePath, "C:\\FUZZ\\ARCHIVE.ZIP");
 
   archive_test::DiscardingSink sink;
   MemoryByteSource memory(data + 1, size - 1);

@@ -9,16 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "archive_test_support.h"
 #include "finder/search/search_state.h"
 
 namespace {
 
-struct RecordingSink final : MemberSink {
-  std::string out;
-  void Write(std::string_view text) override { out.append(text); }
-  void LineWritten() override {}
-  void RunCommand(std::string_view name) override { out += "!" + std::string(name) + "\n"; }
-};
+using archive_test::RecordingSink;
 
 constexpr std::uint16_t kDate = (24 << 9) | (5 << 5) | 17;    // 2004-05-17
 constexpr std::uint16_t kTime = (13 << 11) | (45 << 5) | 10;  // 13:45:20
@@ -191,12 +187,7 @@ bool Latin1(const char16_t* wide, char* out, std::size_t capacity) {
 
 class ZipReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    searchState = SearchState();
-    std::strcpy(searchState.archivePath, "C:\\A.ZIP");
-    std::strcpy(searchState.savedPattern, "*");
-    searchState.savedPatternWide[0] = u'*';
-  }
+  void SetUp() override { archive_test::ResetSearch("*", "C:\\A.ZIP"); }
   void TearDown() override { searchState = SearchState(); }
   void LongForm() { searchState.options.form = 1; }
   AnsiConverter toAnsi_ = Latin1;
