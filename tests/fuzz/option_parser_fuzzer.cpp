@@ -14,6 +14,7 @@
 // Input: one byte of facts (bit 0: console code page 932, bit 1: double-byte
 // stepping, bit 2: Japanese messages), then the default-option text, a zero
 // byte, and the command line.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -89,6 +90,17 @@ void CheckTemplate(std::string_view text, LeadByteTest isLeadByte) {
   if (position < text.size() &&
       (IsBlank(text[position]) || (!IsBlank(text[position - 1]) && text[position - 1] != closing)))
     std::abort();
+
+  // Removing a switch joins the bytes on either side of it: in a double-byte
+  // code page a lead byte in front of it may then pair with the byte behind
+  // it, which it did not as typed, and the text reads differently again.
+  const bool switchesFound = options.creationFlags != 0x20 || options.noWait ||
+                             options.queryBeforeRun || options.shortNames;
+  const std::string_view kept = options.commandTemplate.view();
+  if (switchesFound && isLeadByte && std::any_of(kept.begin(), kept.end(), [isLeadByte](char c) {
+        return isLeadByte(static_cast<unsigned char>(c));
+      }))
+    return;
 
   // Read again (to the end of the text, so that a lone lead byte at its end
   // cannot take a closing character): the same text, no switch found.
