@@ -336,10 +336,10 @@ std::size_t OptionReader::ReadSizeRange(std::size_t position) {
     position = ParseSize(text_, position + 1, options_.sizeHigh);
     options_.sizeMode = RangeMode::AtMost;
   } else {
-    std::uint32_t low = 0;
+    std::uint64_t low = 0;
     position = ParseSize(text_, position, low);
     if (At(position) == '-' && IsDigit(At(position + 1))) {
-      std::uint32_t high = 0;
+      std::uint64_t high = 0;
       position = ParseSize(text_, position + 1, high);
       options_.sizeLow = low;
       options_.sizeHigh = high;
@@ -509,23 +509,42 @@ bool ExtractCommandTemplate(std::string_view text, std::size_t& position, Search
   return true;
 }
 
-std::size_t ParseSize(std::string_view text, std::size_t position, std::uint32_t& value) {
+std::size_t ParseSize(std::string_view text, std::size_t position, std::uint64_t& value) {
   // The number is the run of digits, periods and commas; commas group
-  // digits and are dropped. The runtime's decimal reading takes what it can
-  // of the rest ("1.5.3" reads 1.5).
-  std::string digits;
+  // digits and are dropped, and a second period ends the number ("1.5.3"
+  // reads 1.5). The whole part is read exactly, since a double would round
+  // sizes above 2^53; only the fraction goes through floating point.
+  constexpr std::uint64_t kLargest = ~std::uint64_t{0};
+  std::uint64_t whole = 0;
+  bool saturated = false;
+  std::string fraction = "0.";
+  int periods = 0;
   std::size_t end = position;
   for (; end < text.size(); ++end) {
     const char c = text[end];
     if (c == ',') continue;
-    if (!IsDigit(c) && c != '.') break;
-    digits.push_back(c);
+    if (c == '.') {
+      ++periods;
+      continue;
+    }
+    if (!IsDigit(c)) break;
+    if (periods == 0) {
+      const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+      if (whole > (kLargest - digit) / 10) saturated = true;
+      whole = saturated ? kLargest : whole * 10 + digit;
+    } else if (periods == 1) {
+      fraction.push_back(c);
+    }
   }
-  double number = digits.empty() ? 0.0 : std::strtod(digits.c_str(), nullptr);
-  const char unit = Upper(At(text, end));
-  if (unit == 'K') number *= 1024.0;
-  if (unit == 'M') number *= 1048576.0;
-  value = number >= 4294967295.0 ? 4294967295u : static_cast<std::uint32_t>(number);
+  const std::size_t power = std::string_view("KMGT").find(Upper(At(text, end)));
+  const std::uint64_t unit = power == std::string_view::npos ? 1 : 1ull << (10 * (power + 1));
+  // The fraction's share is below one unit, so it cannot overflow by itself.
+  const auto part = static_cast<std::uint64_t>(std::strtod(fraction.c_str(), nullptr) *
+                                               static_cast<double>(unit));
+  if (saturated || whole > (kLargest - part) / unit)
+    value = kLargest;
+  else
+    value = whole * unit + part;
 
   while (end < text.size() && text[end] != '-' && !IsBlank(text[end])) ++end;
   return end;

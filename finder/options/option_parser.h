@@ -89,10 +89,10 @@ bool ExtractCommandTemplate(std::string_view text, std::size_t& position, Search
                             LeadByteTest isLeadByte = nullptr);
 
 // Reads one size at text[position]: digits with "," grouping and an optional
-// fraction, then an optional K or M (x1024, x1048576). Values above
-// 4294967295 become 4294967295; no digits give 0. Returns the position of the
-// next "-", blank, tab or end of text.
-std::size_t ParseSize(std::string_view text, std::size_t position, std::uint32_t& value);
+// fraction, then an optional K, M, G or T (powers of 1024, either case).
+// Values above 2^64 - 1 become 2^64 - 1; no digits give 0. Returns the
+// position of the next "-", blank, tab or end of text.
+std::size_t ParseSize(std::string_view text, std::size_t position, std::uint64_t& value);
 
 // Messages of the option parsers, whole, ending in "\n"; Japanese in code
 // page 932. The invalid-option message takes the offending character(s).

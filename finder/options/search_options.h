@@ -65,7 +65,7 @@ struct SearchOptions {
   RangeMode timeMode = RangeMode::None;
   std::uint16_t timeValue = 0, timeLow = 0, timeHigh = 0;
   RangeMode sizeMode = RangeMode::None;
-  std::uint32_t sizeValue = 0, sizeLow = 0, sizeHigh = 0;
+  std::uint64_t sizeValue = 0, sizeLow = 0, sizeHigh = 0;
 
   // Listing and actions.
   int form = 0;                                 // 0, 1 or 2

@@ -19,13 +19,8 @@ bool InRange(RangeMode mode, Value value, Value equal, Value low, Value high) {
   return true;
 }
 
-// The size bounds are 32-bit: a size of 4 GiB or more lies above every bound,
-// so it can only satisfy "at least".
 bool SizeMatches(const SearchOptions& options, std::uint64_t size) {
-  if (options.sizeMode == RangeMode::None) return true;
-  if (size > 0xFFFFFFFFu) return options.sizeMode == RangeMode::AtLeast;
-  return InRange(options.sizeMode, static_cast<std::uint32_t>(size), options.sizeValue,
-                 options.sizeLow, options.sizeHigh);
+  return InRange(options.sizeMode, size, options.sizeValue, options.sizeLow, options.sizeHigh);
 }
 
 // The calendar date of a day counted from 1 January 1970 (proleptic

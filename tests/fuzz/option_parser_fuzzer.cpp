@@ -116,16 +116,16 @@ void CheckTemplate(std::string_view text, LeadByteTest isLeadByte) {
 
 void CheckSize(std::string_view text) {
   for (std::size_t position = 0; position <= text.size() && position < 8; ++position) {
-    std::uint32_t value = 7;
+    std::uint64_t value = 7;
     std::size_t end = ParseSize(text, position, value);
     if (end < position || end > text.size()) std::abort();
     if (end < text.size() && text[end] != '-' && !IsBlank(text[end])) std::abort();
-    // A plain run of up to nine digits is its own value.
+    // A plain run of up to nineteen digits is its own value.
     std::size_t digits = position;
     while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
-    if (digits > position && digits - position <= 9 &&
+    if (digits > position && digits - position <= 19 &&
         (digits == text.size() || IsBlank(text[digits]) || text[digits] == '-')) {
-      std::uint32_t expected = 0;
+      std::uint64_t expected = 0;
       for (std::size_t i = position; i < digits; ++i) expected = expected * 10 + (text[i] - '0');
       if (value != expected) std::abort();
     }

@@ -47,7 +47,7 @@ std::string Time(std::uint16_t w) {
   std::snprintf(text, sizeof text, "%d:%02d:%02d", w >> 11, (w >> 5) & 63, (w & 31) * 2);
   return text;
 }
-std::string Size(std::uint32_t v) {
+std::string Size(std::uint64_t v) {
   return std::to_string(v);
 }
 
@@ -283,7 +283,10 @@ TEST(CommandLine, Sizes) {
       {" /S:100 x", "flags= size=100 name='x'"},
       {" /S1,024K x", "flags= size=1048576 name='x'"},
       {" /S1.5M x", "flags= size=1572864 name='x'"},
-      {" /S5000M x", "flags= size=4294967295 name='x'"},
+      {" /S5000M x", "flags= size=5242880000 name='x'"},
+      {" /S:5000M-5200M x", "flags= size5242880000-5452595200 name='x'"},
+      {" /S1g- x", "flags= size1073741824- name='x'"},
+      {" /S-2T x", "flags= size-2199023255552 name='x'"},
       {" /S100-100 x", "flags= size=100 name='x'"},
       {" /S200-100 x", "flags= size200-100 name='x'"},
       {" /S1k-2K x", "flags= size1024-2048 name='x'"},
@@ -545,7 +548,7 @@ TEST(HelpRequest, Rows) {
 TEST(Size, Values) {
   const struct {
     const char* text;
-    std::uint32_t value;
+    std::uint64_t value;
     std::size_t next;
   } rows[] = {
       {"100", 100, 3},
@@ -553,10 +556,16 @@ TEST(Size, Values) {
       {"1.5M", 1572864, 4},
       {"1.5m", 1572864, 4},
       {"0.5k", 512, 4},
-      {"5000M", 4294967295u, 5},
-      {"4294967295", 4294967295u, 10},
-      {"4294967296", 4294967295u, 10},
-      {"99999999999999999999999999999999", 4294967295u, 32},
+      {"5000M", 5242880000u, 5},
+      {"1.5G", 1610612736u, 4},
+      {"2t", 2199023255552u, 2},
+      {"4294967296", 4294967296u, 10},
+      {"9007199254740993", 9007199254740993u, 16},
+      {"18446744073709551615", 18446744073709551615u, 20},
+      {"18446744073709551616", 18446744073709551615u, 20},
+      {"16777216T", 18446744073709551615u, 9},
+      {"16777215.5T", 18446743523953737728u, 11},
+      {"99999999999999999999999999999999", 18446744073709551615u, 32},
       {"1.9", 1, 3},
       {"1.2.3", 1, 5},
       {".5K", 512, 3},
@@ -567,7 +576,7 @@ TEST(Size, Values) {
       {"7\t", 7, 1},
   };
   for (const auto& row : rows) {
-    std::uint32_t value = 99;
+    std::uint64_t value = 99;
     EXPECT_EQ(ParseSize(row.text, 0, value), row.next) << row.text;
     EXPECT_EQ(value, row.value) << row.text;
   }

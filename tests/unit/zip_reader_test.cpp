@@ -452,6 +452,10 @@ TEST_F(ZipReaderTest, Zip64SizesComeFromTheExtraField) {
   searchState.options.sizeMode = RangeMode::AtMost;
   searchState.options.sizeHigh = 0xFFFFFFFF;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : next.txt\n");
+  searchState.options.sizeMode = RangeMode::Between;  // /S:5000M-5200M
+  searchState.options.sizeLow = 5000ull << 20;
+  searchState.options.sizeHigh = 5200ull << 20;
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : big.iso\n");
   searchState.options.sizeMode = RangeMode::None;
   LongForm();
   searchState.totals = {};
