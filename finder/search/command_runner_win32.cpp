@@ -56,8 +56,15 @@ void StartChild(const char* directory) {
   CommandText commandLine(searchState.expandedCommand.view());
   FlushStandardStreams();
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, options.creationFlags,
-                      nullptr, directory, &startup, &process))
+                      nullptr, directory, &startup, &process)) {
+    // A built-in of the command interpreter (copy, del) or a misspelt program
+    // cannot start; dropped quietly, the run would look like a success. The
+    // search goes on, and the first such code is the exit status.
+    const int code = static_cast<int>(GetLastError());
+    StdErr().Printf("Error Code : %d\n", code);
+    if (searchState.firstSkippedError == 0) searchState.firstSkippedError = code;
     return;
+  }
   if (!options.noWait) WaitForSingleObject(process.hProcess, INFINITE);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);

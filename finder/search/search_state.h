@@ -22,7 +22,8 @@ struct SearchState {
   CommandText expandedCommand;
   bool stdoutIsConsole = false;
   // The first error code of a subdirectory the walk could not open and passed
-  // over; it becomes the exit status of a run that otherwise ends normally.
+  // over, or of a command that could not start; it becomes the exit status
+  // of a run that otherwise ends normally.
   int firstSkippedError = 0;
 };
 

@@ -84,10 +84,20 @@ class RunsForEachFile(CommandTestCase):
                          + b"\r\nThe command line is too long : "
                          + (self.top + r"\sub\notes.txt").encode() + b"\r\n" + FINISH)
 
-    def test_a_command_that_cannot_start_is_passed_over(self):
-        result = self.tlvc(r"%s\*.txt [Z:\no\such\program.exe $F]" % self.top)
+    def test_a_command_that_cannot_start_is_reported_and_the_search_goes_on(self):
+        # copy is a built-in of the command interpreter: no program to start.
+        for command, code in ((r"Z:\no\such\program.exe $F", 2), (r"copy $F $N.bak", 2)):
+            with self.subTest(command=command):
+                result = self.tlvc(r"%s\*.txt /-U [%s]" % (self.top, command))
+                self.assertEqual(result.status, code, result)
+                self.assertEqual(result.out, (self.top + r"\report.txt" + "\r\n").encode())
+                echo = command.replace("$F", self.top + r"\report.txt").replace("$N", "report")
+                self.assertEqual(result.err, WAIT + echo.encode() + b"\r\nError Code : %d\r\n" % code
+                                 + FINISH)
+        result = self.tlvc(r"%s\*.txt [cmd /c copy $F $N.bak]" % self.top)
         self.assertEqual(result.status, 0, result)
-        self.assertEqual(len(result.out.splitlines()), 2)
+        self.assertEqual(sorted(p.name for p in self.tree.rglob("*.bak")),
+                         ["notes.bak", "report.bak"])
 
     def test_drive_root_is_the_current_directory_with_its_backslash(self):
         drive = pathlib.Path(os.environ.get("WINEPREFIX", harness.REPO / "build" / "wineprefix"))
