@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 struct ProgramName {
   bool hasDirectory = false;  // the name holds a backslash: look only there
@@ -11,7 +13,7 @@ struct ProgramName {
   // for from the name part's second character on, so ".profile" has none.
   std::size_t stemLength = 0;
   // A "." with at least one character behind it: such a name is tried as it
-  // is; any other gets .COM, .EXE and .BAT in place of what follows the stem.
+  // is; any other gets the PATHEXT extensions in place of what follows the stem.
   bool hasExtension = false;
 };
 
@@ -19,21 +21,22 @@ struct ProgramName {
 // code page, whose second byte may look like a backslash.
 ProgramName AnalyzeProgramName(std::string_view name, bool (*isLeadByte)(unsigned char));
 
-inline constexpr std::string_view kProgramExtensions[] = {".COM", ".EXE", ".BAT"};
+// The extensions tried for a name without one: those of a PATHEXT value in
+// its order, each once (letter case aside); ".COM;.EXE;.BAT;.CMD" when the
+// value is empty or names none. An entry holding a wildcard or a path
+// separator is passed over, as it could only name other files.
+std::vector<std::string> ProgramExtensions(std::string_view pathExt);
 
-// Calls `visit(element)` for each element of a PATH value in order; empty
-// elements are passed over, the others are used as they stand.
-template <typename Visit>
-void ForEachPathElement(std::string_view path, Visit visit) {
-  while (!path.empty()) {
-    std::size_t end = path.find(';');
-    std::string_view element = path.substr(0, end);
-    if (!element.empty()) visit(element);
-    if (end == std::string_view::npos) break;
-    path.remove_prefix(end + 1);
-  }
-}
+// The directories of a PATH value in order. A ";" inside double quotes does
+// not split and the quotes are dropped, as installers write entries such as
+// "C:\Program Files\x"; elements that are empty then are passed over. Blanks
+// are kept.
+std::vector<std::string> PathDirectories(std::string_view path);
 
-// Lists every .COM, .EXE and .BAT of the name in options.fileNameText, in the
-// current directory and then along PATH.
+// Whether `directory` ends in a backslash that is not the second byte of a
+// double-byte character, so that a name can follow it directly.
+bool EndsWithBackslash(std::string_view directory, bool (*isLeadByte)(unsigned char));
+
+// Lists every program of the name in options.fileNameText, with each of the
+// PATHEXT extensions, in the current directory and then along PATH.
 void FindProgram();

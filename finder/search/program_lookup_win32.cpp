@@ -1,9 +1,11 @@
-// The program lookup along PATH (/E): every .COM, .EXE and .BAT of the name,
+// The program lookup along PATH (/E): the name with every PATHEXT extension,
 // in the current directory first and then in each PATH element in order.
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/standard_streams.h"
 #include "finder/search/command_runner.h"
@@ -72,24 +74,39 @@ void CheckProgramCandidate(std::size_t namePosition) {
 // Tries the candidates of the directory that stands in searchPath in front of
 // `namePosition`. The name is written afresh for each one: listing a hit
 // writes the name as the file system spells it over the one asked for.
-void TryCandidates(std::size_t namePosition, std::string_view name, const ProgramName& parts) {
+void TryCandidates(std::size_t namePosition, std::string_view name, const ProgramName& parts,
+                   const std::vector<std::string>& extensions) {
   headerPrinted = false;
   if (parts.hasExtension) {
     if (PutAt(namePosition, name)) CheckProgramCandidate(namePosition);
     return;
   }
   std::string_view stem = name.substr(0, parts.stemLength);
-  for (std::string_view extension : kProgramExtensions) {
-    if (PutAt(namePosition, stem) && PutAt(namePosition + stem.size(), extension))
+  for (std::string_view extension : extensions) {
+    PathText candidate(stem);
+    if (candidate.Append(extension) && !candidate.truncated() &&
+        PutAt(namePosition, candidate.view()))
       CheckProgramCandidate(namePosition);
   }
 }
 
-// The directory in searchPath, with a backslash behind it; returns the
-// position behind that backslash, or 0 when it does not fit.
+// The directory in searchPath, with a backslash behind it unless it ends in
+// one (a root, or a PATH entry written so); returns the position behind that
+// backslash, or 0 when it does not fit.
 std::size_t PutDirectory(std::string_view directory) {
-  if (!PutAt(0, directory) || !PutAt(directory.size(), "\\")) return 0;
-  return directory.size() + 1;
+  const bool separator = !EndsWithBackslash(directory, IsAnsiLeadByte);
+  if (!PutAt(0, directory) || (separator && !PutAt(directory.size(), "\\"))) return 0;
+  return directory.size() + (separator ? 1 : 0);
+}
+
+// A variable's value, or an empty text when it is unset or cannot be read.
+std::string EnvironmentValue(const char* name) {
+  DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+  if (size == 0) return {};
+  std::string value(size, '\0');
+  DWORD read = GetEnvironmentVariableA(name, value.data(), size);
+  value.resize(read != 0 && read < size ? read : 0);
+  return value;
 }
 
 }  // namespace
@@ -100,36 +117,25 @@ void FindProgram() {
   const CommandText fileName(state.options.fileNameText.view());
   ProgramName parts = AnalyzeProgramName(fileName.view(), IsAnsiLeadByte);
   std::string_view name = fileName.view().substr(parts.nameStart);
+  const std::vector<std::string> extensions = ProgramExtensions(EnvironmentValue("PATHEXT"));
 
   if (parts.hasDirectory) {
     char* namePart = nullptr;
     DWORD length = GetFullPathNameA(fileName.c_str(), kPathSize, state.searchPath, &namePart);
     if (length == 0 || length >= kPathSize || namePart == nullptr) return;
-    TryCandidates(static_cast<std::size_t>(namePart - state.searchPath), name, parts);
+    TryCandidates(static_cast<std::size_t>(namePart - state.searchPath), name, parts, extensions);
     return;
   }
 
   char current[kPathSize];
   DWORD length = GetCurrentDirectoryA(kPathSize, current);
   if (length != 0 && length < kPathSize) {
-    // The root comes back with its backslash; the separator is not doubled.
-    std::string_view directory(current, length);
-    if (directory.ends_with('\\')) directory.remove_suffix(1);
-    if (std::size_t namePosition = PutDirectory(directory))
-      TryCandidates(namePosition, name, parts);
+    if (std::size_t namePosition = PutDirectory(std::string_view(current, length)))
+      TryCandidates(namePosition, name, parts, extensions);
   }
 
-  DWORD size = GetEnvironmentVariableA("PATH", nullptr, 0);
-  if (size == 0) return;
-  HANDLE heap = GetProcessHeap();
-  char* path = heap ? static_cast<char*>(HeapAlloc(heap, 0, size)) : nullptr;
-  if (path == nullptr) return;
-  DWORD read = GetEnvironmentVariableA("PATH", path, size);
-  if (read != 0 && read < size) {
-    ForEachPathElement(std::string_view(path, read), [&](std::string_view element) {
-      if (std::size_t namePosition = PutDirectory(element))
-        TryCandidates(namePosition, name, parts);
-    });
+  for (const std::string& directory : PathDirectories(EnvironmentValue("PATH"))) {
+    if (std::size_t namePosition = PutDirectory(directory))
+      TryCandidates(namePosition, name, parts, extensions);
   }
-  HeapFree(heap, 0, path);
 }

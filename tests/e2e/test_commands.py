@@ -180,9 +180,10 @@ class ProgramLookup(CommandTestCase):
             (self.tmp / path).write_bytes(b"1234")
         (self.util / "BAR.EXE").mkdir()
 
-    def lookup(self, arguments, path_dirs, cwd=None):
+    def lookup(self, arguments, path_dirs, cwd=None, windows_env=()):
         env = dict(self.env, WINEPATH=";".join(path_dirs))
-        return run_line('"%s" %s' % (winpath(TLVC), arguments), cwd=cwd or self.cur, env=env)
+        return run_line('"%s" %s' % (winpath(TLVC), arguments), cwd=cwd or self.cur, env=env,
+                        windows_env=windows_env)
 
     def test_current_directory_then_path_in_order(self):
         path = [winpath(self.bin), "", winpath(self.util)]
@@ -193,6 +194,18 @@ class ProgramLookup(CommandTestCase):
             (winpath(self.bin) + r"\FOO.EXE").encode(),
             (winpath(self.bin) + r"\FOO.BAT").encode(),
             (winpath(self.util) + r"\FOO.EXE").encode()])
+
+    def test_pathext_order_quoted_entries_and_a_trailing_backslash(self):
+        tools = self.tmp / "my tools"
+        tools.mkdir()
+        (tools / "npm.cmd").write_bytes(b"@echo off")
+        path = ['"%s"' % winpath(tools), winpath(self.bin) + "\\"]
+        self.assertLines(self.lookup("/E npm", path).out, [(winpath(tools) + r"\npm.cmd").encode()])
+        self.assertLines(self.lookup("/E npm", path, windows_env=["PATHEXT="]).out,
+                         [(winpath(tools) + r"\npm.cmd").encode()])
+        self.assertLines(self.lookup("/E FOO", path, windows_env=["PATHEXT=.bat;.EXE"]).out,
+                         [(winpath(self.bin) + r"\FOO.BAT").encode(),
+                          (winpath(self.bin) + r"\FOO.EXE").encode()])
 
     def test_current_directory_on_path_is_searched_twice(self):
         result = self.lookup("/E FOO /F1", [winpath(self.cur)])

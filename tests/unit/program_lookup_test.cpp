@@ -43,14 +43,45 @@ TEST(AnalyzeProgramName, SecondByteOfADoubleByteCharacterIsNoBackslash) {
   EXPECT_TRUE(AnalyzeProgramName("\x95\x5C.EXE", nullptr).hasDirectory);
 }
 
-TEST(ForEachPathElement, SkipsEmptyElementsAndKeepsTheRestAsTheyStand) {
-  std::vector<std::string> seen;
-  ForEachPathElement(";C:\\BIN;;D:\\UTIL\\; \"E:\\Q\" ;",
-                     [&](std::string_view e) { seen.emplace_back(e); });
-  EXPECT_EQ(seen, (std::vector<std::string>{"C:\\BIN", "D:\\UTIL\\", " \"E:\\Q\" "}));
-  seen.clear();
-  ForEachPathElement("", [&](std::string_view e) { seen.emplace_back(e); });
-  EXPECT_TRUE(seen.empty());
+using Texts = std::vector<std::string>;
+
+TEST(PathDirectories, SplitsOutsideQuotesDropsQuotesAndEmptyElements) {
+  const struct {
+    const char* path;
+    Texts directories;
+  } rows[] = {
+      {";C:\\BIN;;D:\\UTIL\\; E:\\Q ;", {"C:\\BIN", "D:\\UTIL\\", " E:\\Q "}},
+      {"\"C:\\Program Files\\x\";C:\\BIN", {"C:\\Program Files\\x", "C:\\BIN"}},
+      {"\"C:\\a;b\";\"\";C:\\\"q\"\\", {"C:\\a;b", "C:\\q\\"}},
+      {"\"C:\\open;C:\\BIN", {"C:\\open;C:\\BIN"}},  // an unclosed quote runs to the end
+      {"", {}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(PathDirectories(row.path), row.directories) << row.path;
+}
+
+TEST(ProgramExtensions, PathExtInItsOrderOnceEachOrTheDefault) {
+  const Texts fallback = {".COM", ".EXE", ".BAT", ".CMD"};
+  const struct {
+    const char* pathExt;
+    Texts extensions;
+  } rows[] = {
+      {"", fallback},
+      {";;", fallback},
+      {".CMD;.EXE", {".CMD", ".EXE"}},
+      {".exe;;.EXE;.Ps1;.exe", {".exe", ".Ps1"}},
+      {".*;.EXE;\\X;.B?T;\"", {".EXE"}},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(ProgramExtensions(row.pathExt), row.extensions) << row.pathExt;
+}
+
+TEST(EndsWithBackslash, ASecondByteIsNoSeparator) {
+  EXPECT_TRUE(EndsWithBackslash("C:\\", ShiftJisLead));
+  EXPECT_TRUE(EndsWithBackslash("C:\\TOOLS\\", ShiftJisLead));
+  EXPECT_FALSE(EndsWithBackslash("C:\\TOOLS", ShiftJisLead));
+  EXPECT_FALSE(EndsWithBackslash("", ShiftJisLead));
+  EXPECT_FALSE(EndsWithBackslash("C:\\\x95\x5C", ShiftJisLead));  // 表
+  EXPECT_TRUE(EndsWithBackslash("C:\\\x95\x5C\\", ShiftJisLead));
 }
 
 }  // namespace
