@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <span>
 #include <string>
 
@@ -27,12 +28,26 @@ class ModuleStrings final : public MessageSource {
     }
     buffer_.Recount();
     text = buffer_.view();
+    exact_ = HoldsWholeText(id, text);
     return true;
   }
+  bool Exact() const override { return exact_; }
 
  private:
+  // The ANSI text is whole when it converts back to the stored UTF-16 text.
+  bool HoldsWholeText(unsigned id, std::string_view ansi) {
+    wchar_t stored[260];
+    int units = LoadStringW(module_, id, stored, 260);
+    if (units <= 0) return true;
+    wchar_t back[260];
+    int backUnits =
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), back, 260);
+    return backUnits == units && std::wmemcmp(back, stored, static_cast<std::size_t>(units)) == 0;
+  }
+
   HMODULE module_;
   BoundedText<260> buffer_;
+  bool exact_ = true;
 };
 
 class AnsiCodePage final : public AnsiConverter {
@@ -55,6 +70,18 @@ class AnsiCodePage final : public AnsiConverter {
     MultiByteToWideChar(codePage_, 0, ansi.data(), size, converted.data(), units);
     wide.assign(converted.begin(), converted.end());
     return true;
+  }
+
+  std::string FromUtf16(std::u16string_view wide) override {
+    if (wide.empty()) return {};
+    std::wstring source(wide.begin(), wide.end());
+    int size = static_cast<int>(source.size());
+    int bytes =
+        WideCharToMultiByte(codePage_, 0, source.data(), size, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string ansi(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(codePage_, 0, source.data(), size, ansi.data(), bytes, nullptr, nullptr);
+    return ansi;
   }
 
  private:

@@ -2,8 +2,17 @@
 
 #include "common/text_writer.h"
 #include "configurator/configuration_reader.h"
+#include "configurator/configuration_writer.h"
+
+bool ConfigurationPatcher::IsExportOfSlot(std::string_view line) {
+  auto parsed = ParseConfigurationLine(line);
+  if (!parsed) return false;
+  auto text = ReadMessageText(image_, table_, parsed->slot->textId);
+  return text && ExportedValue(converter_.FromUtf16(*text)) == parsed->value;
+}
 
 void ConfigurationPatcher::ApplyLine(std::string_view line) {
+  if (IsExportOfSlot(line)) return;
   auto value = ConvertConfigurationLine(line, errors_);
   if (!value) return;
   if (!converter_.ToUtf16(value->text, wide_)) return;

@@ -12,11 +12,14 @@
 
 class TextWriter;
 
-// Converts a text of the ANSI code page to UTF-16. On failure it has written
-// its own message and returns false.
+// Converts between the ANSI code page and UTF-16. ToUtf16 on failure has
+// written its own message and returns false. FromUtf16 converts as the
+// system's string loader does (a character the code page lacks becomes its
+// best fit or the default character), so its result is what mode R exports.
 class AnsiConverter {
  public:
   virtual bool ToUtf16(std::string_view ansi, std::u16string& wide) = 0;
+  virtual std::string FromUtf16(std::u16string_view wide) = 0;
 
  protected:
   ~AnsiConverter() = default;
@@ -30,7 +33,9 @@ class ConfigurationPatcher {
 
   // Applies one line of the configuration file (without its line end).
   // Lines that name no key are skipped quietly; refused values leave their
-  // slot as it was, after a message naming the key.
+  // slot as it was, after a message naming the key. A value that is what
+  // mode R exports for its slot leaves the slot as it is, so an exported
+  // file written back changes nothing, even texts the code page cannot hold.
   void ApplyLine(std::string_view line);
 
  private:
@@ -39,4 +44,6 @@ class ConfigurationPatcher {
   AnsiConverter& converter_;
   TextWriter& errors_;
   std::u16string wide_;
+
+  bool IsExportOfSlot(std::string_view line);
 };

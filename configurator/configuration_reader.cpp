@@ -1,5 +1,7 @@
 #include "configurator/configuration_reader.h"
 
+#include <utility>
+
 #include "common/text_writer.h"
 
 namespace {
@@ -38,6 +40,17 @@ bool IsAscii(std::string_view text) {
 const msg::MessageSlot* FindConfigKey(std::string_view key) {
   for (const msg::MessageSlot& slot : msg::kMessageSlots) {
     if (EqualIgnoringCase(slot.key, key)) return &slot;
+  }
+  // Three stored keys are misspelt; a user who writes them right is understood.
+  constexpr std::pair<std::string_view, unsigned> kMendedSpellings[] = {
+      {"JapaneseFound", msg::kJapaneseFound},
+      {"JapaneseNotFound", msg::kJapaneseNotFound},
+      {"JapanesePause", msg::kJapanesePause},
+  };
+  for (const auto& [spelling, id] : kMendedSpellings) {
+    if (!EqualIgnoringCase(spelling, key)) continue;
+    for (const msg::MessageSlot& slot : msg::kMessageSlots)
+      if (slot.textId == id) return &slot;
   }
   return nullptr;
 }

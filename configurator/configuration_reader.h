@@ -11,7 +11,9 @@
 
 class TextWriter;
 
-// The slot of a configuration key, matched without regard to ASCII case.
+// The slot of a configuration key, matched without regard to ASCII case; the
+// keys spelt "Jananese..." are also found as "JapaneseFound",
+// "JapaneseNotFound" and "JapanesePause".
 const msg::MessageSlot* FindConfigKey(std::string_view key);
 
 // One line naming a key: its slot and the text between its double quotes

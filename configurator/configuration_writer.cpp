@@ -24,6 +24,18 @@ std::string_view KeyOf(unsigned id) {
 
 }  // namespace
 
+std::string ExportedValue(std::string_view text) {
+  std::string value;
+  // A line feed would end the line in the file; "$N" brings it back in mode W.
+  for (std::size_t feed; (feed = text.find('\n')) != std::string_view::npos;) {
+    value.append(text.substr(0, feed));
+    value.append("$N");
+    text.remove_prefix(feed + 1);
+  }
+  value.append(text);
+  return value;
+}
+
 bool ReadConfiguration(MessageSource& source, TextWriter& out, TextWriter& errors) {
   for (unsigned id : kWrittenIds) {
     std::string_view text;
@@ -32,16 +44,16 @@ bool ReadConfiguration(MessageSource& source, TextWriter& out, TextWriter& error
       errors.Printf("Error Code : %lu\n", errorCode);
       return false;
     }
-    out.Write(KeyOf(id));
+    const std::string_view key = KeyOf(id);
+    out.Write(key);
     out.Write("=\"");
-    // A line feed would end the line in the file; "$N" brings it back in mode W.
-    for (std::size_t feed; (feed = text.find('\n')) != std::string_view::npos;) {
-      out.Write(text.substr(0, feed));
-      out.Write("$N");
-      text.remove_prefix(feed + 1);
-    }
-    out.Write(text);
+    out.Write(ExportedValue(text));
     out.Write("\"\n");
+    // The line holds question marks or look-alikes; mode W leaves the slot
+    // alone while the line stays so, but the user should know.
+    if (!source.Exact())
+      errors.Printf("%.*s cannot be written in this code page.\n", static_cast<int>(key.size()),
+                    key.data());
   }
   return true;
 }

@@ -239,16 +239,39 @@ std::optional<StringTableLocation> FindStringTable(std::span<const std::uint8_t>
   return table;
 }
 
+namespace {
+
+// The length word of text `id` when its whole slot (two length words, 80 code
+// units) lies in the table.
+std::optional<std::size_t> SlotPosition(const Bytes& file, const StringTableLocation& table,
+                                        unsigned id) {
+  if (id % 2 == 0 || id < msg::kDefaultOption || id > msg::kEnglishFinish) return std::nullopt;
+  auto at = StringPosition(file, table, id);
+  if (!at || *at + 2 * (msg::kSlotUnits + 2) > table.End()) return std::nullopt;
+  return at;
+}
+
+}  // namespace
+
+std::optional<std::u16string> ReadMessageText(std::span<const std::uint8_t> image,
+                                              const StringTableLocation& table, unsigned id) {
+  Bytes file(image);
+  auto at = SlotPosition(file, table, id);
+  if (!at) return std::nullopt;
+  const std::size_t length = *file.U16(*at);
+  if (length > msg::kSlotUnits) return std::nullopt;
+  std::u16string text(length, u'\0');
+  for (std::size_t i = 0; i < length; ++i)
+    text[i] = static_cast<char16_t>(*file.U16(*at + 2 + 2 * i));
+  return text;
+}
+
 PatchResult WriteMessageText(std::span<std::uint8_t> image, StringTableLocation& table, unsigned id,
                              std::u16string_view text) {
   if (text.size() > msg::kMaxTextUnits) return PatchResult::kTooLong;
-  if (id % 2 == 0 || id < msg::kDefaultOption || id > msg::kEnglishFinish) {
-    return PatchResult::kOutOfRange;
-  }
   Bytes file(image);
-  auto at = StringPosition(file, table, id);
-  // The whole slot (two length words, 80 code units) must lie in the table.
-  if (!at || *at + 2 * (msg::kSlotUnits + 2) > table.End()) return PatchResult::kOutOfRange;
+  auto at = SlotPosition(file, table, id);
+  if (!at) return PatchResult::kOutOfRange;
 
   std::size_t length = text.size();
   PutU16(image, *at, static_cast<std::uint16_t>(length));

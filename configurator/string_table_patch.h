@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 // One string block: where its data entry (the resource directory's
@@ -54,3 +55,8 @@ enum class PatchResult {
 // that the system's string loader still finds every string.
 PatchResult WriteMessageText(std::span<std::uint8_t> image, StringTableLocation& table, unsigned id,
                              std::u16string_view text);
+
+// The text of message `id` (an odd id 1-25) as its slot holds it now; nothing
+// when the id is no text id or its slot does not lie inside the table.
+std::optional<std::u16string> ReadMessageText(std::span<const std::uint8_t> image,
+                                              const StringTableLocation& table, unsigned id);

@@ -148,12 +148,18 @@ TEST(WriteMessageText, RefusesWhatDoesNotFitItsSlotWithoutWriting) {
   EXPECT_EQ(image, ShippedImage());
 }
 
-// Bytes as code units, as code page 1252 does for ASCII.
+// Bytes as code units, as code page 1252 does for ASCII; what it lacks
+// becomes "?".
 class ByteConverter final : public AnsiConverter {
  public:
   bool ToUtf16(std::string_view ansi, std::u16string& wide) override {
     wide.assign(ansi.begin(), ansi.end());
     return true;
+  }
+  std::string FromUtf16(std::u16string_view wide) override {
+    std::string ansi;
+    for (char16_t unit : wide) ansi.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    return ansi;
   }
 };
 
@@ -177,6 +183,11 @@ TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
       "DefaultOption=\"/X\"",
       "EnglishFinish=\"" + std::string(79, 'd') + "\"",
       "EnglishPause=\"Later line wins\"",
+      // What mode R exports for texts this code page cannot hold leaves them
+      // whole; any other value replaces them.
+      "JananeseFound=\"$N$C10 ? $SB19 ?????????????????\"",
+      "JapanesePause=\"?????????...\"",
+      "JapaneseQuery=\"Enter:??  ?????:???????  ESC:??\"",
   };
   for (const std::string& line : lines) patcher.ApplyLine(line);
   errors.Flush();
@@ -188,6 +199,7 @@ TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
   texts[9] = u"Later line wins";
   texts[7] = u"\n$C10 found $S19";
   texts[12] = std::u16string(79, u'd');
+  texts[4] = u"Enter:??  ?????:???????  ESC:??";
   ExpectTexts(image, texts);
 }
 
