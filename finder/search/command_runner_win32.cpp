@@ -78,8 +78,10 @@ void RunCommandForEntry(std::size_t backslash) {
   char saved = path[cut];
   path[cut] = '\0';
 
-  StdErr().Printf("%s\n", searchState.expandedCommand.c_str());
-  if (searchState.options.pausePerScreen) PagedOutput();
+  if (searchState.options.pausePerScreen)
+    WritePagedLine(searchState.expandedCommand.view(), true);
+  else
+    StdErr().Printf("%s\n", searchState.expandedCommand.c_str());
   if (!searchState.options.queryBeforeRun || ConfirmRun()) StartChild(path);
 
   path[cut] = saved;

@@ -2,7 +2,27 @@
 
 #include "common/standard_streams.h"
 #include "finder/search/console_paging.h"
+#include "finder/search/page_rows.h"
 #include "finder/search/search_state.h"
+
+namespace {
+
+// The console's width for each stream that is the console; 0 for one that is
+// redirected, whose lines page as written.
+int outputColumns = 0;
+int errorColumns = 0;
+
+int ColumnsIfConsole(DWORD stream, int columns) {
+  return GetFileType(GetStdHandle(stream)) == FILE_TYPE_CHAR ? columns : 0;
+}
+
+void Pause() {
+  StdOut().Write(searchState.options.pausePrompt.view());
+  StdOut().Put('\n');
+  ReadConsoleKey();
+}
+
+}  // namespace
 
 int QueryConsoleSize() {
   HANDLE console = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
@@ -10,21 +30,25 @@ int QueryConsoleSize() {
   if (console == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
   // The buffer's height, not the window's: that is what a page scrolls by.
   CONSOLE_SCREEN_BUFFER_INFO info;
-  if (GetConsoleScreenBufferInfo(console, &info)) searchState.options.pageLines = info.dwSize.Y - 2;
+  if (GetConsoleScreenBufferInfo(console, &info)) {
+    searchState.options.pageLines = info.dwSize.Y - 2;
+    outputColumns = ColumnsIfConsole(STD_OUTPUT_HANDLE, info.dwSize.X);
+    errorColumns = ColumnsIfConsole(STD_ERROR_HANDLE, info.dwSize.X);
+  }
   CloseHandle(console);
   return 0;
 }
 
-void PagedOutput() {
+void WritePagedLine(std::string_view line, bool toStandardError) {
   SearchOptions& options = searchState.options;
-  // A page height below 1 never pauses; not counting then also keeps a
-  // listing of billions of lines from overflowing the counter.
-  if (options.pageLines < 1) return;
-  if (++options.lineCount != options.pageLines) return;
-  options.lineCount = 0;
-  StdOut().Write(options.pausePrompt.view());
-  StdOut().Put('\n');
-  ReadConsoleKey();
+  // A text of the ANSI code page: a double-byte character takes two columns.
+  const int rows = ScreenRows(line.size(), toStandardError ? errorColumns : outputColumns);
+  const PageStep step = CountPageRows(options.lineCount, options.pageLines, rows);
+  if (step.pauseBefore) Pause();
+  TextWriter& stream = toStandardError ? StdErr() : StdOut();
+  stream.Write(line);
+  stream.Put('\n');
+  if (step.pauseAfter) Pause();
 }
 
 char ReadConsoleKey() {

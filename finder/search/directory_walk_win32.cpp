@@ -45,9 +45,9 @@ bool IsDotEntry(const char* name) {
 void WriteEntry(const FileEntry& entry, std::size_t namePosition, bool& headerPrinted) {
   const SearchOptions& options = searchState.options;
   if (options.form == 0) {
+    if (options.pausePerScreen) return WritePagedLine(searchState.searchPath);
     StdOut().Write(searchState.searchPath);
     StdOut().Put('\n');
-    if (options.pausePerScreen) PagedOutput();
     return;
   }
   if (!headerPrinted) {

@@ -26,9 +26,9 @@ DosDateTime LocalStamp(std::uint64_t lastWriteTime) {
 }
 
 void WriteListingLine(std::string_view line) {
+  if (searchState.options.pausePerScreen) return WritePagedLine(line);
   StdOut().Write(line);
   StdOut().Put('\n');
-  if (searchState.options.pausePerScreen) PagedOutput();
 }
 
 }  // namespace

@@ -51,8 +51,10 @@ void CheckProgramCandidate(std::size_t namePosition) {
   if (!options.noEcho) {
     if (options.form == 0) {
       if (PutAt(namePosition, entry.name)) {
-        StdOut().Printf("%s\n", state.searchPath);
-        if (options.pausePerScreen) PagedOutput();
+        if (options.pausePerScreen)
+          WritePagedLine(state.searchPath);
+        else
+          StdOut().Printf("%s\n", state.searchPath);
       }
     } else {
       if (!headerPrinted) PrintDirectoryHeader(namePosition);

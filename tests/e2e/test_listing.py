@@ -247,6 +247,24 @@ class Listing(WineTestCase):
                 self.assertEqual(terminal_text(raw).replace(b"\r\r\n", b"\r\n"),
                                  b"".join(line + b"\r\n" for line in expected))
 
+    def test_lines_wider_than_the_console_count_the_rows_they_wrap_to(self):
+        # 20 rows of 50 columns: a page is 18 rows. A.TXT takes one, each B
+        # line two; the ninth B line would not fit behind 17 rows, so the
+        # pause comes before it and nothing scrolls away unseen.
+        wide = self.tmp / "wide"
+        wide.mkdir()
+        prefix = winpath(wide) + "\\"
+        self.assertLess(len(prefix) + 8, 50)
+        names = ["A.TXT"] + ["B%d%s.TXT" % (i, "x" * (70 - len(prefix))) for i in range(1, 10)]
+        for name in names:
+            (wide / name).write_bytes(b"")
+        lines = [(prefix + name).encode() for name in names]
+        status, raw = run_pty([TLVC, "*.TXT", "/P", "/-U"], rows=20, cols=50, cwd=wide,
+                              keys=[(PROMPT, b" ")])
+        self.assertEqual(status, 0)
+        flat = lambda text: re.sub(rb"[\r\n]", b"", text)
+        self.assertEqual(flat(terminal_text(raw)), flat(b"".join(lines[:9] + [PROMPT] + lines[9:])))
+
     def test_pause_reads_the_console_when_standard_input_is_a_file(self):
         paged = self.root / "paged"
         keys_file = self.tmp / "keys.txt"
