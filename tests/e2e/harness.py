@@ -91,16 +91,14 @@ def _run_once(program, args, cwd, env, stdin, timeout):
     return Result(proc.returncode, proc.stdout, proc.stderr)
 
 
-def run_line(command_line, cwd=None, env=None, stdin=b"", timeout=TIMEOUT, windows_env=()):
-    """Runs an exact Windows command line (bytes or str) through the launcher.
-
-    windows_env: "NAME=VALUE" texts the launcher sets inside Wine."""
+def run_line(command_line, cwd=None, env=None, stdin=b"", timeout=TIMEOUT):
+    """Runs an exact Windows command line (bytes or str) through the launcher."""
     if isinstance(command_line, str):
         command_line = command_line.encode("latin-1")
     with tempfile.NamedTemporaryFile(suffix=".cmd", delete=False) as line_file:
         line_file.write(command_line)
     try:
-        return run(TOOLS / "launch.exe", winpath(line_file.name), *windows_env, cwd=cwd, env=env,
+        return run(TOOLS / "launch.exe", winpath(line_file.name), cwd=cwd, env=env,
                    stdin=stdin, timeout=timeout)
     finally:
         os.unlink(line_file.name)

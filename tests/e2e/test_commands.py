@@ -86,18 +86,13 @@ class RunsForEachFile(CommandTestCase):
 
     def test_a_command_that_cannot_start_is_reported_and_the_search_goes_on(self):
         # copy is a built-in of the command interpreter: no program to start.
-        for command, code in ((r"Z:\no\such\program.exe $F", 2), (r"copy $F $N.bak", 2)):
-            with self.subTest(command=command):
-                result = self.tlvc(r"%s\*.txt /-U [%s]" % (self.top, command))
-                self.assertEqual(result.status, code, result)
-                self.assertEqual(result.out, (self.top + r"\report.txt" + "\r\n").encode())
-                echo = command.replace("$F", self.top + r"\report.txt").replace("$N", "report")
-                self.assertEqual(result.err, WAIT + echo.encode() + b"\r\nError Code : %d\r\n" % code
-                                 + FINISH)
-        result = self.tlvc(r"%s\*.txt [cmd /c copy $F $N.bak]" % self.top)
+        result = self.tlvc(r"%s\*.txt [copy $F x]" % self.top)
+        echo = lambda name: ("copy %s\%s x\r\nError Code : 2\r\n" % (self.top, name)).encode()
+        self.assertEqual((result.status, len(result.out.splitlines()), result.err),
+                         (2, 2, WAIT + echo("report.txt") + echo(r"sub\notes.txt") + FINISH))
+        result = self.tlvc(r"%s\report.txt /-U [cmd /c copy $F $N.bak]" % self.top)
         self.assertEqual(result.status, 0, result)
-        self.assertEqual(sorted(p.name for p in self.tree.rglob("*.bak")),
-                         ["notes.bak", "report.bak"])
+        self.assertTrue((self.tree / "report.bak").exists())
 
     def test_drive_root_is_the_current_directory_with_its_backslash(self):
         drive = pathlib.Path(os.environ.get("WINEPREFIX", harness.REPO / "build" / "wineprefix"))
@@ -180,10 +175,9 @@ class ProgramLookup(CommandTestCase):
             (self.tmp / path).write_bytes(b"1234")
         (self.util / "BAR.EXE").mkdir()
 
-    def lookup(self, arguments, path_dirs, cwd=None, windows_env=()):
+    def lookup(self, arguments, path_dirs, cwd=None):
         env = dict(self.env, WINEPATH=";".join(path_dirs))
-        return run_line('"%s" %s' % (winpath(TLVC), arguments), cwd=cwd or self.cur, env=env,
-                        windows_env=windows_env)
+        return run_line('"%s" %s' % (winpath(TLVC), arguments), cwd=cwd or self.cur, env=env)
 
     def test_current_directory_then_path_in_order(self):
         path = [winpath(self.bin), "", winpath(self.util)]
@@ -195,17 +189,14 @@ class ProgramLookup(CommandTestCase):
             (winpath(self.bin) + r"\FOO.BAT").encode(),
             (winpath(self.util) + r"\FOO.EXE").encode()])
 
-    def test_pathext_order_quoted_entries_and_a_trailing_backslash(self):
-        tools = self.tmp / "my tools"
-        tools.mkdir()
-        (tools / "npm.cmd").write_bytes(b"@echo off")
-        path = ['"%s"' % winpath(tools), winpath(self.bin) + "\\"]
-        self.assertLines(self.lookup("/E npm", path).out, [(winpath(tools) + r"\npm.cmd").encode()])
-        self.assertLines(self.lookup("/E npm", path, windows_env=["PATHEXT="]).out,
-                         [(winpath(tools) + r"\npm.cmd").encode()])
-        self.assertLines(self.lookup("/E FOO", path, windows_env=["PATHEXT=.bat;.EXE"]).out,
-                         [(winpath(self.bin) + r"\FOO.BAT").encode(),
-                          (winpath(self.bin) + r"\FOO.EXE").encode()])
+    def test_pathext_a_quoted_entry_and_a_trailing_backslash(self):
+        # Wine's PATHEXT (from its registry) holds .CMD.
+        (self.tmp / "my tools").mkdir()
+        (self.tmp / "my tools" / "npm.cmd").write_bytes(b"")
+        path = ['"%s"' % winpath(self.tmp / "my tools"), winpath(self.util) + "\\"]
+        self.assertLines(self.lookup("/E npm", path).out + self.lookup("/E FOO.TXT", path).out,
+                         [winpath(self.tmp / "my tools" / "npm.cmd").encode(),
+                          (winpath(self.util) + r"\FOO.TXT").encode()])
 
     def test_current_directory_on_path_is_searched_twice(self):
         result = self.lookup("/E FOO /F1", [winpath(self.cur)])

@@ -43,8 +43,7 @@ def make_tree(root):
         path = root / name
         path.parent.mkdir(parents=True, exist_ok=True)
         path.write_bytes(b"x" * size)
-    # Sparse files beyond 32 bits: 3, 5 and 50 GiB and 2 TiB, and a small one.
-    (root / "huge").mkdir()
+    (root / "huge").mkdir()  # sparse files beyond 32 bits
     for name, size in (("g3", 3 << 30), ("g5", 5 << 30), ("g50", 50 << 30), ("t2", 2 << 40),
                        ("b100", 100)):
         with open(root / "huge" / (name + ".bin"), "wb") as sparse:
@@ -222,10 +221,8 @@ class FindingFiles(WineTestCase):
         self.assertListing(self.tlvc("sizes", "*.bin", "/S200-100"), NOT_FOUND, 1)
         huge = lambda *names: [self.path("huge/%s.bin" % name) for name in names]
         for option, lines in (("/S:5000M-5200M", huge("g5")), ("/S:-6000M", huge("b100", "g3", "g5")),
-                              ("/S:1G-", huge("g3", "g5", "g50", "t2")), ("/S:2T", huge("t2")),
-                              ("/S:50g", huge("g50"))):
-            with self.subTest(option=option):
-                self.assertListing(self.tlvc("huge", "*.bin", option), lines)
+                              ("/S:1G-", huge("g3", "g5", "g50", "t2")), ("/S:2T", huge("t2"))):
+            self.assertListing(self.tlvc("huge", "*.bin", option), lines)
 
     def test_attribute_criterion(self):
         attr = lambda *names: [self.path("attrs/" + name) for name in names]

@@ -183,11 +183,9 @@ TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
       "DefaultOption=\"/X\"",
       "EnglishFinish=\"" + std::string(79, 'd') + "\"",
       "EnglishPause=\"Later line wins\"",
-      // What mode R exports for texts this code page cannot hold leaves them
-      // whole; any other value replaces them.
+      // What mode R exports for texts this code page cannot hold keeps them.
       "JananeseFound=\"$N$C10 ? $SB19 ?????????????????\"",
       "JapanesePause=\"?????????...\"",
-      "JapaneseQuery=\"Enter:??  ?????:???????  ESC:??\"",
   };
   for (const std::string& line : lines) patcher.ApplyLine(line);
   errors.Flush();
@@ -199,7 +197,6 @@ TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
   texts[9] = u"Later line wins";
   texts[7] = u"\n$C10 found $S19";
   texts[12] = std::u16string(79, u'd');
-  texts[4] = u"Enter:??  ?????:???????  ESC:??";
   ExpectTexts(image, texts);
 }
 

@@ -1,10 +1,7 @@
 /* Starts a program with an exact command line, read from the file named by
    the first argument (Wine re-quotes the arguments of "wine prog args"),
-   waits for it and exits with its exit code. Standard handles are inherited.
-   Further arguments NAME=VALUE are set in the child's environment first: Wine
-   takes some variables (PATHEXT) from its registry, not from Unix. */
+   waits for it and exits with its exit code. Standard handles are inherited. */
 #include <stdio.h>
-#include <string.h>
 #include <windows.h>
 
 int main(int argc, char** argv) {
@@ -15,12 +12,6 @@ int main(int argc, char** argv) {
   size_t length = fread(line, 1, sizeof line - 1, file);
   fclose(file);
   line[length] = '\0';
-  for (int i = 2; i < argc; ++i) {
-    char* equals = strchr(argv[i], '=');
-    if (!equals) return 254;
-    *equals = '\0';
-    SetEnvironmentVariableA(argv[i], equals + 1);
-  }
   STARTUPINFOA startup = {0};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
