@@ -8,7 +8,16 @@ bool ConfigurationPatcher::IsExportOfSlot(std::string_view line) {
   auto parsed = ParseConfigurationLine(line);
   if (!parsed) return false;
   auto text = ReadMessageText(image_, table_, parsed->slot->textId);
-  return text && ExportedValue(converter_.FromUtf16(*text)) == parsed->value;
+  if (!text) return false;
+  // Mode R writes a double quote inside a text as it is, and the value read
+  // back ends at it; so the export is looked for in the rest of the line,
+  // closed by a double quote or the line's end.
+  const std::string exported = ExportedValue(converter_.FromUtf16(*text));
+  const std::string_view rest(
+      parsed->value.data(),
+      static_cast<std::size_t>(line.data() + line.size() - parsed->value.data()));
+  return rest.starts_with(exported) &&
+         (rest.size() == exported.size() || rest[exported.size()] == '"');
 }
 
 void ConfigurationPatcher::ApplyLine(std::string_view line) {

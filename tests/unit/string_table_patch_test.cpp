@@ -187,7 +187,9 @@ TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
       "JananeseFound=\"$N$C10 ? $SB19 ?????????????????\"",
       "JapanesePause=\"?????????...\"",
   };
+  WriteMessageText(image, table, 23, u"say \"hi\"");  // a quote inside survives as well
   for (const std::string& line : lines) patcher.ApplyLine(line);
+  patcher.ApplyLine("EnglishWait=\"say \"hi\"\"");
   errors.Flush();
   EXPECT_EQ(messages,
             "EnglishQuery is longer than 79 characters.\n"
@@ -197,6 +199,7 @@ TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
   texts[9] = u"Later line wins";
   texts[7] = u"\n$C10 found $S19";
   texts[12] = std::u16string(79, u'd');
+  texts[11] = u"say \"hi\"";
   ExpectTexts(image, texts);
 }
 
