@@ -1,14 +1,20 @@
-// ZIP: the members are listed from the local headers that stand in front of
-// each member's data, walking from the first one to the next by skipping the
-// name, the extra field and the compressed data. The local headers carry no
-// attributes, so when attributes or the long form are wanted the walk goes on
-// past the last local entry into the central directory and lists from there.
+// ZIP: in the short form the members are listed from the local headers that
+// stand in front of each member's data, walking from the first one to the
+// next by skipping the name, the extra field and the compressed data, so that
+// a damaged or missing central directory hides nothing. The local headers
+// carry no attributes: when attributes or the long form are wanted, the
+// members are listed from the central directory, found through the
+// end-of-central-directory record at the end of the file (and, in an archive
+// past 4 GiB, through the ZIP64 end record it points to). Only an archive
+// without such a record is walked over its local entries to the directory
+// behind them.
 //
-// Sizes written after the data (flag bit 3; the local sizes usually left 0,
-// a data descriptor behind the data) would land the walk inside member data
-// or on the descriptor; such archives are listed from the central directory,
-// found through the end-of-central-directory record (and, in an archive past
-// 4 GiB, through the ZIP64 end record it points to).
+// The local walk cannot pass what is not a member: the signing block that an
+// Android package keeps in front of its directory, a gap between entries, a
+// local header whose size is wrong, sizes written after the data (flag bit 3;
+// the local sizes usually left 0, a data descriptor behind the data). Where
+// it stops short of the directory, the directory's members behind those it
+// walked are listed from there.
 //
 // Archives of today add two things in the extra field: ZIP64 sizes (a size
 // of 0xFFFFFFFF in the header means "the real one is in the extra field"),
@@ -67,6 +73,7 @@ constexpr std::size_t kCentralNameLength = 28;
 constexpr std::size_t kCentralExtraLength = 30;
 constexpr std::size_t kCentralCommentLength = 32;
 constexpr std::size_t kCentralAttributes = 38;
+constexpr std::size_t kCentralLocalOffset = 42;
 
 // End of central directory record, 22 bytes, then the archive comment:
 //    0 signature "PK\5\6"    4 this disk    6 directory's disk
@@ -75,6 +82,7 @@ constexpr std::size_t kCentralAttributes = 38;
 constexpr std::uint32_t kEndSignature = 0x06054B50;
 constexpr std::size_t kEndRecordSize = 22;
 constexpr std::size_t kEndDirectorySize = 12;
+constexpr std::size_t kEndDirectoryOffset = 16;
 constexpr std::size_t kEndCommentLength = 20;
 constexpr std::size_t kLongestComment = 0xFFFF;
 constexpr std::uint32_t kDirectorySizeEscaped = 0xFFFFFFFF;
@@ -93,13 +101,14 @@ constexpr std::uint32_t kZip64EndSignature = 0x06064B50;
 constexpr std::size_t kZip64EndSize = 56;
 constexpr std::size_t kZip64EndRestSize = 4;
 constexpr std::size_t kZip64EndDirectorySize = 40;
+constexpr std::size_t kZip64EndDirectoryOffset = 48;
 
 // Extra field: a row of blocks, each a 2-byte id, a 2-byte size and that
 // many bytes.
 //   ZIP64 extended information (id 0x0001): 8-byte values for the header
 //   fields that hold 0xFFFFFFFF (0xFFFF for the disk), only those, in the
 //   order uncompressed size, compressed size, local header offset, disk.
-//   The reader needs only the sizes, which come first.
+//   The reader needs the sizes, which come first, and the offset.
 //   Unicode path (id 0x7075): version 1, the CRC-32 of the header name, the
 //   name in UTF-8; it stands for the header name only while that CRC holds.
 constexpr std::uint16_t kExtraZip64 = 0x0001;
@@ -210,8 +219,9 @@ struct Member {
   std::uint32_t attributes = 0;
   std::uint16_t nameLength = 0;
   std::uint16_t extraLength = 0;
+  std::uint64_t localOffset = 0;  // central headers: where the local header lies
   // Whether the header holds 0xFFFFFFFF in these fields.
-  bool sizeEscaped = false, compressedEscaped = false;
+  bool sizeEscaped = false, compressedEscaped = false, offsetEscaped = false;
   bool Escaped() const { return sizeEscaped || compressedEscaped; }
 };
 
@@ -241,8 +251,10 @@ Member DecodeCentral(const std::uint8_t* record) {
   member.attributes = central.U32At(kCentralAttributes) & 0xFF;
   member.nameLength = central.U16At(kCentralNameLength);
   member.extraLength = central.U16At(kCentralExtraLength);
+  member.localOffset = central.U32At(kCentralLocalOffset);
   member.sizeEscaped = member.size == kEscaped32;
   member.compressedEscaped = member.compressedSize == kEscaped32;
+  member.offsetEscaped = member.localOffset == kEscaped32;
   return member;
 }
 
@@ -294,6 +306,17 @@ bool ApplyZip64(Member& member, const ExtraBlocks& blocks) {
   return values.ok();
 }
 
+// The offset of a central header's local header: escaped, it follows the
+// sizes the header escapes in the ZIP64 block; without it the escape stands,
+// as for the sizes.
+std::uint64_t RecordedLocalOffset(const Member& member, const ExtraBlocks& blocks) {
+  if (!member.offsetEscaped) return member.localOffset;
+  ByteReader values(blocks.zip64);
+  values.Skip(8 * (std::size_t{member.sizeEscaped} + std::size_t{member.compressedEscaped}));
+  const std::uint64_t offset = U64(values);
+  return values.ok() ? offset : member.localOffset;
+}
+
 // The UTF-8 name of the member, when it has one: the header name under flag
 // bit 11, else the name of a Unicode path block written for this very
 // header name. Null when the name is in the ANSI code page.
@@ -328,12 +351,11 @@ bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, Extr
   return ApplyZip64(member, blocks);
 }
 
-// Filters, matches and lists one member; the file stands at the member's
-// name. False when the listing of the archive must end.
-bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, AnsiConverter toAnsi) {
+// Filters, matches and lists one member whose name and extra field are in
+// `scratch`. False when the listing of the archive must end.
+bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks& blocks,
+                AnsiConverter toAnsi) {
   Variable& variable = scratch;
-  ExtraBlocks blocks;
-  if (!ReadVariablePart(file, member, variable, blocks)) return false;
   if (!MemberPassesFilters(searchState.options, member.date, member.time, member.size,
                            member.attributes))
     return true;
@@ -356,13 +378,33 @@ bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, Ansi
       {shown, ClockFromDos(member.date, member.time), member.size, member.attributes});
 }
 
+// The same for the member whose header was just read; the file stands at
+// its name.
+bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, AnsiConverter toAnsi) {
+  ExtraBlocks blocks;
+  return ReadVariablePart(file, member, scratch, blocks) &&
+         ShowMember(listing, member, blocks, toAnsi);
+}
+
+// The central directory as the end record places it.
+struct CentralDirectory {
+  std::uint64_t start = 0;  // the first central header
+  std::uint64_t end = 0;    // where the end record (or the ZIP64 end record) begins
+  // The start as the archive's own offsets count it: a stub put in front of
+  // the archive makes it smaller than `start` (an archiver that took the
+  // stub in counts from the start of the file, and the two agree).
+  std::uint64_t recordedStart = 0;
+  // Where a local header lies whose recorded offset is at most recordedStart.
+  std::uint64_t LocalAt(std::uint64_t offset) const { return start - recordedStart + offset; }
+};
+
 // The start of the central directory of an archive past 4 GiB, whose end
 // record escapes the directory's size: the ZIP64 end record must end right
 // at the locator. The locator's offset counts from the start of the archive,
 // which a stub in front moves, so it is tried from there, as it stands, and
 // where a record without extensible data would begin.
 bool FindZip64Directory(ByteSource& file, std::uint64_t archiveStart, std::uint64_t locatorAt,
-                        std::uint64_t& directoryStart) {
+                        CentralDirectory& directory) {
   std::uint8_t bytes[kZip64EndSize];
   if (locatorAt < kZip64EndSize || !SkipTo(file, locatorAt) ||
       file.Read(bytes, kZip64LocatorSize) != kZip64LocatorSize)
@@ -381,78 +423,124 @@ bool FindZip64Directory(ByteSource& file, std::uint64_t archiveStart, std::uint6
       continue;
     const std::uint64_t size = U64At(end, kZip64EndDirectorySize);
     if (size > at) return false;
-    directoryStart = at - size;
+    directory = {at - size, at, U64At(end, kZip64EndDirectoryOffset)};
     return true;
   }
   return false;
 }
 
-// Positions `file` at the first central header, found through the
-// end-of-central-directory record: the directory ends where that record
-// begins (or the ZIP64 end record, when there is one), so its start is found
-// from its size even when a stub in front of the archive has shifted every
-// offset the archive records.
-bool SeekCentralDirectory(ByteSource& file, std::uint64_t archiveStart) {
+// Whether the end record at `endAt`, whose bytes `end` holds, places a
+// central directory: through the ZIP64 end record its locator leads to, else
+// by its own size and offset. The directory ends where that record begins,
+// so its start is found from its size, and its recorded offset tells how far
+// a stub in front has shifted every offset the archive records.
+bool PlacesDirectory(ByteSource& file, std::uint64_t archiveStart, std::uint64_t endAt,
+                     ByteReader& end, CentralDirectory& directory) {
+  CentralDirectory found;
+  if (endAt < kZip64LocatorSize ||
+      !FindZip64Directory(file, archiveStart, endAt - kZip64LocatorSize, found)) {
+    const std::uint32_t size = end.U32At(kEndDirectorySize);
+    if (size == kDirectorySizeEscaped || size > endAt) return false;
+    found = {endAt - size, endAt, end.U32At(kEndDirectoryOffset)};
+  }
+  // At least one local header must fit in front of the directory as the
+  // archive counts.
+  std::uint8_t signature[4];
+  if (found.recordedStart > found.start || found.recordedStart < kLocalHeaderSize ||
+      !SkipTo(file, found.start) || file.Read(signature, sizeof signature) != sizeof signature ||
+      ByteReader(signature, sizeof signature).U32At(0) != kCentralSignature)
+    return false;
+  directory = found;
+  return true;
+}
+
+// The end record lies at the end of the file, in front of the archive
+// comment; most archives have none or a short one, so the last kilobyte is
+// looked at first, and the 64 KiB the longest comment may take only when it
+// holds no record.
+constexpr std::size_t kShortTail = 1024;
+
+// Finds the central directory through the last end record that places one.
+bool FindCentralDirectory(ByteSource& file, std::uint64_t archiveStart,
+                          CentralDirectory& directory) {
   static std::uint8_t tail[kEndRecordSize + kLongestComment];
   std::uint64_t size = 0;
   if (!file.Size(size) || size < kEndRecordSize) return false;
-  std::size_t tailSize = size < sizeof tail ? static_cast<std::size_t>(size) : sizeof tail;
-  const std::uint64_t tailStart = size - tailSize;
-  if (!SkipTo(file, tailStart) || file.Read(tail, tailSize) != tailSize) return false;
-  for (std::size_t at = tailSize - kEndRecordSize + 1; at-- > 0;) {
-    ByteReader end(tail + at, tailSize - at);
-    if (end.U32At(0) != kEndSignature) continue;
-    if (end.U16At(kEndCommentLength) > tailSize - at - kEndRecordSize) continue;
-    const std::uint64_t endAt = tailStart + at;
-    std::uint64_t directoryStart = 0;
-    if (endAt >= kZip64LocatorSize &&
-        FindZip64Directory(file, archiveStart, endAt - kZip64LocatorSize, directoryStart))
-      return SkipTo(file, directoryStart);
-    std::uint32_t directorySize = end.U32At(kEndDirectorySize);
-    if (directorySize == kDirectorySizeEscaped || directorySize > endAt) return false;
-    return SkipTo(file, endAt - directorySize);
+  std::uint64_t unseen = size - kEndRecordSize + 1;  // records not yet looked at begin in front
+  for (std::size_t longest : {kShortTail, sizeof tail}) {
+    const std::size_t tailSize = size < longest ? static_cast<std::size_t>(size) : longest;
+    const std::uint64_t tailStart = size - tailSize;
+    if (tailStart >= unseen) break;
+    if (!SkipTo(file, tailStart) || file.Read(tail, tailSize) != tailSize) return false;
+    for (std::uint64_t endAt = unseen; endAt-- > tailStart;) {
+      const std::size_t at = static_cast<std::size_t>(endAt - tailStart);
+      ByteReader end(tail + at, tailSize - at);
+      if (end.U32At(0) != kEndSignature ||
+          end.U16At(kEndCommentLength) > tailSize - at - kEndRecordSize)
+        continue;
+      if (PlacesDirectory(file, archiveStart, endAt, end, directory)) return true;
+    }
+    unseen = tailStart;
   }
   return false;
 }
 
+// The central entries a local walk has handled already: the first `count`,
+// and any whose local header lies in front of `below`. Either test alone
+// would list a member twice where the directory's order, or its offsets,
+// differ from what the walk met.
+struct Walked {
+  std::uint32_t count = 0;
+  std::uint64_t below = 0;
+};
+
 // Lists the members from the central header in `record` (46 bytes, read) to
-// the end of the central directory, passing over the first `alreadyListed`
-// entries, which a local walk has handled already.
+// the end of the central directory, passing over those in `walked`. With
+// `directory`, as its end record places it, the directory ends at its end,
+// no header may run past that end, and every header must place its local
+// header in front of the directory; reached by the walk over the local
+// entries instead, it ends at the first record of another kind.
 void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                          std::uint32_t alreadyListed, AnsiConverter toAnsi) {
-  for (;;) {
+                          const CentralDirectory* directory, Walked walked, AnsiConverter toAnsi) {
+  std::uint64_t at = directory ? directory->start : 0;
+  for (std::uint32_t index = 0;; ++index) {
     ByteReader header(record, kCentralHeaderSize);
     if (header.U32At(0) != kCentralSignature) return;
     Member member = DecodeCentral(record);
-    if (member.nameLength > kLongestName) return;
     const std::uint16_t commentLength = header.U16At(kCentralCommentLength);
-    if (alreadyListed > 0) {
-      --alreadyListed;
-      if (!file.Skip(std::int64_t{member.nameLength} + member.extraLength)) return;
-    } else if (!HandleMember(file, listing, member, toAnsi)) {
-      return;
+    const std::uint64_t entrySize =
+        kCentralHeaderSize + std::uint64_t{member.nameLength} + member.extraLength + commentLength;
+    if (directory && entrySize > directory->end - at) return;
+    ExtraBlocks blocks;
+    if (!ReadVariablePart(file, member, scratch, blocks)) return;
+    bool handled = index < walked.count;
+    if (directory) {
+      const std::uint64_t offset = RecordedLocalOffset(member, blocks);
+      if (offset > directory->recordedStart - kLocalHeaderSize) return;
+      handled = handled || directory->LocalAt(offset) < walked.below;
     }
-    if (!file.Skip(commentLength) || file.Read(record, kCentralHeaderSize) != kCentralHeaderSize)
-      return;
+    if (!handled && !ShowMember(listing, member, blocks, toAnsi)) return;
+    if (!file.Skip(commentLength)) return;
+    at += entrySize;
+    if (directory && at == directory->end) return;
+    if (file.Read(record, kCentralHeaderSize) != kCentralHeaderSize) return;
   }
 }
 
-// Members flagged with sizes after their data are listed from the central
-// directory, found through its end record. True when that was done (or the
-// file cannot be put back); false when there is no directory to turn to, with
-// the file where it stood, so that a member whose local header carries its
-// sizes after all can still be walked past.
+// Lists the central directory that the end record places, passing over the
+// entries in `walked`. True when that was done (or the file cannot be put
+// back); false when there is no such directory, with the file where it stood
+// and `record` as it was.
 bool ListFromEndRecord(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                       std::uint32_t alreadyListed, std::uint64_t archiveStart,
-                       AnsiConverter toAnsi) {
+                       Walked walked, std::uint64_t archiveStart, AnsiConverter toAnsi) {
   const std::uint64_t here = file.Position();
+  CentralDirectory directory;
   std::uint8_t central[kCentralHeaderSize];
-  if (!SeekCentralDirectory(file, archiveStart) ||
-      file.Read(central, kCentralHeaderSize) != kCentralHeaderSize ||
-      ByteReader(central, kCentralHeaderSize).U32At(0) != kCentralSignature)
+  if (!FindCentralDirectory(file, archiveStart, directory) || !SkipTo(file, directory.start) ||
+      file.Read(central, kCentralHeaderSize) != kCentralHeaderSize)
     return !SkipTo(file, here);
   std::memcpy(record, central, kCentralHeaderSize);
-  WalkCentralDirectory(file, listing, record, alreadyListed, toAnsi);
+  WalkCentralDirectory(file, listing, record, &directory, walked, toAnsi);
   return true;
 }
 
@@ -479,7 +567,7 @@ bool ReadNextLocal(ByteSource& file, std::uint8_t* record) {
 
 struct Walk {
   ByteSource& file;
-  MemberSink& sink;
+  MemberListing& listing;
   std::uint8_t* record;
   std::uint64_t archiveStart;
   AnsiConverter toAnsi;
@@ -489,24 +577,31 @@ struct Walk {
 // needs, and a damaged or missing central directory hides nothing.
 void WalkLocalHeaders(const Walk& walk) {
   ByteSource& file = walk.file;
-  MemberListing listing(walk.sink);
-  std::uint32_t handled = 0;
+  Walked walked;
   for (;;) {
+    const std::uint64_t at = file.Position() - kLocalHeaderSize;
     Member member = DecodeLocal(walk.record);
-    if (SizesAfterData(member) &&
-        (ListFromEndRecord(file, listing, walk.record, handled, walk.archiveStart, walk.toAnsi) ||
-         NoSizesHere(member)))
+    if (SizesAfterData(member) && (ListFromEndRecord(file, walk.listing, walk.record, walked,
+                                                     walk.archiveStart, walk.toAnsi) ||
+                                   NoSizesHere(member)))
       return;
-    if (!HandleMember(file, listing, member, walk.toAnsi)) return;
-    ++handled;
-    if (!SkipData(file, member) || !ReadNextLocal(file, walk.record)) return;
+    if (!HandleMember(file, walk.listing, member, walk.toAnsi)) break;
+    ++walked.count;
+    walked.below = at + 1;
+    if (!SkipData(file, member) || !ReadNextLocal(file, walk.record)) break;
     ByteReader next(walk.record, kLocalHeaderSize);
-    if (next.U32At(0) != kLocalSignature || next.U16At(kLocalNameLength) > kLongestName) return;
+    const std::uint32_t signature = next.U32At(0);
+    if (signature == kCentralSignature || signature == kEndSignature) return;
+    if (signature != kLocalSignature || next.U16At(kLocalNameLength) > kLongestName) break;
   }
+  // Stopped short of the central directory: what it holds behind the members
+  // walked is listed from it.
+  ListFromEndRecord(file, walk.listing, walk.record, walked, walk.archiveStart, walk.toAnsi);
 }
 
-// Attributes or the long form: pass over the local entries to the central
-// directory that follows them, and list from there.
+// Attributes or the long form in an archive without an end record that
+// places a central directory: pass over the local entries to the directory
+// that follows them, and list from there.
 void WalkToCentralDirectory(const Walk& walk) {
   ByteSource& file = walk.file;
   std::uint8_t* record = walk.record;
@@ -514,12 +609,7 @@ void WalkToCentralDirectory(const Walk& walk) {
     ByteReader local(record, kLocalHeaderSize);
     if (local.U32At(0) != kLocalSignature) break;
     Member member = DecodeLocal(record);
-    if (SizesAfterData(member)) {
-      MemberListing listing(walk.sink);
-      if (ListFromEndRecord(file, listing, record, 0, walk.archiveStart, walk.toAnsi) ||
-          NoSizesHere(member))
-        return;
-    }
+    if (SizesAfterData(member) && NoSizesHere(member)) return;
     if (member.compressedEscaped) {
       // Only a ZIP64 block tells how far the data reaches.
       ExtraBlocks blocks;
@@ -536,8 +626,7 @@ void WalkToCentralDirectory(const Walk& walk) {
   if (file.Read(record + kLocalHeaderSize, kCentralHeaderSize - kLocalHeaderSize) !=
       kCentralHeaderSize - kLocalHeaderSize)
     return;
-  MemberListing listing(walk.sink);
-  WalkCentralDirectory(file, listing, record, 0, walk.toAnsi);
+  WalkCentralDirectory(file, walk.listing, record, nullptr, {}, walk.toAnsi);
 }
 
 }  // namespace
@@ -545,10 +634,13 @@ void WalkToCentralDirectory(const Walk& walk) {
 void ListZipMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi) {
   std::uint8_t record[kCentralHeaderSize];
   if (!FindFirstHeader(file, kZipFormat, {record, kLocalHeaderSize})) return;
-  const Walk walk{file, sink, record, file.Position() - kLocalHeaderSize, toAnsi};
+  MemberListing listing(sink);
+  const Walk walk{file, listing, record, file.Position() - kLocalHeaderSize, toAnsi};
   const SearchOptions& options = searchState.options;
-  if (options.attributesRequired || options.attributesExcluded || options.form != 0)
-    WalkToCentralDirectory(walk);
-  else
+  if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
+    if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, toAnsi))
+      WalkToCentralDirectory(walk);
+  } else {
     WalkLocalHeaders(walk);
+  }
 }
