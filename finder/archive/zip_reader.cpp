@@ -441,7 +441,10 @@ bool PlacesDirectory(ByteSource& file, std::uint64_t archiveStart, std::uint64_t
       !FindZip64Directory(file, archiveStart, endAt - kZip64LocatorSize, found)) {
     const std::uint32_t size = end.U32At(kEndDirectorySize);
     if (size == kDirectorySizeEscaped || size > endAt) return false;
-    found = {endAt - size, endAt, end.U32At(kEndDirectoryOffset)};
+    // zip writing a ZIP64 archive to a pipe escapes the offset and writes no
+    // ZIP64 end record: its offsets count from the start of the file.
+    const std::uint32_t offset = end.U32At(kEndDirectoryOffset);
+    found = {endAt - size, endAt, offset == kEscaped32 ? endAt - size : offset};
   }
   // At least one local header must fit in front of the directory as the
   // archive counts.
