@@ -2,9 +2,10 @@
    skip that stays inside it costs nothing, a longer one is one seek, after
    which only a few KiB are read (a large member would otherwise cost a whole
    buffer of data that is skipped at once). Without options it walks the local
-   headers and prints short lines; with /F1 it passes over the local entries
-   and lists the central directory in the long form, as the long listing has
-   to (only the central records carry the attributes). */
+   headers and prints short lines; with /F1 it lists the central directory in
+   the long form (only the central records carry the attributes), found
+   through the end record at the end of the file; with /F1W it reaches the
+   directory by passing over the local entries, as the written walk does. */
 #include "zip_common.h"
 
 enum { kSmallRefill = 4096 };
@@ -53,16 +54,43 @@ static void ListLocal(void) {
   }
 }
 
-static void ListCentral(void) {
+static int PassOverLocal(void) {
   while (Ensure(kLocalSize)) {
     const unsigned char* record = buffer + position;
     if (Read32(record) != 0x04034B50ul) break;
     unsigned nameLength = Read16(record + 26);
-    if (nameLength > kNameMax) return;
+    if (nameLength > kNameMax) return 0;
     unsigned long long skip =
         kLocalSize + nameLength + Read16(record + 28) + (unsigned long long)Read32(record + 18);
-    if (!Skip(skip)) return;
+    if (!Skip(skip)) return 0;
   }
+  return 1;
+}
+
+/* The corpus has no archive comments: the end record is the last 22 bytes,
+   behind the ZIP64 end record (56 bytes, no extensible data) and its locator
+   when there are more than 65,535 members. */
+static int SeekCentralFromEnd(void) {
+  enum { kTail = 56 + 20 + 22 };
+  unsigned char tail[kTail];
+  LARGE_INTEGER move, at;
+  DWORD got = 0;
+  move.QuadPart = -(LONGLONG)kTail;
+  if (!SetFilePointerEx(file, move, &at, FILE_END) || !ReadFile(file, tail, kTail, &got, NULL) ||
+      got != kTail || Read32(tail + kTail - 22) != 0x06054B50ul)
+    return 0;
+  unsigned long long directoryEnd = at.QuadPart + kTail - 22, size = Read32(tail + kTail - 10);
+  if (Read32(tail + 56) == 0x07064B50ul && Read32(tail) == 0x06064B50ul) {
+    directoryEnd = at.QuadPart;
+    size = Read32(tail + 40) | (unsigned long long)Read32(tail + 44) << 32;
+  }
+  if (size > directoryEnd) return 0;
+  move.QuadPart = (LONGLONG)(directoryEnd - size);
+  position = end = 0;
+  return SetFilePointerEx(file, move, NULL, FILE_BEGIN);
+}
+
+static void ListCentral(void) {
   int headed = 0;
   char name[kNameMax + 1];
   while (Ensure(kCentralSize)) {
@@ -93,14 +121,15 @@ static void ListCentral(void) {
 
 int main(int argc, char** argv) {
   int longForm = argc > 2 && (argv[1][0] == '/' || argv[1][0] == '-');
+  int walk = longForm && (argv[1][3] == 'W' || argv[1][3] == 'w');
   if (argc < 2 + longForm) return 2;
   file = OpenArchive(argv[1 + longForm]);
   if (file == INVALID_HANDLE_VALUE) return 1;
   StartOut();
-  if (longForm)
-    ListCentral();
-  else
+  if (!longForm)
     ListLocal();
+  else if (walk ? PassOverLocal() : SeekCentralFromEnd())
+    ListCentral();
   FlushOut();
   CloseHandle(file);
   return 0;

@@ -523,7 +523,7 @@ void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t
       handled = handled || directory->LocalAt(offset) < walked.below;
     }
     if (!handled && !ShowMember(listing, member, blocks, toAnsi)) return;
-    if (!file.Skip(commentLength)) return;
+    if (commentLength && !file.Skip(commentLength)) return;
     at += entrySize;
     if (directory && at == directory->end) return;
     if (file.Read(record, kCentralHeaderSize) != kCentralHeaderSize) return;

@@ -1,8 +1,10 @@
 // The ZIP reader on arbitrary bytes. The first byte chooses the settings
 // that steer the walk (short or long form, an attribute criterion, /N, a
 // command per member, a size criterion, a pattern that names in the ANSI
-// code page and UTF-8 names must match), so that both walks and every line
-// builder run; the rest is the archive.
+// code page and UTF-8 names must match), so that the local walk, the
+// directory found through the end record (the seeds with a signing block and
+// a gap lead there), the walk to the directory and every line builder run;
+// the rest is the archive.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
