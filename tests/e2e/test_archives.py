@@ -7,7 +7,6 @@ zip and 7zz; damaged variants are derived from them here.
 """
 import pathlib
 import shutil
-import struct
 import tempfile
 import unittest
 
@@ -38,25 +37,12 @@ def damage_central_directory(data):
     return data.replace(b"PK\x01\x02", b"PK\x01\x09")
 
 
-def add_signing_block(data):
-    """An Android package's signing block in front of the central directory,
-    the end record's offset moved behind it (plain.zip: no comment, no ZIP64)."""
-    end = len(data) - 22
-    directory = struct.unpack_from("<I", data, end + 16)[0]
-    pair = struct.pack("<QI", 4 + 4096, 0x7109871A) + b"s" * 4096
-    size = struct.pack("<Q", len(pair) + 24)
-    block = size + pair + size + b"APK Sig Block 42"
-    moved = bytearray(data)
-    struct.pack_into("<I", moved, end + 16, directory + len(block))
-    return bytes(moved[:directory]) + block + bytes(moved[directory:])
-
-
 class Archives(TreeTestCase):
     @classmethod
     def setUpClass(cls):
         cls.root = pathlib.Path(tempfile.mkdtemp(prefix="tlvc-archives-"))
         r = cls.root
-        for name in ("one", "sfx", "damaged", "streamed", "apk", "tree/a/deep", "tree/b"):
+        for name in ("one", "sfx", "damaged", "streamed", "tree/a/deep", "tree/b"):
             (r / name).mkdir(parents=True)
         shutil.copy(DATA / "plain.zip", r / "one" / "plain.zip")
         (r / "one" / "README.TXT").write_bytes(b"an ordinary file\n")
@@ -64,7 +50,6 @@ class Archives(TreeTestCase):
         (r / "damaged" / "broken.zip").write_bytes(
             damage_central_directory((DATA / "plain.zip").read_bytes()))
         shutil.copy(DATA / "streamed.zip", r / "streamed" / "streamed.zip")
-        (r / "apk" / "app.apk").write_bytes(add_signing_block((DATA / "plain.zip").read_bytes()))
         shutil.copy(DATA / "plain.zip", r / "tree" / "top.zip")
         shutil.copy(DATA / "sevenzip.zip", r / "tree" / "a" / "deep" / "seven.zip")
         shutil.copy(DATA / "plain.zip", r / "tree" / "b" / "BACKUP1.ZIP")
@@ -120,15 +105,6 @@ class Archives(TreeTestCase):
         result = self.tlvc("streamed", "*", "/-O", "/-U", "/Z", "/F1")
         self.assertLines(result.out, self.heading(archive) + PLAIN_LONG[:3] +
                          summary(3, 15 + 29 + 960))
-
-    def test_signing_block_in_front_of_the_directory(self):
-        archive = self.path("apk", "app.apk")
-        result = self.tlvc("apk", "*.*", "/-O", "/-U", "/Z:*.APK", "/F1")
-        self.assertLines(result.out,
-                         self.heading(archive) + PLAIN_LONG + summary(5, PLAIN_BYTES))
-        for extra in ([], ["/A:!H"]):
-            result = self.tlvc("apk", "*.*", "/-O", "/-U", "/Z:*.APK", *extra)
-            self.assertLines(result.out, self.short(archive, PLAIN_NAMES), extra)
 
     def test_whole_tree_lists_only_archive_members(self):
         result = self.tlvc("tree", "*.TXT", "/-O", "/U", "/Z")

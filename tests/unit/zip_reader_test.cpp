@@ -410,84 +410,67 @@ TEST_F(ZipReaderTest, SizesAfterDataAreListedFromTheCentralDirectory) {
 TEST_F(ZipReaderTest, WhatTheLocalWalkCannotPassHidesNothing) {
   using archive_test::Bytes;
   const Bytes made = archive_test::Fixture("plain.zip");
-  auto u32 = [](const Bytes& z, std::size_t at) {
-    return std::uint32_t(z[at] | z[at + 1] << 8 | z[at + 2] << 16 | std::uint32_t(z[at + 3]) << 24);
+  auto u32 = [&](std::size_t at) {
+    return made[at] | made[at + 1] << 8 | std::uint32_t(made[at + 2] | made[at + 3] << 8) << 16;
   };
   auto set32 = [](Bytes& z, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) z[at + i] = std::uint8_t(v >> 8 * i);
+    std::string bytes = Le(v, 4);
+    std::copy(bytes.begin(), bytes.end(), z.begin() + at);
   };
   const std::size_t end = made.size() - 22;  // no comment, no ZIP64 records
-  const std::size_t directory = u32(made, end + 16);
+  const std::size_t directory = u32(end + 16);
   std::vector<std::size_t> centrals;  // central order is local order: five files, docs/ last
   for (std::size_t at = directory; at < end;
-       at += 46 + (made[at + 28] | made[at + 29] << 8) + (made[at + 30] | made[at + 31] << 8))
+       at += 46 + (u32(at + 28) & 0xFFFF) + (u32(at + 30) & 0xFFFF))
     centrals.push_back(at);
   ASSERT_EQ(centrals.size(), 6u);
-  const std::size_t third = u32(made, centrals[2] + 42);
   // Puts bytes in at `at`, moving the offsets the archive records behind it
   // (a careless tool leaves them).
   auto insert = [&](std::size_t at, const std::string& bytes, bool moveOffsets = true) {
     Bytes z = made;
     for (std::size_t central : centrals)
-      if (moveOffsets && u32(z, central + 42) >= at)
-        set32(z, central + 42, u32(z, central + 42) + bytes.size());
+      if (moveOffsets && u32(central + 42) >= at)
+        set32(z, central + 42, u32(central + 42) + bytes.size());
     if (moveOffsets) set32(z, end + 16, directory + bytes.size());
     z.insert(z.begin() + at, bytes.begin(), bytes.end());
     return z;
   };
-  auto localSize = [&](std::uint32_t size) {
-    Bytes z = made;
-    set32(z, u32(made, centrals[1] + 42) + 18, size);
-    return z;
+  auto localSize = [&](std::uint32_t size, Bytes z) {
+    return set32(z, u32(centrals[1] + 42) + 18, size), z;
   };
   const std::string pair = Le(4 + 4096, 8) + Le(0x7109871A, 4) + std::string(4096, 's');
   const std::string signingBlock =
       Le(pair.size() + 24, 8) + pair + Le(pair.size() + 24, 8) + "APK Sig Block 42";
   const std::string gap = "PK" + std::string(98, '\0');
+  const Bytes gapped = insert(u32(centrals[2] + 42), gap);
   Bytes behindStub(3000, 'S');
-  const Bytes gapped = insert(third, gap);
   behindStub.insert(behindStub.end(), gapped.begin(), gapped.end());
-  struct Row {
-    const char* what;
-    Bytes zip;
-  } rows[] = {
+  const std::pair<const char*, Bytes> rows[] = {
       {"signing block in front of the directory", insert(directory, signingBlock)},
       {"... its offset left as it was", insert(directory, signingBlock, false)},
       {"gap between entries", gapped},
       {"gap between entries, behind a stub", behindStub},
-      {"local compressed size too large", localSize(u32(made, centrals[1] + 20) + 7)},
-      {"local compressed size past the end", localSize(0x7FFFFFF0)},
+      {"local compressed size too large", localSize(u32(centrals[1] + 20) + 7, made)},
+      {"local compressed size past the end", localSize(0x7FFFFFF0, made)},
   };
-  struct Settings {
-    int form;
-    std::uint16_t excluded;
-  } settings[] = {{0, 0}, {1, 0}, {0, 0x02}};
-  for (const Settings& with : settings) {
-    searchState.options.form = with.form;
-    searchState.options.attributesExcluded = with.excluded;
+  for (auto [form, excluded] : {std::pair{0, 0}, {1, 0}, {0, 0x02}}) {
+    searchState.options.form = form;
+    searchState.options.attributesExcluded = static_cast<std::uint16_t>(excluded);
     const std::string expected = List(made);
-    for (const Row& row : rows) {
-      searchState.totals = {};
-      EXPECT_EQ(List(row.zip), expected) << row.what << ", form " << with.form;
-      EXPECT_EQ(searchState.totals.count, 5u) << row.what << ", form " << with.form;
-    }
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), form ? 8 : 5);
+    for (const auto& [what, zip] : rows)
+      EXPECT_EQ(List(zip), expected) << what << ", form " << form;
   }
   // A directory in another order than the entries (README.TXT and src/main.c,
   // names of one length, swapped) and a gap behind the first entry: a member
   // may be missed, none is listed twice.
   searchState.options.form = 0;
   searchState.options.attributesExcluded = 0;
-  Bytes reordered = insert(u32(made, centrals[1] + 42), gap);
-  const std::size_t moved = directory + gap.size();
-  std::rotate(reordered.begin() + moved, reordered.begin() + moved + 56,
-              reordered.begin() + moved + 112);
+  Bytes reordered = insert(u32(centrals[1] + 42), gap);
+  auto moved = reordered.begin() + directory + gap.size();
+  std::rotate(moved, moved + 56, moved + 112);
   const std::string listed = List(reordered);
-  for (const char* name : {"README.TXT\n", "main.c\n", "guide.txt\n", "RO.TXT\n", "big.bin\n"}) {
-    std::size_t times = 0;
-    for (auto at = listed.find(name); at != std::string::npos; at = listed.find(name, at + 1))
-      ++times;
-    EXPECT_LE(times, 1u) << name;
-  }
+  EXPECT_EQ(listed.find("README"), listed.rfind("README"));
 }
 
 // Some writers flag the descriptor and fill in the local sizes as well: the
