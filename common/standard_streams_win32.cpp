@@ -1,41 +1,47 @@
 #include <windows.h>
 
-#include <cstdint>
-
+#include "common/error_code.h"
+#include "common/handle_sink.h"
 #include "common/standard_streams.h"
 
 namespace {
 
-bool WriteToHandle(void* context, const char* data, std::size_t size) {
-  HANDLE handle = GetStdHandle(static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(context)));
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
-  while (size > 0) {
-    DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!WriteFile(handle, data, chunk, &written, nullptr) || written == 0) return false;
-    data += written;
-    size -= written;
-  }
-  return true;
+HandleSink& OutSink() {
+  static HandleSink sink{GetStdHandle(STD_OUTPUT_HANDLE)};
+  return sink;
 }
 
-void* HandleId(DWORD id) {
-  return reinterpret_cast<void*>(static_cast<std::uintptr_t>(id));
+HandleSink& ErrSink() {
+  static HandleSink sink{GetStdHandle(STD_ERROR_HANDLE)};
+  return sink;
 }
 
 }  // namespace
 
 TextWriter& StdOut() {
-  static TextWriter writer(WriteToHandle, HandleId(STD_OUTPUT_HANDLE), true);
+  static TextWriter writer(HandleSink::Write, &OutSink(), true);
   return writer;
 }
 
 TextWriter& StdErr() {
-  static TextWriter writer(WriteToHandle, HandleId(STD_ERROR_HANDLE), true, &StdOut());
+  static TextWriter writer(HandleSink::Write, &ErrSink(), true, &StdOut());
   return writer;
 }
 
 void FlushStandardStreams() {
   StdOut().Flush();
   StdErr().Flush();
+}
+
+int EndStandardStreams(int status) {
+  FlushStandardStreams();
+  if (!StdOut().failed()) return status;
+  unsigned long code = OutSink().error;
+  // The pipe's reader has gone: Windows says ERROR_NO_DATA, Wine
+  // ERROR_PIPE_NOT_CONNECTED, a closed anonymous pipe ERROR_BROKEN_PIPE.
+  if (code != ERROR_NO_DATA && code != ERROR_PIPE_NOT_CONNECTED && code != ERROR_BROKEN_PIPE) {
+    WriteErrorCode(StdErr(), code);
+    StdErr().Flush();
+  }
+  return static_cast<int>(code);
 }

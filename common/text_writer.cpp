@@ -109,6 +109,6 @@ void TextWriter::VPrintf(const char* format, va_list args) {
 void TextWriter::Flush() {
   if (follows_) follows_->Flush();
   if (used_ == 0) return;
-  sink_(context_, buffer_, used_);
+  if (!failed_ && !sink_(context_, buffer_, used_)) failed_ = true;
   used_ = 0;
 }

@@ -7,6 +7,10 @@
 // `crlf` is set. A writer made with `follows` is flushed after every call and
 // flushes that other writer first: standard error follows standard output,
 // so a message never overtakes the listing lines written before it.
+//
+// Once the sink has failed, the writer drops whatever it is given and never
+// calls the sink again: a reader that has gone stays gone, and the caller asks
+// failed() when it is time to stop.
 #pragma once
 
 #include <cstdarg>
@@ -30,6 +34,8 @@ class TextWriter {
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void VPrintf(const char* format, va_list args);
   void Flush();
+  // True once a flush could not be written; stays true.
+  bool failed() const { return failed_; }
 
  private:
   static constexpr std::size_t kBufferSize = 64 * 1024;
@@ -45,6 +51,7 @@ class TextWriter {
   void* context_;
   bool crlf_;
   TextWriter* follows_;
+  bool failed_ = false;
   std::size_t used_ = 0;
   char buffer_[kBufferSize];
 };

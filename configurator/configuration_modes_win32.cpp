@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/bounded_text.h"
+#include "common/error_code.h"
 #include "common/standard_streams.h"
 #include "configurator/configuration_patcher.h"
 #include "configurator/configuration_reader.h"
@@ -63,7 +64,7 @@ class AnsiCodePage final : public AnsiConverter {
     int size = static_cast<int>(ansi.size() < 0x10000 ? ansi.size() : 0x10000);
     int units = MultiByteToWideChar(codePage_, 0, ansi.data(), size, nullptr, 0);
     if (units <= 0) {
-      StdErr().Printf("Error Code : %lu\n", GetLastError());
+      WriteErrorCode(StdErr(), GetLastError());
       return false;
     }
     std::wstring converted(static_cast<std::size_t>(units), L'\0');
@@ -91,7 +92,7 @@ class AnsiCodePage final : public AnsiConverter {
 void ReportOpenFailure(const char* path) {
   DWORD error = GetLastError();
   StdErr().Printf("Cannot open file : %s\n", path);
-  StdErr().Printf("Error Code : %lu\n", error);
+  WriteErrorCode(StdErr(), error);
 }
 
 // The mapped executable, released in the order it was taken.
@@ -141,7 +142,7 @@ bool ReadConfigurationFrom(const char* executable, TextWriter& out) {
   // Loaded as data only: the executable's own start-up code never runs.
   HMODULE module = LoadLibraryExA(executable, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) {
-    StdErr().Printf("Error Code : %lu\n", GetLastError());
+    WriteErrorCode(StdErr(), GetLastError());
     return false;
   }
   ModuleStrings strings(module);
@@ -169,7 +170,7 @@ bool WriteConfiguration(const char* executable, const char* configuration) {
   if (!image.Map()) {
     DWORD error = GetLastError();
     StdErr().Write("File mapping error.\n");
-    StdErr().Printf("Error Code : %lu\n", error);
+    WriteErrorCode(StdErr(), error);
     return false;
   }
   auto table = FindStringTable(image.Bytes());
@@ -185,7 +186,7 @@ bool WriteConfiguration(const char* executable, const char* configuration) {
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(lines.get(), chunk, sizeof chunk, &got, nullptr)) {
-      StdErr().Printf("Error Code : %lu\n", GetLastError());
+      WriteErrorCode(StdErr(), GetLastError());
       return false;
     }
     if (got == 0) break;

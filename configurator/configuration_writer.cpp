@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "common/error_code.h"
 #include "common/message_table.h"
 #include "common/text_writer.h"
 
@@ -41,7 +42,7 @@ bool ReadConfiguration(MessageSource& source, TextWriter& out, TextWriter& error
     std::string_view text;
     unsigned long errorCode = 0;
     if (!source.Load(id, text, errorCode)) {
-      errors.Printf("Error Code : %lu\n", errorCode);
+      WriteErrorCode(errors, errorCode);
       return false;
     }
     const std::string_view key = KeyOf(id);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/error_code.h"
 #include "common/standard_streams.h"
 
 std::uint32_t ReadFileVersion(const char* path) {
@@ -16,17 +17,17 @@ std::uint32_t ReadFileVersion(const char* path) {
   DWORD handle = 0;
   DWORD size = GetFileVersionInfoSizeA(path, &handle);
   if (size == 0) {
-    StdErr().Printf("Error Code : %lu\n", GetLastError());
+    WriteErrorCode(StdErr(), GetLastError());
     return 0;
   }
   void* info = HeapAlloc(GetProcessHeap(), 0, size);
   if (!info) {
-    StdErr().Printf("Error Code : %lu\n", GetLastError());
+    WriteErrorCode(StdErr(), GetLastError());
     return 0;
   }
   std::uint32_t version = 0;
   if (!GetFileVersionInfoA(path, 0, size, info)) {
-    StdErr().Printf("Error Code : %lu\n", GetLastError());
+    WriteErrorCode(StdErr(), GetLastError());
   } else {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "common/bounded_text.h"
+#include "common/error_code.h"
+#include "common/handle_sink.h"
 #include "common/standard_streams.h"
 #include "configurator/configuration_modes_win32.h"
 #include "configurator/configurator_arguments.h"
@@ -28,7 +30,7 @@ constexpr int kVersionMismatch = 2;
 using PathText = BoundedText<260>;
 
 void ReportError(unsigned long code) {
-  StdErr().Printf("Error Code : %lu\n", code);
+  WriteErrorCode(StdErr(), code);
 }
 
 // The full path of a file argument with its default extension.
@@ -99,29 +101,19 @@ int ReadMode(const PathText& executable, const PathText* configuration,
     StdErr().Printf("Cannot open file : %s\n", configuration->c_str());
     return kFailure;
   }
-  struct Sink {
-    HANDLE file;
-    DWORD error = 0;
-    static bool Write(void* context, const char* data, std::size_t size) {
-      auto* self = static_cast<Sink*>(context);
-      DWORD written = 0;
-      if (self->error == 0 &&
-          (!WriteFile(self->file, data, static_cast<DWORD>(size), &written, nullptr) ||
-           written != size)) {
-        self->error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-      }
-      return self->error == 0;
-    }
-  } sink{file};
+  HandleSink sink{file};
   bool done;
+  bool written;
   {
-    TextWriter out(Sink::Write, &sink, true);
+    TextWriter out(HandleSink::Write, &sink, true);
     out.Printf(";Configuration File Version %s\n", ownVersion.c_str());
     done = ReadConfigurationFrom(executable.c_str(), out);
+    out.Flush();
+    written = !out.failed();
   }
   CloseHandle(file);
   // A full disk must not pass for a complete configuration file.
-  if (sink.error != 0) {
+  if (!written) {
     ReportError(sink.error);
     return kFailure;
   }
@@ -184,7 +176,5 @@ int RunConfigurator(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int status = RunConfigurator(argc, argv);
-  FlushStandardStreams();
-  return status;
+  return EndStandardStreams(RunConfigurator(argc, argv));
 }

@@ -238,6 +238,7 @@ void WriteLine(MemberSink& sink, BoundedText<N>& line) {
 bool MemberListing::List(const ListedMember& member) {
   const SearchOptions& options = searchState.options;
   const bool paged = options.pausePerScreen;
+  if (sink_.Stopped()) return false;
 
   if (options.form == 0) {
     // The prefix is built once per archive; each member's name replaces the

@@ -79,6 +79,9 @@ class MemberSink {
   virtual void LineWritten() = 0;
   // The command for the member listed last, `memberName` as listed.
   virtual void RunCommand(std::string_view memberName) = 0;
+  // True once the run has stopped (its output gone, Cancel at a query):
+  // nothing more is listed.
+  virtual bool Stopped() const { return false; }
 };
 MemberSink& StandardMemberSink();
 
@@ -110,7 +113,8 @@ class MemberListing {
   // line (short form: archive path, " : ", name; long form: the heading once,
   // then the long line), unless /N; the totals; the command when one is to
   // run for members. False when the short line would not fit the 260-byte
-  // path buffer: the reader then ends the archive, as for other damage.
+  // path buffer, or when the sink has stopped (the member is then neither
+  // listed nor counted): the reader then ends the archive, as for damage.
   bool List(const ListedMember& member);
 
  private:

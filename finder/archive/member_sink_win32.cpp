@@ -27,6 +27,7 @@ class StandardSink final : public MemberSink {
     line_.clear();
   }
   void RunCommand(std::string_view memberName) override { RunCommandForMember(memberName); }
+  bool Stopped() const override { return searchState.stop.Stopped(); }
 
  private:
   std::string line_;

@@ -13,7 +13,8 @@
 // TLVC variable, the command line), makes the file name a full path split
 // into directory and pattern, searches, and ends with the not-found message
 // or the summary. Every end of the run goes through EndRun, which flushes the
-// buffered streams first.
+// buffered streams first; a run that stopped early (searchState.stop: its
+// output gone, an error, Cancel at a query) ends there without a summary.
 #include <windows.h>
 
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "common/error_code.h"
 #include "common/standard_streams.h"
 #include "finder/messages/message_loader.h"
 #include "finder/messages/summary_line.h"
@@ -38,8 +40,11 @@ namespace {
 constexpr unsigned kShiftJisCodePage = 932;
 
 [[noreturn]] void EndRun(int status) {
-  FlushStandardStreams();
-  std::exit(status);
+  std::exit(EndStandardStreams(status));
+}
+
+void EndRunIfStopped() {
+  if (searchState.stop.Stopped()) EndRun(searchState.stop.status());
 }
 
 void ShowUsage() {
@@ -98,13 +103,13 @@ void FormSearchPath(SearchOptions& options) {
   char* path = searchState.searchPath;
   DWORD length = GetFullPathNameA(options.fileNameText.c_str(), kPathSize, path, nullptr);
   if (length == 0) {
-    StdErr().Printf("Error Code : %d\n", static_cast<int>(GetLastError()));
+    WriteErrorCode(StdErr(), GetLastError());
     EndRun(1);
   }
   if (length >= kPathSize) {
     // The platform reports the size it would need and writes nothing usable.
     path[0] = '\0';
-    StdErr().Printf("Error Code : %d\n", static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
+    WriteErrorCode(StdErr(), ERROR_FILENAME_EXCED_RANGE);
     EndRun(1);
   }
 
@@ -151,6 +156,7 @@ void FormSearchPath(SearchOptions& options) {
 
 int main(int argc, char** argv) {
   SearchOptions& options = searchState.options;
+  searchState.stop.Watch(StdOut());
   options.startTime = static_cast<std::int64_t>(std::time(nullptr));
   options.consoleCodePage = GetConsoleCP();
   // The parsers step over double-byte characters, so the ANSI code page is
@@ -212,7 +218,7 @@ int main(int argc, char** argv) {
     // the run.
     int status = QueryConsoleSize();
     if (status != 0) {
-      StdErr().Printf("Error Code : %d\n", status);
+      WriteErrorCode(StdErr(), static_cast<unsigned long>(status));
       EndRun(status);
     }
   }
@@ -223,6 +229,7 @@ int main(int argc, char** argv) {
     // the query prompt as the search would.
     if (options.runCommand && options.queryBeforeRun) LoadQueryPrompt(options);
     FindProgram();
+    EndRunIfStopped();
     FinishRun();
   }
 
@@ -238,7 +245,7 @@ int main(int argc, char** argv) {
     if (options.queryBeforeRun) LoadQueryPrompt(options);
   }
 
-  int status = SearchDirectory(searchState.topNamePosition, true);
-  if (status != 0) EndRun(status);
+  SearchDirectory(searchState.topNamePosition, true);
+  EndRunIfStopped();
   FinishRun();
 }

@@ -6,6 +6,7 @@
 enum class ArchiveKind { Lzh, Zip, Cab };
 
 // Finds the archives of one kind in the directory that stands in searchPath
-// in front of `namePosition`, and lists each one's matching members. Returns
-// 0, or a system error code already reported that ends the run.
-int SearchArchives(ArchiveKind kind, std::size_t namePosition);
+// in front of `namePosition`, and lists each one's matching members. A system
+// error is reported and stops the run (searchState.stop); so does a failed
+// output, after which no further archive is opened.
+void SearchArchives(ArchiveKind kind, std::size_t namePosition);

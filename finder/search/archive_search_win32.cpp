@@ -15,11 +15,6 @@
 
 namespace {
 
-int ReportError(DWORD code) {
-  StdErr().Printf("Error Code : %d\n", static_cast<int>(code));
-  return static_cast<int>(code);
-}
-
 void ListArchive(ArchiveKind kind, HANDLE handle) {
   FileByteSource file(handle);
   BufferedByteSource buffered(file);
@@ -38,21 +33,23 @@ void ListArchive(ArchiveKind kind, HANDLE handle) {
 
 }  // namespace
 
-int SearchArchives(ArchiveKind kind, std::size_t namePosition) {
+void SearchArchives(ArchiveKind kind, std::size_t namePosition) {
   SearchState& state = searchState;
   const PathText& pattern = kind == ArchiveKind::Lzh   ? state.options.lzhPattern
                             : kind == ArchiveKind::Zip ? state.options.zipPattern
                                                        : state.options.cabPattern;
   // A pattern that does not fit behind this directory could only be searched
   // cut short, which would open the wrong files: there is nothing to search.
-  if (namePosition >= kPathSize || pattern.size() >= kPathSize - namePosition) return 0;
+  if (namePosition >= kPathSize || pattern.size() >= kPathSize - namePosition) return;
   std::memcpy(state.searchPath + namePosition, pattern.c_str(), pattern.size() + 1);
 
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(state.searchPath, &found);
   if (search == INVALID_HANDLE_VALUE) {
     DWORD code = GetLastError();
-    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? 0 : ReportError(code);
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+      state.stop.Fail(StdErr(), code);
+    return;
   }
   do {
     std::size_t nameLength = strnlen(found.cFileName, sizeof found.cFileName);
@@ -69,8 +66,12 @@ int SearchArchives(ArchiveKind kind, std::size_t namePosition) {
     if (file == INVALID_HANDLE_VALUE) continue;
     ListArchive(kind, file);
     CloseHandle(file);
+    if (state.stop.Stopped()) {
+      FindClose(search);
+      return;
+    }
   } while (FindNextFileA(search, &found));
   DWORD code = GetLastError();
   FindClose(search);
-  return code == ERROR_NO_MORE_FILES ? 0 : ReportError(code);
+  if (code != ERROR_NO_MORE_FILES) state.stop.Fail(StdErr(), code);
 }

@@ -22,12 +22,13 @@ void ShortPathOf(std::string_view longPath, PathText& shortPath) {
     shortPath.Recount();
 }
 
-// Asks whether to run the command; a Cancel answer ends the run here.
+// Asks whether to run the command; a Cancel answer stops the run.
 bool ConfirmRun() {
   TextWriter& err = StdErr();
   err.Write(searchState.options.queryPrompt.view());
   for (;;) {
     FlushStandardStreams();
+    if (searchState.stop.Stopped()) return false;
     char key = ReadConsoleKey();
     if (key == 0) return false;
     switch (ClassifyQueryKey(key)) {
@@ -39,8 +40,8 @@ bool ConfirmRun() {
         return false;
       case QueryAnswer::Cancel:
         err.Write(kEraseLine);
-        FlushStandardStreams();
-        ExitProcess(0);
+        searchState.stop.Request(0);
+        return false;
       case QueryAnswer::Ignore:
         break;
     }
@@ -55,6 +56,8 @@ void StartChild(const char* directory) {
   // CreateProcessA may write into the command line, so it gets a copy.
   CommandText commandLine(searchState.expandedCommand.view());
   FlushStandardStreams();
+  // The listing's reader has gone: the run ends, and runs nothing more.
+  if (searchState.stop.Stopped()) return;
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, options.creationFlags,
                       nullptr, directory, &startup, &process)) {
     // A built-in of the command interpreter (copy, del) or a misspelt program

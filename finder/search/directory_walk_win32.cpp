@@ -3,10 +3,10 @@
 // is a name match, so long and short names both match as the system decides.
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "common/error_code.h"
 #include "common/standard_streams.h"
 #include "finder/search/archive_search.h"
 #include "finder/search/command_runner.h"
@@ -24,9 +24,8 @@ constexpr DWORD kFileNotFound = ERROR_FILE_NOT_FOUND;  // 2: nothing matches
 constexpr DWORD kPathNotFound = ERROR_PATH_NOT_FOUND;  // 3: the directory is not there
 constexpr DWORD kNoMoreFiles = ERROR_NO_MORE_FILES;    // 18: the normal end of an enumeration
 
-int ReportError(DWORD code) {
-  StdErr().Printf("Error Code : %d\n", static_cast<int>(code));
-  return static_cast<int>(code);
+void Fail(DWORD code) {
+  searchState.stop.Fail(StdErr(), code);
 }
 
 // A subdirectory that cannot be opened (access denied, as the compatibility
@@ -34,8 +33,8 @@ int ReportError(DWORD code) {
 // search over a whole volume at its first protected folder. It is reported
 // and passed over; the first such code becomes the run's exit status.
 void ReportSkippedDirectory(DWORD code) {
-  int status = ReportError(code);
-  if (searchState.firstSkippedError == 0) searchState.firstSkippedError = status;
+  WriteErrorCode(StdErr(), code);
+  if (searchState.firstSkippedError == 0) searchState.firstSkippedError = static_cast<int>(code);
 }
 
 bool IsDotEntry(const char* name) {
@@ -60,15 +59,12 @@ void WriteEntry(const FileEntry& entry, std::size_t namePosition, bool& headerPr
     PrintEntryForm2(entry);
 }
 
-enum class ListResult { Done, SkipDirectory };
-
 // The entries of one directory that match the pattern and the criteria:
-// listed, counted and given the command. Returns 0 or an error code; sets
-// `result` to SkipDirectory when the rest of this directory's work is void.
-int ListOrdinaryEntries(std::size_t namePosition, bool topDirectory, ListResult& result) {
+// listed, counted and given the command. False when the rest of this
+// directory's work is void (it is not there or cannot be read).
+bool ListOrdinaryEntries(std::size_t namePosition, bool topDirectory) {
   const SearchOptions& options = searchState.options;
   char* path = searchState.searchPath;
-  result = ListResult::Done;
   // The caller made sure the pattern fits; the top directory holds it already.
   WriteAtNamePosition(path, kPathSize, namePosition, {searchState.savedPattern});
 
@@ -76,21 +72,18 @@ int ListOrdinaryEntries(std::size_t namePosition, bool topDirectory, ListResult&
   HANDLE search = FindFirstFileA(path, &data);
   if (search == INVALID_HANDLE_VALUE) {
     DWORD code = GetLastError();
-    if (code == kFileNotFound) return 0;
+    if (code == kFileNotFound) return true;
     if (code == kPathNotFound) {
-      if (topDirectory) {
-        // The named directory does not exist: nothing to report, nothing to
-        // sum up, and not a failure of the search.
-        FlushStandardStreams();
-        std::exit(0);
-      }
-      result = ListResult::SkipDirectory;
-      return 0;
+      // The named directory does not exist: nothing to report, nothing to
+      // sum up, and not a failure of the search.
+      if (topDirectory) searchState.stop.Request(0);
+      return false;
     }
-    if (topDirectory) return ReportError(code);
-    ReportSkippedDirectory(code);
-    result = ListResult::SkipDirectory;
-    return 0;
+    if (topDirectory)
+      Fail(code);
+    else
+      ReportSkippedDirectory(code);
+    return false;
   }
 
   bool headerPrinted = false;
@@ -111,10 +104,16 @@ int ListOrdinaryEntries(std::size_t namePosition, bool topDirectory, ListResult&
       path[namePosition] = '\0';
       RunCommandForFile(entry, namePosition);
     }
+    if (searchState.stop.Stopped()) {
+      FindClose(search);
+      return false;
+    }
   } while (FindNextFileA(search, &data));
   DWORD code = GetLastError();
   FindClose(search);
-  return code == kNoMoreFiles ? 0 : ReportError(code);
+  if (code == kNoMoreFiles) return true;
+  Fail(code);
+  return false;
 }
 
 // Without /O nothing has opened a subdirectory before its archive passes,
@@ -136,15 +135,12 @@ bool SubdirectoryOpens(std::size_t namePosition) {
 
 }  // namespace
 
-int SearchDirectory(std::size_t namePosition, bool topDirectory) {
+void SearchDirectory(std::size_t namePosition, bool topDirectory) {
   const SearchOptions& options = searchState.options;
   if (options.searchOrdinary) {
-    ListResult result;
-    int status = ListOrdinaryEntries(namePosition, topDirectory, result);
-    if (status != 0) return status;
-    if (result == ListResult::SkipDirectory) return 0;
+    if (!ListOrdinaryEntries(namePosition, topDirectory)) return;
   } else if (!topDirectory && (options.searchLzh || options.searchZip || options.searchCab)) {
-    if (!SubdirectoryOpens(namePosition)) return 0;
+    if (!SubdirectoryOpens(namePosition)) return;
   }
 
   static constexpr struct {
@@ -157,27 +153,29 @@ int SearchDirectory(std::size_t namePosition, bool topDirectory) {
   };
   for (const auto& pass : kArchivePasses) {
     if (!(options.*pass.wanted)) continue;
-    int status = SearchArchives(pass.kind, namePosition);
-    if (status != 0) return status;
+    SearchArchives(pass.kind, namePosition);
+    if (searchState.stop.Stopped()) return;
   }
 
-  if (topDirectory && !options.searchSubdirectories) return 0;
-  return WalkSubdirectories(namePosition);
+  if (topDirectory && !options.searchSubdirectories) return;
+  WalkSubdirectories(namePosition);
 }
 
-int WalkSubdirectories(std::size_t namePosition) {
+void WalkSubdirectories(std::size_t namePosition) {
   char* path = searchState.searchPath;
   bool topDirectory = namePosition == searchState.topNamePosition;
-  if (!WriteAtNamePosition(path, kPathSize, namePosition, {"*"})) return 0;
+  if (!WriteAtNamePosition(path, kPathSize, namePosition, {"*"})) return;
 
   WIN32_FIND_DATAA data;
   HANDLE search = FindFirstFileA(path, &data);
   if (search == INVALID_HANDLE_VALUE) {
     DWORD code = GetLastError();
-    if (code == kFileNotFound || code == kPathNotFound) return 0;
-    if (topDirectory) return ReportError(code);
-    ReportSkippedDirectory(code);
-    return 0;
+    if (code == kFileNotFound || code == kPathNotFound) return;
+    if (topDirectory)
+      Fail(code);
+    else
+      ReportSkippedDirectory(code);
+    return;
   }
 
   do {
@@ -187,13 +185,13 @@ int WalkSubdirectories(std::size_t namePosition) {
     // cannot be searched without cutting names; it is passed over.
     if (!WriteAtNamePosition(path, kPathSize, namePosition, {name, "\\", searchState.savedPattern}))
       continue;
-    int status = SearchDirectory(namePosition + name.size() + 1, false);
-    if (status != 0) {
+    SearchDirectory(namePosition + name.size() + 1, false);
+    if (searchState.stop.Stopped()) {
       FindClose(search);
-      return status;
+      return;
     }
   } while (FindNextFileA(search, &data));
   DWORD code = GetLastError();
   FindClose(search);
-  return code == kNoMoreFiles ? 0 : ReportError(code);
+  if (code != kNoMoreFiles) Fail(code);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/error_code.h"
 #include "common/standard_streams.h"
 #include "finder/search/command_runner.h"
 #include "finder/search/console_paging.h"
@@ -35,12 +36,13 @@ bool PutAt(std::size_t position, std::string_view text) {
 void CheckProgramCandidate(std::size_t namePosition) {
   SearchState& state = searchState;
   const SearchOptions& options = state.options;
+  if (state.stop.Stopped()) return;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(state.searchPath, &found);
   if (search == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      StdErr().Printf("Error Code : %lu\n", error);
+      WriteErrorCode(StdErr(), error);
     return;
   }
   FindClose(search);

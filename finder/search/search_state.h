@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "finder/options/search_options.h"
+#include "finder/search/run_stop.h"
 
 struct SearchState {
   SearchOptions options;
@@ -25,6 +26,7 @@ struct SearchState {
   // over, or of a command that could not start; it becomes the exit status
   // of a run that otherwise ends normally.
   int firstSkippedError = 0;
+  RunStop stop;
 };
 
 extern SearchState searchState;

@@ -8,14 +8,17 @@ One fixture tree serves every case.
 """
 import fnmatch
 import pathlib
+import os
 import struct
+import subprocess
 import tempfile
+import time
 import unittest
 import zipfile
 import zlib
 
 import harness
-from harness import REPO, TLVC, TOOLS, TreeTestCase, run, run_line, winpath
+from harness import CFGTLVC, REPO, TLVC, TOOLS, TreeTestCase, run, run_line, winpath
 
 DATA = REPO / "tests" / "data"
 PATH_SIZE = 260  # the path buffer, terminator included
@@ -152,6 +155,17 @@ class HostileTrees(TreeTestCase):
             (archives / ("EMPTY." + extension)).write_bytes(b"")
             (archives / ("X." + extension)).mkdir()
             (archives / ("X." + extension) / "inner.txt").write_bytes(b"")
+        # 50,000 entries, far more listing than a pipe holds; hard links of
+        # one file, which cost a tenth of as many new files.
+        many = r / "many"
+        for directory in range(50):
+            (many / ("d%02d" % directory)).mkdir(parents=True)
+        first = many / "d00" / "f000.txt"
+        first.write_bytes(b"")
+        for directory in range(50):
+            for name in range(1 if directory == 0 else 0, 999):
+                os.link(first, many / ("d%02d" % directory) / ("f%03d.txt" % name))
+
         cuts = r / "cuts"
         cuts.mkdir()
         for name in CUT_ARCHIVES:
@@ -387,6 +401,43 @@ class HostileTrees(TreeTestCase):
                     self.assertEqual(members, whole[:len(members)])
                     self.assertGreaterEqual(len(members), len(previous))
                     previous = members
+
+    def test_a_run_ends_when_its_output_is_gone(self):
+        many = winpath(self.root / "many") + "\\*.*"
+        wait = b"Please wait a moment...\r"
+        # The pipe's reader leaves after one line: the run ends at once and
+        # quietly, with the system's code (Wine's for a pipe without reader),
+        # and runs no further command.
+        log = self.tmp / "probe.log"
+        line = self.tmp / "line.cmd"
+        for arguments in (many, "%s [%s $N]" % (many, PROBE)):
+            with self.subTest(arguments=arguments):
+                line.write_bytes(b'"%s" %s' % (winpath(TLVC).encode(), arguments.encode()))
+                reader = subprocess.Popen(["head", "-1"], stdin=subprocess.PIPE,
+                                          stdout=subprocess.PIPE)
+                started = time.monotonic()
+                proc = subprocess.run(["wine", str(TOOLS / "launch.exe"), winpath(line)],
+                                      stdout=reader.stdin, stderr=subprocess.PIPE,
+                                      env=harness.probe_env(log), timeout=60)
+                elapsed = time.monotonic() - started
+                reader.stdin.close()
+                with reader.stdout:
+                    first = reader.stdout.read()
+                reader.wait()
+                self.assertEqual(first, winpath(self.root / "many" / "d00").encode() + b"\r\n")
+                self.assertEqual(proc.returncode, 233)
+                self.assertTrue(proc.stderr.startswith(wait), proc.stderr)
+                self.assertNotIn(b"Error Code", proc.stderr)
+                if arguments == many:
+                    self.assertLess(elapsed, 1.0)
+        self.assertLessEqual(len(log.read_bytes().splitlines()), 2)
+        # A full disk (a device, so no wait message) is reported, by both programs.
+        with open("/dev/full", "wb") as full:
+            for program, args in ((TLVC, [many]), (CFGTLVC, ["R", winpath(TLVC)])):
+                with self.subTest(program=program.name):
+                    proc = subprocess.run(["wine", str(program), *args], stdout=full,
+                                          stderr=subprocess.PIPE, env=harness.wine_env(), timeout=60)
+                    self.assertEqual((proc.returncode, proc.stderr), (112, b"Error Code : 112\r\n"))
 
 
 if __name__ == "__main__":

@@ -120,4 +120,23 @@ TEST(TextWriter, AFollowerFlushesWhatItFollowsFirst) {
   EXPECT_EQ(bytes.bytes, "listing line\nmessage\nnext\n");
 }
 
+// A reader that has gone stays gone: the writer stops calling the sink and
+// says so, whatever comes after.
+TEST(TextWriter, AFailedSinkIsNotCalledAgain) {
+  int calls = 0;
+  TextWriter writer(
+      [](void* context, const char*, std::size_t) {
+        ++*static_cast<int*>(context);
+        return false;
+      },
+      &calls, false);
+  writer.Write("a");
+  EXPECT_FALSE(writer.failed());
+  writer.Flush();
+  writer.Write(std::string(200000, 'b'));
+  writer.Flush();
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(writer.failed());
+}
+
 }  // namespace
