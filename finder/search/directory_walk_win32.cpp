@@ -15,6 +15,7 @@
 #include "finder/search/entry_filter.h"
 #include "finder/search/file_entry_win32.h"
 #include "finder/search/listing_output.h"
+#include "finder/search/path_identities.h"
 #include "finder/search/search_path.h"
 #include "finder/search/search_state.h"
 
@@ -35,6 +36,43 @@ void Fail(DWORD code) {
 void ReportSkippedDirectory(DWORD code) {
   WriteErrorCode(StdErr(), code);
   if (searchState.firstSkippedError == 0) searchState.firstSkippedError = static_cast<int>(code);
+}
+
+// The directories of the walk's current path, for the link-loop guard.
+PathIdentities pathIdentities;
+
+// The identity of the directory `path` names, through any links on the way.
+bool ReadIdentity(const char* path, DirectoryIdentity& identity) {
+  // Opening a directory needs backup semantics; no access right is asked for.
+  HANDLE directory = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (directory == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool read = GetFileInformationByHandle(directory, &info);
+  CloseHandle(directory);
+  if (!read) return false;
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  return true;
+}
+
+// A level of the path: its directory as searchPath holds it in front of
+// `namePosition`, read as "directory\." so that a root keeps its backslash.
+bool ReadLevelIdentity(std::size_t namePosition, DirectoryIdentity& identity) {
+  char path[kPathSize + 1];
+  if (namePosition >= kPathSize) return false;
+  std::memcpy(path, searchState.searchPath, namePosition);
+  path[namePosition] = '.';
+  path[namePosition + 1] = '\0';
+  return ReadIdentity(path, identity);
+}
+
+// The junction or symbolic link whose path stands in searchPath leads to a
+// directory on the current path.
+bool LeadsBackOntoPath() {
+  DirectoryIdentity target;
+  return ReadIdentity(searchState.searchPath, target) &&
+         pathIdentities.IsOnPath(target, ReadLevelIdentity);
 }
 
 bool IsDotEntry(const char* name) {
@@ -162,6 +200,7 @@ void SearchDirectory(std::size_t namePosition, bool topDirectory) {
 }
 
 void WalkSubdirectories(std::size_t namePosition) {
+  PathIdentities::Level level(pathIdentities, namePosition);
   char* path = searchState.searchPath;
   bool topDirectory = namePosition == searchState.topNamePosition;
   if (!WriteAtNamePosition(path, kPathSize, namePosition, {"*"})) return;
@@ -181,6 +220,9 @@ void WalkSubdirectories(std::size_t namePosition) {
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(data.cFileName)) continue;
     std::string_view name(data.cFileName, strnlen(data.cFileName, sizeof data.cFileName));
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (!WriteAtNamePosition(path, kPathSize, namePosition, {name}) || LeadsBackOntoPath()))
+      continue;
     // A subdirectory whose path and pattern would not fit the path buffer
     // cannot be searched without cutting names; it is passed over.
     if (!WriteAtNamePosition(path, kPathSize, namePosition, {name, "\\", searchState.savedPattern}))

@@ -166,6 +166,15 @@ class HostileTrees(TreeTestCase):
             for name in range(1 if directory == 0 else 0, 999):
                 os.link(first, many / ("d%02d" % directory) / ("f%03d.txt" % name))
 
+        # Links to a directory already on the path, and one to a sibling.
+        links = r / "links"
+        for name in ("a/x.txt", "b/y.txt"):
+            (links / name).parent.mkdir(parents=True, exist_ok=True)
+            (links / name).write_bytes(b"")
+        os.symlink("..", links / "a" / "up")
+        os.symlink(".", links / "a" / "self")
+        os.symlink("../b", links / "a" / "sib")
+
         cuts = r / "cuts"
         cuts.mkdir()
         for name in CUT_ARCHIVES:
@@ -438,6 +447,14 @@ class HostileTrees(TreeTestCase):
                     proc = subprocess.run(["wine", str(program), *args], stdout=full,
                                           stderr=subprocess.PIPE, env=harness.wine_env(), timeout=60)
                     self.assertEqual((proc.returncode, proc.stderr), (112, b"Error Code : 112\r\n"))
+
+    def test_links_to_a_directory_on_the_path_are_passed_over(self):
+        links = lambda name: self.path("links", name)
+        result = self.tlvc("links", "*.txt")
+        self.assertEnds(result)
+        # "up" and "self" lead back onto the path; "sib" does not.
+        self.assertLines(result.out, [links("a\\x.txt"), links("a\\sib\\y.txt"),
+                                      links("b\\y.txt")])
 
 
 if __name__ == "__main__":
