@@ -16,8 +16,6 @@ constexpr std::size_t kLevel3HeaderSize = 24;
 constexpr std::size_t kLevel3SizeWidth = 4;
 
 // FILETIME counts from 1601-01-01; this many seconds lie before 1970.
-constexpr std::int64_t kFileTimeTo1970 = 11644473600;
-constexpr std::uint64_t kFileTimeStepsPerSecond = 10000000;
 
 std::string_view AsText(std::span<const std::uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -139,44 +137,16 @@ LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned l
   return found;
 }
 
-std::int64_t SecondsFromFileTime(std::uint64_t fileTime) {
-  return static_cast<std::int64_t>(fileTime / kFileTimeStepsPerSecond) - kFileTimeTo1970;
-}
-
 MemberClock UtcClock(std::int64_t secondsSince1970) {
-  std::int64_t days = secondsSince1970 / 86400;
-  std::int64_t secondOfDay = secondsSince1970 % 86400;
-  if (secondOfDay < 0) {
-    secondOfDay += 86400;
-    --days;
-  }
-  // Days since 1970 to a date of the proleptic Gregorian calendar, counting
-  // in 400-year eras that start on 1 March (H. Hinnant's civil_from_days).
-  std::int64_t z = days + 719468;
-  std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  std::int64_t dayOfEra = z - era * 146097;
-  std::int64_t yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
-  MemberClock clock;
-  clock.day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
-  clock.month = static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
-  clock.year = static_cast<int>(yearOfEra + era * 400 + (clock.month <= 2 ? 1 : 0));
-  clock.hour = static_cast<int>(secondOfDay / 3600);
-  clock.minute = static_cast<int>(secondOfDay / 60 % 60);
-  clock.second = static_cast<int>(secondOfDay % 60);
-  return clock;
+  const LocalDateTime utc = UtcDateTime(secondsSince1970);
+  return {static_cast<int>(utc.year), utc.month, utc.day, utc.hour, utc.minute, utc.second};
 }
 
 DosDateTime PackDosDateTime(const MemberClock& clock) {
-  // MS-DOS time starts in 1980; an earlier stamp would wrap into the far
-  // future, so it is held at the first representable moment instead.
-  if (clock.year < 1980) return {0x21, 0};
-  DosDateTime packed;
-  packed.date =
-      static_cast<std::uint16_t>(clock.day + clock.month * 32 + ((clock.year - 1980) % 64) * 512);
-  packed.time =
-      static_cast<std::uint16_t>(clock.hour * 2048 + clock.minute * 32 + clock.second / 2);
-  return packed;
+  if (clock.year < 1980) return NearestDosDateTime({clock.year, 1, 1, 0, 0, 0});
+  // The written packing keeps six bits of the year.
+  return {PackDosDate(static_cast<unsigned>((clock.year - 1980) % 64),
+                      static_cast<unsigned>(clock.month), static_cast<unsigned>(clock.day)),
+          PackDosTime(static_cast<unsigned>(clock.hour), static_cast<unsigned>(clock.minute),
+                      static_cast<unsigned>(clock.second))};
 }

@@ -121,15 +121,12 @@ struct LzhExtensions {
 // characters.
 LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned level);
 
-// Seconds since 1970 (UTC) of a Windows FILETIME (100 ns steps since 1601);
-// negative before 1970.
-std::int64_t SecondsFromFileTime(std::uint64_t fileTime);
-
 // Converts seconds since 1970 (UTC) to the local calendar time a level-2
 // member is shown and compared with; false when it cannot.
 using LocalTimeConverter = bool (*)(std::int64_t secondsSince1970, MemberClock* out);
 // The same in UTC, which never fails: what a failed conversion falls back to.
 MemberClock UtcClock(std::int64_t secondsSince1970);
 // The MS-DOS values the criteria compare. The year is kept modulo 64 as the
-// 6-bit field allows; a time before 1980 packs as 1980-01-01 00:00:00.
+// 6-bit field allows; a time before 1980 packs as 1980-01-01 00:00:00, and
+// the reader lets such a member meet no date or time criterion (calendar.h).
 DosDateTime PackDosDateTime(const MemberClock& clock);

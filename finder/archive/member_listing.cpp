@@ -1,6 +1,5 @@
 #include "finder/archive/member_listing.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "finder/search/entry_filter.h"
@@ -93,113 +92,11 @@ MemberClock ClockFromDos(std::uint16_t date, std::uint16_t time) {
   return clock;
 }
 
-namespace {
-
-// "%02d", or "%2d" with `blankPadded`, without the cost of a format string:
-// a long line per member of an archive of 100,000 is the hot path.
-void AppendTwoDigits(MemberLongLine& line, int value, bool blankPadded = false) {
-  if (value < 0 || value > 99) {
-    char text[16];
-    int length = std::snprintf(text, sizeof text, blankPadded ? "%2d" : "%02d", value);
-    if (length > 0) line.Append(std::string_view(text, static_cast<std::size_t>(length)));
-    return;
-  }
-  line.Append(value < 10 && blankPadded ? ' ' : static_cast<char>('0' + value / 10));
-  line.Append(static_cast<char>('0' + value % 10));
-}
-
-}  // namespace
-
-namespace {
-
-bool FitsTwoDigits(int value) {
-  return value >= 0 && value <= 99;
-}
-
-char* PutTwoDigits(char* at, int value, bool blankPadded = false) {
-  at[0] = value < 10 && blankPadded ? ' ' : static_cast<char>('0' + value / 10);
-  at[1] = static_cast<char>('0' + value % 10);
-  return at + 2;
-}
-
-// The line as the general code below builds it, written straight into
-// `text` (64 bytes): one line per member of a large archive is the hot path,
-// and appending a character at a time costs more than the rest of the work
-// for the member. Null when a clock field has more than two digits.
-char* PutLongLineFields(char* at, const ListedMember& member, ArchiveStyle style) {
-  const MemberClock& c = member.clock;
-  const int year = ((c.year % 100) + 100) % 100;
-  if (!FitsTwoDigits(c.month) || !FitsTwoDigits(c.day) || !FitsTwoDigits(c.hour) ||
-      !FitsTwoDigits(c.minute) || !FitsTwoDigits(c.second))
-    return nullptr;
-  at = PutTwoDigits(at, year);
-  *at++ = '/';
-  at = PutTwoDigits(at, c.month);
-  *at++ = '/';
-  at = PutTwoDigits(at, c.day);
-  *at++ = ' ';
-  *at++ = ' ';
-  at = PutTwoDigits(at, c.hour, style == ArchiveStyle::Cabinet);
-  *at++ = ':';
-  at = PutTwoDigits(at, c.minute);
-  *at++ = ':';
-  at = PutTwoDigits(at, c.second);
-  *at++ = ' ';
-
-  // The grouped size, right to left, then right-aligned in 13 columns.
-  char digits[32];
-  char* first = digits + sizeof digits;
-  std::uint64_t size = member.size;
-  int count = 0;
-  do {
-    if (count != 0 && count % 3 == 0) *--first = ',';
-    *--first = static_cast<char>('0' + size % 10);
-    size /= 10;
-    ++count;
-  } while (size != 0);
-  const std::size_t length = static_cast<std::size_t>(digits + sizeof digits - first);
-  for (std::size_t i = length; i < 13; ++i) *at++ = ' ';
-  for (; first != digits + sizeof digits; ++first) *at++ = *first;
-
-  *at++ = ' ';
-  *at++ = member.attributes & kAttrSystem ? 'S' : '_';
-  *at++ = member.attributes & kAttrHidden ? 'H' : '_';
-  *at++ = member.attributes & kAttrReadOnly ? 'R' : '_';
-  *at++ = member.attributes & kAttrArchive ? 'A' : '_';
-  *at++ = ' ';
-  return at;
-}
-
-}  // namespace
-
 MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style) {
   const MemberClock& c = member.clock;
   MemberLongLine line;
-  char text[64];
-  if (const char* end = PutLongLineFields(text, member, style)) {
-    line.Append(std::string_view(text, static_cast<std::size_t>(end - text)));
-    line.Append(member.name);
-    return line;
-  }
-  AppendTwoDigits(line, ((c.year % 100) + 100) % 100);
-  line.Append('/');
-  AppendTwoDigits(line, c.month);
-  line.Append('/');
-  AppendTwoDigits(line, c.day);
-  line.Append("  ");
-  AppendTwoDigits(line, c.hour, style == ArchiveStyle::Cabinet);
-  line.Append(':');
-  AppendTwoDigits(line, c.minute);
-  line.Append(':');
-  AppendTwoDigits(line, c.second);
-
-  // The size ends in column 31; a number too wide for its field keeps one
-  // blank behind the time and pushes the rest of the line to the right.
-  line.Append(' ');
-  AppendRightAligned(line, GroupDigits(member.size).view(), 13);
-  line.Append(' ');
-  line.Append(AttributeLetters(member.attributes).view());
-  line.Append(' ');
+  AppendLongColumns(line, {c.year, c.month, c.day, c.hour, c.minute, c.second}, member.size,
+                    member.attributes, false, style == ArchiveStyle::Cabinet);
   line.Append(member.name);
   return line;
 }

@@ -14,22 +14,11 @@
 #include <cstdint>
 #include <string_view>
 
-// A calendar instant in local time. month is 1-12.
-struct LocalDateTime {
-  std::int64_t year = 1970;
-  int month = 1, day = 1, hour = 0, minute = 0, second = 0;
-};
+#include "finder/options/calendar.h"
 
 // Converts seconds since 1970 (UTC) to local calendar fields. Must accept any
 // value (relative steps can run far outside the range a C runtime converts).
 using LocalTimeFn = LocalDateTime (*)(std::int64_t seconds);
-
-// The C runtime's local time (the TZ variable and the system's zone); where
-// the runtime cannot convert a value, the UTC calendar fields of it.
-LocalDateTime StandardLocalTime(std::int64_t seconds);
-
-// UTC calendar fields of any value: the days-from-1970 arithmetic on its own.
-LocalDateTime UtcDateTime(std::int64_t seconds);
 
 // Why a value was refused; each has its message.
 enum class ValueError : std::uint8_t {
@@ -69,13 +58,3 @@ ValueError ParseDateValue(std::string_view text, std::size_t& position, std::uin
 // Position and failure as for ParseDateValue.
 ValueError ParseTimeValue(std::string_view text, std::size_t& position, std::uint16_t& time,
                           const ValueClock& clock);
-
-// Packing helpers, shared with the tests and the entry filter.
-constexpr std::uint16_t PackDosDate(unsigned yearsSince1980, unsigned month, unsigned day) {
-  return static_cast<std::uint16_t>(((yearsSince1980 & 0x7F) << 9) | ((month & 0x0F) << 5) |
-                                    (day & 0x1F));
-}
-constexpr std::uint16_t PackDosTime(unsigned hour, unsigned minute, unsigned second) {
-  return static_cast<std::uint16_t>(((hour & 0x1F) << 11) | ((minute & 0x3F) << 5) |
-                                    ((second / 2) & 0x1F));
-}

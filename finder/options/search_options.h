@@ -3,23 +3,18 @@
 // One record for the whole run, zero at start except where a default is
 // named. The start-up fills it from three layers (the default options in the
 // string table, the TLVC environment variable, the command line); from the
-// search on it is read-only except for `lineCount`.
+// search on it is read-only except for `lineCount` (the paging count), the
+// /E lookup's clearing of `attributesRequired` (a program is no directory)
+// and `statusText`, which takes the finish message at the end.
 #pragma once
 
 #include <cstdint>
 
 #include "common/bounded_text.h"
+#include "finder/options/calendar.h"
 
 // How a date, time or size criterion compares; all bounds inclusive.
 enum class RangeMode : std::uint8_t { None, Equal, AtLeast, AtMost, Between };
-
-// A packed MS-DOS date (day 1-31 in bits 0-4, month in 5-8, year - 1980 in
-// 9-15) and time (seconds / 2 in bits 0-4, minute in 5-10, hour in 11-15).
-// Date and time are compared separately, as unsigned 16-bit numbers.
-struct DosDateTime {
-  std::uint16_t date = 0;
-  std::uint16_t time = 0;
-};
 
 // Attribute bits, as the platform's directory search reports them.
 enum FileAttribute : std::uint32_t {

@@ -6,11 +6,6 @@
 
 #include "finder/options/search_options.h"
 
-// Packs a local file time (100 ns units since 1601) into the MS-DOS date and
-// time words. Returns false for times outside 1980-2107, which those words
-// cannot hold; `stamp` is then left alone.
-bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp);
-
 // The date, time and size criteria alone, and the attribute criteria alone:
 // archive members are tested in these two steps, as some formats give their
 // attributes only on a second pass.

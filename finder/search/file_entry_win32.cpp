@@ -17,3 +17,10 @@ FileEntry ToFileEntry(const WIN32_FIND_DATAA& data) {
   entry.shortName[sizeof entry.shortName - 1] = '\0';
   return entry;
 }
+
+std::uint64_t LocalFileTime(std::uint64_t utcFileTime) {
+  FILETIME utc{static_cast<DWORD>(utcFileTime), static_cast<DWORD>(utcFileTime >> 32)};
+  FILETIME local;
+  if (!FileTimeToLocalFileTime(&utc, &local)) return utcFileTime;
+  return static_cast<std::uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime;
+}

@@ -1,5 +1,6 @@
 #include "finder/search/listing_lines.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -28,63 +29,95 @@ void AppendColumn(ListingLine& line, std::string_view text, std::size_t width) {
   AppendBlanks(line, width - text.size());
 }
 
-// The size field: a blank and then 13 columns holding the grouped size, or
-// "<DIR>" from the third of those columns (a fixed place the eye finds).
-void AppendSizeField(ListingLine& line, std::uint64_t size, bool directory) {
-  line.Append(' ');
-  if (directory) {
-    line.Append("  <DIR>      ");
-  } else {
-    AppendRightAligned(line, GroupDigits(size).view(), kSizeWidth);
+// Decimal digits with "," between groups of three, built right to left.
+class GroupedDigits {
+ public:
+  explicit GroupedDigits(std::uint64_t value) {
+    int count = 0;
+    do {
+      if (count != 0 && count % 3 == 0) *--first_ = ',';
+      *--first_ = static_cast<char>('0' + value % 10);
+      value /= 10;
+      ++count;
+    } while (value != 0);
   }
+  std::string_view view() const {
+    return {first_, static_cast<std::size_t>(digits_ + sizeof digits_ - first_)};
+  }
+
+ private:
+  char digits_[32];
+  char* first_ = digits_ + sizeof digits_;
+};
+
+// "%02d" of a field, or "%2d" with `blankPadded`; one line per entry of a
+// large tree or member of a large archive is the hot path, so the usual
+// field of two digits is written without a format string.
+char* PutTwoDigits(char* at, int value, bool blankPadded = false) {
+  if (value < 0 || value > 99) {
+    // A clock from a stamp of another kind may hold wider fields; they are
+    // shown whole and push the rest of the line right.
+    char text[16];
+    int length = std::snprintf(text, sizeof text, blankPadded ? "%2d" : "%02d", value);
+    for (int i = 0; i < length; ++i) *at++ = text[i];
+    return at;
+  }
+  *at++ = value < 10 && blankPadded ? ' ' : static_cast<char>('0' + value / 10);
+  *at++ = static_cast<char>('0' + value % 10);
+  return at;
 }
 
-// "%02d" of a packed date or time field, all of which are below 100; one
-// line per entry of a large tree is the hot path of forms 1 and 2.
-void AppendTwoDigits(ListingLine& line, int value) {
-  line.Append(static_cast<char>('0' + value / 10));
-  line.Append(static_cast<char>('0' + value % 10));
+// "yy/mm/dd  hh:mm:ss", the year of the century also for a year before 0.
+char* PutDateTime(char* at, const ListingTime& t, bool blankPaddedHour) {
+  at = PutTwoDigits(at, ((t.year % 100) + 100) % 100);
+  *at++ = '/';
+  at = PutTwoDigits(at, t.month);
+  *at++ = '/';
+  at = PutTwoDigits(at, t.day);
+  *at++ = ' ';
+  *at++ = ' ';
+  at = PutTwoDigits(at, t.hour, blankPaddedHour);
+  *at++ = ':';
+  at = PutTwoDigits(at, t.minute);
+  *at++ = ':';
+  return PutTwoDigits(at, t.second);
 }
 
-// "yy/mm/dd  hh:mm:ss".
-void AppendDateTime(ListingLine& line, const ListingTime& t) {
-  AppendTwoDigits(line, t.year % 100);
-  line.Append('/');
-  AppendTwoDigits(line, t.month);
-  line.Append('/');
-  AppendTwoDigits(line, t.day);
-  line.Append("  ");
-  AppendTwoDigits(line, t.hour);
-  line.Append(':');
-  AppendTwoDigits(line, t.minute);
-  line.Append(':');
-  AppendTwoDigits(line, t.second);
+// The size field: a blank and then 13 columns holding the grouped size (a
+// wider one written whole), or "<DIR>" from the third of those columns (a
+// fixed place the eye finds).
+char* PutSizeField(char* at, std::uint64_t size, bool directory) {
+  *at++ = ' ';
+  if (directory) {
+    for (char c : std::string_view("  <DIR>      ")) *at++ = c;
+    return at;
+  }
+  GroupedDigits grouped(size);
+  for (std::size_t i = grouped.view().size(); i < kSizeWidth; ++i) *at++ = ' ';
+  for (char c : grouped.view()) *at++ = c;
+  return at;
+}
+
+// The four letters S H R A between two blanks.
+char* PutLetters(char* at, std::uint32_t attributes) {
+  *at++ = ' ';
+  *at++ = attributes & kAttrSystem ? 'S' : '_';
+  *at++ = attributes & kAttrHidden ? 'H' : '_';
+  *at++ = attributes & kAttrReadOnly ? 'R' : '_';
+  *at++ = attributes & kAttrArchive ? 'A' : '_';
+  *at++ = ' ';
+  return at;
+}
+
+template <std::size_t N>
+void AppendPut(BoundedText<N>& line, const char* start, const char* end) {
+  line.Append(std::string_view(start, static_cast<std::size_t>(end - start)));
 }
 
 }  // namespace
 
 GroupedNumber GroupDigits(std::uint64_t value) {
-  char digits[20];
-  std::size_t count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  GroupedNumber text;
-  for (std::size_t i = count; i-- > 0;) {
-    text.Append(digits[i]);
-    if (i != 0 && i % 3 == 0) text.Append(',');
-  }
-  return text;
-}
-
-BoundedText<5> AttributeLetters(std::uint32_t attributes) {
-  BoundedText<5> letters;
-  letters.Append(attributes & kAttrSystem ? 'S' : '_');
-  letters.Append(attributes & kAttrHidden ? 'H' : '_');
-  letters.Append(attributes & kAttrReadOnly ? 'R' : '_');
-  letters.Append(attributes & kAttrArchive ? 'A' : '_');
-  return letters;
+  return GroupedNumber(GroupedDigits(value).view());
 }
 
 ListingTime UnpackDosDateTime(DosDateTime stamp) {
@@ -95,22 +128,24 @@ ListingTime UnpackDosDateTime(DosDateTime stamp) {
 }
 
 bool ClampToDosRange(std::uint64_t localFileTime, DosDateTime& stamp) {
-  constexpr std::uint64_t kTicksPerSecond = 10000000;
-  constexpr std::uint64_t kFirst = 11960006400ull * kTicksPerSecond;     // 1980-01-01
-  constexpr std::uint64_t kPastLast = 15999292800ull * kTicksPerSecond;  // 2108-01-01
-  if (localFileTime < kFirst) {
-    stamp = {0 << 9 | 1 << 5 | 1, 0};
-    return true;
-  }
-  if (localFileTime >= kPastLast) {
-    stamp = {127 << 9 | 12 << 5 | 31, 23 << 11 | 59 << 5 | 29};
-    return true;
-  }
-  return false;
+  const LocalDateTime moment = FileTimeFields(localFileTime);
+  DosDateTime packed;
+  if (PackDosDateTime(moment, packed)) return false;
+  stamp = NearestDosDateTime(moment);
+  return true;
 }
 
 void AppendForm1DateTime(ListingLine& line, DosDateTime stamp) {
-  AppendDateTime(line, UnpackDosDateTime(stamp));
+  char text[kLongColumnsSize];
+  AppendPut(line, text, PutDateTime(text, UnpackDosDateTime(stamp), false));
+}
+
+std::size_t PutLongColumns(char* out, const ListingTime& time, std::uint64_t size,
+                           std::uint32_t attributes, bool directory, bool blankPaddedHour) {
+  char* at = PutDateTime(out, time, blankPaddedHour);
+  at = PutSizeField(at, size, directory);
+  at = PutLetters(at, attributes);
+  return static_cast<std::size_t>(at - out);
 }
 
 std::string_view HeaderPath(std::string_view directory) {
@@ -128,11 +163,7 @@ HeaderLine DirectoryHeaderLine(std::string_view directoryWithBackslash, bool jap
 ListingLine BuildForm1Line(DosDateTime stamp, std::uint64_t size, std::uint32_t attributes,
                            bool directory, std::string_view name) {
   ListingLine line;
-  AppendForm1DateTime(line, stamp);
-  AppendSizeField(line, size, directory);
-  line.Append(' ');
-  line.Append(AttributeLetters(attributes).view());
-  line.Append(' ');
+  AppendLongColumns(line, UnpackDosDateTime(stamp), size, attributes, directory);
   line.Append(name);
   return line;
 }
@@ -159,13 +190,12 @@ ListingLine BuildForm2Line(const FileEntry& entry, DosDateTime stamp) {
     line.Append(' ');
     AppendColumn(line, shown.substr(dot + 1), 3);
   }
-  AppendSizeField(line, entry.size, entry.attributes & kAttrDirectory);
-
-  AppendBlanks(line, 2);
-  AppendDateTime(line, UnpackDosDateTime(stamp));
-  line.Append(' ');
-  line.Append(AttributeLetters(entry.attributes).view());
-  line.Append(' ');
+  char text[kLongColumnsSize];
+  char* at = PutSizeField(text, entry.size, entry.attributes & kAttrDirectory);
+  *at++ = ' ';
+  *at++ = ' ';
+  at = PutDateTime(at, UnpackDosDateTime(stamp), false);
+  AppendPut(line, text, PutLetters(at, entry.attributes));
   line.Append(longName);
   return line;
 }

@@ -29,9 +29,6 @@ void AppendRightAligned(BoundedText<N>& line, std::string_view text, std::size_t
   line.Append(text);
 }
 
-// Four letters S H R A, each "_" when its bit is clear.
-BoundedText<5> AttributeLetters(std::uint32_t attributes);
-
 // Calendar fields of a packed date and time: year 1980 + the year field,
 // seconds twice the two-second field.
 struct ListingTime {
@@ -39,14 +36,32 @@ struct ListingTime {
 };
 ListingTime UnpackDosDateTime(DosDateTime stamp);
 
-// The packed form holds 1980-01-01 00:00:00 to 2107-12-31 23:59:58. For a
-// local FILETIME (100 ns ticks since 1601) outside that range, sets `stamp`
-// to the nearest end of it and returns true; returns false for a time inside
-// it, which the platform's conversion packs.
+// For a local FILETIME (100 ns ticks since 1601) outside the range of the
+// packed form, sets `stamp` to the nearest end of it (calendar.h) and returns
+// true; returns false for a time inside it.
 bool ClampToDosRange(std::uint64_t localFileTime, DosDateTime& stamp);
 
 // The first 18 columns of a form 1 line: "yy/mm/dd  hh:mm:ss".
 void AppendForm1DateTime(ListingLine& line, DosDateTime stamp);
+
+// The columns in front of the name that form 1 and the long lines of the
+// archives share: "yy/mm/dd  hh:mm:ss" (an hour below 10 with a blank when
+// `blankPaddedHour`, as Cabinet files show it), the size with digit grouping
+// ending in column 31 (or "<DIR>" in columns 21-25 when `directory`), the
+// letters S H R A ("_" for a clear bit) in 33-36 and a blank; the name then
+// starts in column 38. A field of more than two digits, or a size wider than
+// its field, is written whole and pushes the rest right. Writes at most
+// kLongColumnsSize bytes to `out` and returns how many.
+inline constexpr std::size_t kLongColumnsSize = 128;
+std::size_t PutLongColumns(char* out, const ListingTime& time, std::uint64_t size,
+                           std::uint32_t attributes, bool directory, bool blankPaddedHour);
+template <std::size_t N>
+void AppendLongColumns(BoundedText<N>& line, const ListingTime& time, std::uint64_t size,
+                       std::uint32_t attributes, bool directory, bool blankPaddedHour = false) {
+  char columns[kLongColumnsSize];
+  line.Append(std::string_view(
+      columns, PutLongColumns(columns, time, size, attributes, directory, blankPaddedHour)));
+}
 
 // The path a directory header shows: the directory, as the search path holds
 // it in front of the name position (with its trailing backslash), without
@@ -57,10 +72,9 @@ std::string_view HeaderPath(std::string_view directoryWithBackslash);
 // without line ends; the caller writes the blank lines around it.
 HeaderLine DirectoryHeaderLine(std::string_view directoryWithBackslash, bool japanese);
 
-// Form 1: "yy/mm/dd  hh:mm:ss", the size ending in column 31 (or "<DIR>" in
-// columns 21-25 when `directory` is set), the letters S H R A in 33-36 and
-// `name` from column 38. The archive listings use it with `directory` false.
-// `stamp` is the last-write time in local time. No line end.
+// Form 1: the long columns (above) of the last-write time in local time
+// `stamp`, then `name` from column 38. No line end. The long lines of the
+// archives are the same columns with the member's own clock.
 ListingLine BuildForm1Line(DosDateTime stamp, std::uint64_t size, std::uint32_t attributes,
                            bool directory, std::string_view name);
 ListingLine BuildForm1Line(const FileEntry& entry, DosDateTime stamp);

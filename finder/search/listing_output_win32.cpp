@@ -4,6 +4,7 @@
 
 #include "common/standard_streams.h"
 #include "finder/search/console_paging.h"
+#include "finder/search/file_entry_win32.h"
 #include "finder/search/listing_lines.h"
 #include "finder/search/listing_output.h"
 #include "finder/search/search_state.h"
@@ -13,16 +14,7 @@ namespace {
 // The last-write time as the user's clock showed it. A time the packed form
 // cannot hold shows as the nearest one it can rather than as a wrapped year.
 DosDateTime LocalStamp(std::uint64_t lastWriteTime) {
-  FILETIME utc{static_cast<DWORD>(lastWriteTime), static_cast<DWORD>(lastWriteTime >> 32)};
-  FILETIME local;
-  if (!FileTimeToLocalFileTime(&utc, &local)) local = utc;
-  DosDateTime stamp;
-  std::uint64_t ticks =
-      static_cast<std::uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime;
-  if (ClampToDosRange(ticks, stamp)) return stamp;
-  WORD date = 0, time = 0;
-  if (!FileTimeToDosDateTime(&local, &date, &time)) return {};
-  return {date, time};
+  return NearestDosDateTime(FileTimeFields(LocalFileTime(lastWriteTime)));
 }
 
 void WriteListingLine(std::string_view line) {

@@ -274,6 +274,15 @@ TEST_F(LzhReader, Level2StampsAreComparedInLocalTime) {
   searchState.options.timeMode = RangeMode::AtMost;
   searchState.options.timeHigh = 5 * 2048;
   EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
+  // Before 1980 a stamp has no packed form: no date criterion selects it,
+  // as for a file of a directory.
+  Bytes early = Archive({Level2({{0x01, "EARLY.TXT"}}, 5, 86400)});
+  searchState.options.timeMode = RangeMode::None;
+  searchState.options.dateMode = RangeMode::AtMost;
+  searchState.options.dateHigh = 0xFFFF;
+  EXPECT_EQ(List(early, UtcLocal), "");
+  EXPECT_EQ(List(archive, UtcLocal), ShortLines({"LATE.TXT"}));
+  searchState.options.dateMode = RangeMode::None;
 
   // A failed conversion falls back to UTC rather than to no date.
   UseLongForm();

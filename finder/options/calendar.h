@@ -1,0 +1,64 @@
+// The calendar of the program, written once: civil dates from days and back,
+// UTC and local calendar fields of a moment, and the packed MS-DOS date and
+// time in which files, members and criteria are compared.
+//
+// The one rule for moments the packed form cannot hold: it holds 1980-01-01
+// 00:00:00 to 2107-12-31 23:59:58, and a moment outside has no packed form.
+// A date or time criterion selects no such entry or member (there is nothing
+// to compare it with); a listing shows the nearest end of the range. The
+// bounds of the criteria themselves are the option text's own business
+// (date_time_values.h: a relative date before 1980 packs as 1980).
+#pragma once
+
+#include <cstdint>
+
+// A packed MS-DOS date (day 1-31 in bits 0-4, month in 5-8, year - 1980 in
+// 9-15) and time (seconds / 2 in bits 0-4, minute in 5-10, hour in 11-15).
+// Date and time are compared separately, as unsigned 16-bit numbers.
+struct DosDateTime {
+  std::uint16_t date = 0;
+  std::uint16_t time = 0;
+};
+
+// Calendar fields of a moment, UTC or local. month is 1-12.
+struct LocalDateTime {
+  std::int64_t year = 1970;
+  int month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+// Days since 1 January 1970 of a date of the proleptic Gregorian calendar,
+// and back.
+std::int64_t DaysFromCivil(std::int64_t year, int month, std::int64_t day);
+void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day);
+
+// UTC calendar fields of any count of seconds since 1970.
+LocalDateTime UtcDateTime(std::int64_t seconds);
+
+// The C runtime's local time (the TZ variable and the system's zone); where
+// the runtime cannot convert a value, the UTC calendar fields of it.
+LocalDateTime StandardLocalTime(std::int64_t seconds);
+
+// Seconds since 1970 of a FILETIME (100 ns steps since 1601); negative
+// before 1970. The steps of a second are dropped.
+std::int64_t SecondsFromFileTime(std::uint64_t fileTime);
+// The calendar fields a FILETIME counts to, in its own zone.
+LocalDateTime FileTimeFields(std::uint64_t fileTime);
+
+// Packing fields that are known to fit.
+constexpr std::uint16_t PackDosDate(unsigned yearsSince1980, unsigned month, unsigned day) {
+  return static_cast<std::uint16_t>(((yearsSince1980 & 0x7F) << 9) | ((month & 0x0F) << 5) |
+                                    (day & 0x1F));
+}
+constexpr std::uint16_t PackDosTime(unsigned hour, unsigned minute, unsigned second) {
+  return static_cast<std::uint16_t>(((hour & 0x1F) << 11) | ((minute & 0x3F) << 5) |
+                                    ((second / 2) & 0x1F));
+}
+
+// The packed form of a moment; false, leaving `stamp` alone, for one outside
+// the range.
+bool PackDosDateTime(const LocalDateTime& moment, DosDateTime& stamp);
+// The same for a local FILETIME.
+bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp);
+// The packed form, or for a moment outside the range the nearest end of it:
+// what a listing shows.
+DosDateTime NearestDosDateTime(const LocalDateTime& moment);
