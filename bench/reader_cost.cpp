@@ -50,9 +50,8 @@ void ListOnce(std::string_view kind, const std::vector<std::uint8_t>& archive) {
   MemoryByteSource memory(archive.data(), archive.size());
   BufferedByteSource file(memory);
   DroppingSink sink;
-  if (kind == "zip") ListZipMembers(file, sink, NoAnsi);
-  if (kind == "lzh") ListLzhMembers(file, sink, UtcClock, NoAnsi);
-  if (kind == "cab") ListCabMembers(file, sink, NoAnsi);
+  const char* name = kind == "zip" ? "ZIP" : kind == "lzh" ? "LHA" : "Cabinet";
+  ListArchiveMembers(*ArchiveFormatNamed(name), file, {sink, NoAnsi, UtcClock});
 }
 
 }  // namespace

@@ -13,8 +13,6 @@
 
 namespace {
 
-const HeaderFormat kCabFormat{kCabHeaderSize, 0, 'M', IsCabinetHeader};
-
 enum class NameRead { Done, Stop };
 
 // Reads a name up to its terminating 0 byte. The name is read in pieces of
@@ -39,13 +37,13 @@ NameRead ReadName(ByteSource& file, CabNameCollector& name) {
 
 }  // namespace
 
-void ListCabMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi) {
+void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
+                    const MemberReading& reading) {
   const SearchOptions& options = searchState.options;
-  std::uint8_t header[kCabHeaderSize];
-  if (!FindFirstHeader(file, kCabFormat, header)) return;
-  CabHeader cabinet = DecodeCabHeader(header);
+  if (firstHeader.size() != kCabHeaderSize) return;
+  CabHeader cabinet = DecodeCabHeader(firstHeader);
   if (!file.Skip(std::int64_t{cabinet.firstFileOffset} - std::int64_t{kCabHeaderSize})) return;
-  MemberListing listing(sink, ArchiveStyle::Cabinet);
+  MemberListing listing(reading.sink, ArchiveStyle::Cabinet);
   // The long line shows a file by the last part of its name only.
   const bool lastPartOnly = options.form != 0;
   for (unsigned i = 0; i < cabinet.fileCount; ++i) {
@@ -61,7 +59,7 @@ void ListCabMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi) {
     std::string_view shown = name.name();
     char ansi[kAnsiNameSize];
     if (record.nameIsUtf8()) {
-      Utf8NameMatch match = MatchUtf8Name(name.c_str(), toAnsi, ansi);
+      Utf8NameMatch match = MatchUtf8Name(name.c_str(), reading.toAnsi, ansi);
       if (match == Utf8NameMatch::NoMatch) continue;
       if (match == Utf8NameMatch::Unshowable) return;
       shown = ansi;

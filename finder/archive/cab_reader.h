@@ -2,19 +2,12 @@
 // cabinet header and the file records.
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
+#include <span>
 
-#include "finder/archive/byte_source.h"
-#include "finder/archive/member_listing.h"
-#include "finder/archive/utf8_member_name.h"
+#include "finder/archive/archive_format.h"
 
-// `file` stands at the start of the cabinet. Names without the UTF-8 mark are
-// matched against searchState.savedPattern; UTF-8 names are decoded, matched
-// against searchState.savedPatternWide and shown through `toAnsi`. Filtered
-// by the criteria of searchState.options and handed to `sink`. Any damage
-// ends the listing quietly: files listed before it stay listed.
-void ListCabMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi);
-
-// The same onto standard output and the user's command, converting with the
-// system's ANSI code page (the program's edge).
-void ListCabMembers(ByteSource& file);
+// The Cabinet reader (a MemberReader, archive_format.h): UTF-8 names are
+// decoded, matched in UTF-16 and shown through `reading.toAnsi`.
+void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
+                    const MemberReading& reading);

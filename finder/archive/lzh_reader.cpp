@@ -6,15 +6,15 @@
 #include "finder/archive/lzh_reader.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 
+#include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/wildcard.h"
 #include "finder/search/search_state.h"
 
 namespace {
-
-const HeaderFormat kLzhFormat{kLzhBaseSize, 2, '-', IsLzhMethodId};
 
 // What handling one member leaves: the bytes to skip to the next header, or
 // nothing when the archive ends here.
@@ -180,13 +180,14 @@ EntryRest LzhWalk::Level2Or3(const LzhBaseHeader& base, std::span<const std::uin
 
 }  // namespace
 
-void ListLzhMembers(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal,
-                    AnsiConverter toAnsi) {
+void ListLzhMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
+                    const MemberReading& reading) {
   // The largest header read whole is a level-3 one, then level 2; levels 0
   // and 1 have at most 255 bytes.
   std::uint8_t header[kLzhLevel3MaxHeader];
-  if (!FindFirstHeader(file, kLzhFormat, std::span(header, kLzhBaseSize))) return;
-  LzhWalk walk(file, sink, toLocal, toAnsi);
+  if (firstHeader.size() != kLzhBaseSize) return;
+  std::memcpy(header, firstHeader.data(), kLzhBaseSize);
+  LzhWalk walk(file, reading.sink, reading.toLocal, reading.toAnsi);
   for (;;) {
     LzhBaseHeader base = DecodeLzhBase(std::span(header, kLzhBaseSize));
     long more = LzhHeaderBytesToRead(base);

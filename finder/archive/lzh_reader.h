@@ -2,20 +2,14 @@
 // 3, reading only the member headers and skipping the data by seeking.
 #pragma once
 
-#include "finder/archive/byte_source.h"
+#include <cstdint>
+#include <span>
+
+#include "finder/archive/archive_format.h"
 #include "finder/archive/lzh_reader_headers.h"
-#include "finder/archive/member_listing.h"
-#include "finder/archive/utf8_member_name.h"
 
-// `file` stands at the start of the archive. Members are matched against
-// searchState.savedPattern, filtered by the criteria of searchState.options
-// and handed to `sink`; `toLocal` gives the local time of the UTC stamps of
-// levels 2 and 3. Names stored in UTF-16 are matched against
-// searchState.savedPatternWide and shown through `toAnsi`. Any damage ends
-// the listing quietly: members listed before it stay listed.
-void ListLzhMembers(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal,
-                    AnsiConverter toAnsi);
-
-// The same onto standard output and the user's command, with the C
-// runtime's local time and the system's ANSI code page (the program's edge).
-void ListLzhMembers(ByteSource& file);
+// The LHA reader (a MemberReader, archive_format.h): `reading.toLocal` gives
+// the local time of the UTC stamps of levels 2 and 3 (UTC when it fails or
+// is missing); names stored in UTF-16 are shown through `reading.toAnsi`.
+void ListLzhMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
+                    const MemberReading& reading);

@@ -121,9 +121,6 @@ struct LzhExtensions {
 // characters.
 LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned level);
 
-// Converts seconds since 1970 (UTC) to the local calendar time a level-2
-// member is shown and compared with; false when it cannot.
-using LocalTimeConverter = bool (*)(std::int64_t secondsSince1970, MemberClock* out);
 // The same in UTC, which never fails: what a failed conversion falls back to.
 MemberClock UtcClock(std::int64_t secondsSince1970);
 // The MS-DOS values the criteria compare. The year is kept modulo 64 as the

@@ -58,6 +58,10 @@ struct MemberClock {
 // 15 plays no part), month, day; hour, minute and twice the two-second field.
 MemberClock ClockFromDos(std::uint16_t date, std::uint16_t time);
 
+// Converts seconds since 1970 (UTC) to the local calendar time a member with
+// a UTC stamp is shown and compared with; false when it cannot.
+using LocalTimeConverter = bool (*)(std::int64_t secondsSince1970, MemberClock* out);
+
 struct ListedMember {
   std::string_view name;  // as shown and handed to the command
   MemberClock clock;
@@ -69,8 +73,9 @@ struct ListedMember {
 // files print "Cabinet file of" headings and an hour below 10 with a blank.
 enum class ArchiveStyle { Archive, Cabinet };
 
-// Where the listing goes. StandardMemberSink() writes to standard output,
-// counts lines for paging under /P and runs the user's command.
+// Where the listing goes. StandardMemberReading() (archive_format.h) has the
+// one that writes to standard output, counts lines for paging under /P and
+// runs the user's command.
 class MemberSink {
  public:
   virtual ~MemberSink() = default;
@@ -83,7 +88,6 @@ class MemberSink {
   // nothing more is listed.
   virtual bool Stopped() const { return false; }
 };
-MemberSink& StandardMemberSink();
 
 // The long line, without line end: "yy/mm/dd  hh:mm:ss", the size with digit
 // grouping ending in column 31 (a wider number pushes the rest right), the

@@ -1,9 +1,10 @@
 // The listing of archive members on the real standard output, with paging
-// and the user's command.
+// and the user's command, and the local time of the C runtime, which follows
+// the time zone of the system (or TZ).
 #include <string>
 
 #include "common/standard_streams.h"
-#include "finder/archive/member_listing.h"
+#include "finder/archive/archive_format.h"
 #include "finder/search/command_runner.h"
 #include "finder/search/console_paging.h"
 #include "finder/search/search_state.h"
@@ -33,9 +34,17 @@ class StandardSink final : public MemberSink {
   std::string line_;
 };
 
+bool RuntimeLocalTime(std::int64_t secondsSince1970, MemberClock* out) {
+  const LocalDateTime local = StandardLocalTime(secondsSince1970);
+  *out = {static_cast<int>(local.year), local.month, local.day,
+          local.hour,                   local.minute, local.second};
+  return true;
+}
+
 }  // namespace
 
-MemberSink& StandardMemberSink() {
+const MemberReading& StandardMemberReading() {
   static StandardSink sink;
-  return sink;
+  static const MemberReading reading{sink, ToAnsiCodePage, RuntimeLocalTime};
+  return reading;
 }

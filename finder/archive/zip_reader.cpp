@@ -123,7 +123,6 @@ bool PassesLocalTest(std::span<const std::uint8_t> header) {
   return record.U32At(0) == kLocalSignature && record.U16At(kLocalNameLength) <= kLongestName &&
          record.ok();
 }
-const HeaderFormat kZipFormat{kLocalHeaderSize, 0, 'P', PassesLocalTest};
 
 // Where the name part begins: behind the last backslash; without one,
 // behind the last slash.
@@ -634,14 +633,21 @@ void WalkToCentralDirectory(const Walk& walk) {
 
 }  // namespace
 
-void ListZipMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi) {
+bool IsZipLocalHeader(std::span<const std::uint8_t> header) {
+  return PassesLocalTest(header);
+}
+
+void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
+                    const MemberReading& reading) {
+  static_assert(kZipLocalHeaderSize == kLocalHeaderSize);
   std::uint8_t record[kCentralHeaderSize];
-  if (!FindFirstHeader(file, kZipFormat, {record, kLocalHeaderSize})) return;
-  MemberListing listing(sink);
-  const Walk walk{file, listing, record, file.Position() - kLocalHeaderSize, toAnsi};
+  if (firstHeader.size() != kLocalHeaderSize) return;
+  std::memcpy(record, firstHeader.data(), kLocalHeaderSize);
+  MemberListing listing(reading.sink);
+  const Walk walk{file, listing, record, file.Position() - kLocalHeaderSize, reading.toAnsi};
   const SearchOptions& options = searchState.options;
   if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
-    if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, toAnsi))
+    if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, reading.toAnsi))
       WalkToCentralDirectory(walk);
   } else {
     WalkLocalHeaders(walk);

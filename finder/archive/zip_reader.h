@@ -1,17 +1,17 @@
 // Listing the members of a ZIP archive.
 #pragma once
 
-#include "finder/archive/byte_source.h"
-#include "finder/archive/member_listing.h"
-#include "finder/archive/utf8_member_name.h"
+#include <cstddef>
+#include <cstdint>
+#include <span>
 
-// Lists the members of the ZIP archive in `file` (positioned at its start)
-// whose name part matches searchState.savedPattern and that pass the
-// criteria, through `sink`. Names stored in UTF-8 are matched against
-// searchState.savedPatternWide and shown through `toAnsi`. Reads headers
-// only. Damage of any kind ends the listing quietly; members already listed
-// stay listed and counted.
-void ListZipMembers(ByteSource& file, MemberSink& sink, AnsiConverter toAnsi);
+#include "finder/archive/archive_format.h"
 
-// The same onto standard output and the user's command (the program's edge).
-void ListZipMembers(ByteSource& file);
+// The first header: a local file header with a name of at most 260 bytes.
+inline constexpr std::size_t kZipLocalHeaderSize = 30;
+bool IsZipLocalHeader(std::span<const std::uint8_t> header);
+
+// The ZIP reader (a MemberReader, archive_format.h): a member is matched by
+// its name part; names stored in UTF-8 are shown through `reading.toAnsi`.
+void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
+                    const MemberReading& reading);

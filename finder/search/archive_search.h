@@ -3,10 +3,10 @@
 
 #include <cstddef>
 
-enum class ArchiveKind { Lzh, Zip, Cab };
+#include "finder/archive/archive_format.h"
 
-// Finds the archives of one kind in the directory that stands in searchPath
+// Finds the archives of one format in the directory that stands in searchPath
 // in front of `namePosition`, and lists each one's matching members. A system
 // error is reported and stops the run (searchState.stop); so does a failed
 // output, after which no further archive is opened.
-void SearchArchives(ArchiveKind kind, std::size_t namePosition);
+void SearchArchives(const ArchiveFormat& format, std::size_t namePosition);

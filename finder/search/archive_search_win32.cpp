@@ -6,38 +6,23 @@
 
 #include "common/standard_streams.h"
 #include "finder/archive/buffered_byte_source.h"
-#include "finder/archive/cab_reader.h"
 #include "finder/archive/file_byte_source.h"
-#include "finder/archive/lzh_reader.h"
-#include "finder/archive/zip_reader.h"
 #include "finder/search/archive_search.h"
 #include "finder/search/search_state.h"
 
 namespace {
 
-void ListArchive(ArchiveKind kind, HANDLE handle) {
+void ListArchive(const ArchiveFormat& format, HANDLE handle) {
   FileByteSource file(handle);
   BufferedByteSource buffered(file);
-  switch (kind) {
-    case ArchiveKind::Lzh:
-      ListLzhMembers(buffered);
-      break;
-    case ArchiveKind::Zip:
-      ListZipMembers(buffered);
-      break;
-    case ArchiveKind::Cab:
-      ListCabMembers(buffered);
-      break;
-  }
+  ListArchiveMembers(format, buffered, StandardMemberReading());
 }
 
 }  // namespace
 
-void SearchArchives(ArchiveKind kind, std::size_t namePosition) {
+void SearchArchives(const ArchiveFormat& format, std::size_t namePosition) {
   SearchState& state = searchState;
-  const PathText& pattern = kind == ArchiveKind::Lzh   ? state.options.lzhPattern
-                            : kind == ArchiveKind::Zip ? state.options.zipPattern
-                                                       : state.options.cabPattern;
+  const PathText& pattern = state.options.*format.pattern;
   // A pattern that does not fit behind this directory could only be searched
   // cut short, which would open the wrong files: there is nothing to search.
   if (namePosition >= kPathSize || pattern.size() >= kPathSize - namePosition) return;
@@ -64,7 +49,7 @@ void SearchArchives(ArchiveKind kind, std::size_t namePosition) {
     // What cannot be opened (a directory that matches the pattern, a file
     // locked by another program) is passed over without a word.
     if (file == INVALID_HANDLE_VALUE) continue;
-    ListArchive(kind, file);
+    ListArchive(format, file);
     CloseHandle(file);
     if (state.stop.Stopped()) {
       FindClose(search);

@@ -181,17 +181,9 @@ void SearchDirectory(std::size_t namePosition, bool topDirectory) {
     if (!SubdirectoryOpens(namePosition)) return;
   }
 
-  static constexpr struct {
-    bool SearchOptions::*wanted;
-    ArchiveKind kind;
-  } kArchivePasses[] = {
-      {&SearchOptions::searchLzh, ArchiveKind::Lzh},
-      {&SearchOptions::searchZip, ArchiveKind::Zip},
-      {&SearchOptions::searchCab, ArchiveKind::Cab},
-  };
-  for (const auto& pass : kArchivePasses) {
-    if (!(options.*pass.wanted)) continue;
-    SearchArchives(pass.kind, namePosition);
+  for (const ArchiveFormat& format : kArchiveFormats) {
+    if (!(options.*format.wanted)) continue;
+    SearchArchives(format, namePosition);
     if (searchState.stop.Stopped()) return;
   }
 

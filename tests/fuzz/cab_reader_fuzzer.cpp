@@ -37,9 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListCabMembers(buffered, sink, archive_test::FailingLatin1);
+    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), buffered,
+                       {sink, archive_test::FailingLatin1});
   } else {
-    ListCabMembers(memory, sink, archive_test::FailingLatin1);
+    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), memory, {sink, archive_test::FailingLatin1});
   }
   return 0;
 }

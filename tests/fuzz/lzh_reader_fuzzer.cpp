@@ -50,9 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListLzhMembers(buffered, sink, FuzzLocalTime, archive_test::FailingLatin1);
+    ListArchiveMembers(*ArchiveFormatNamed("LHA"), buffered,
+                       {sink, archive_test::FailingLatin1, FuzzLocalTime});
   } else {
-    ListLzhMembers(memory, sink, FuzzLocalTime, archive_test::FailingLatin1);
+    ListArchiveMembers(*ArchiveFormatNamed("LHA"), memory,
+                       {sink, archive_test::FailingLatin1, FuzzLocalTime});
   }
   return 0;
 }

@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (steer & 1) {
     // Through the read-ahead buffer as the program reads, on every other run.
     BufferedByteSource buffered(memory);
-    ListZipMembers(buffered, sink, ToAscii);
+    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), buffered, {sink, ToAscii});
   } else {
-    ListZipMembers(memory, sink, ToAscii);
+    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), memory, {sink, ToAscii});
   }
   return 0;
 }

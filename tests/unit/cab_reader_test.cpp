@@ -16,7 +16,7 @@ const std::string kHeading = "\nCabinet file of C:\\T\\A.CAB\n\n";
 std::string List(const Bytes& cabinet, AnsiConverter toAnsi = FailingLatin1) {
   RecordingSink sink;
   MemoryByteSource source(cabinet.data(), cabinet.size());
-  ListCabMembers(source, sink, toAnsi);
+  ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), source, {sink, toAnsi});
   return sink.out;
 }
 

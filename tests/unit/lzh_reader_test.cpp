@@ -27,7 +27,7 @@ bool EastLocal(std::int64_t seconds, MemberClock* out) {
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());
-  ListLzhMembers(source, sink, toLocal, FailingLatin1);
+  ListArchiveMembers(*ArchiveFormatNamed("LHA"), source, {sink, FailingLatin1, toLocal});
   return sink.out;
 }
 

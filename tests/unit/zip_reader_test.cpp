@@ -195,7 +195,7 @@ class ZipReaderTest : public ::testing::Test {
   std::string List(const std::vector<std::uint8_t>& zip) {
     MemoryByteSource source(zip.data(), zip.size());
     RecordingSink sink;
-    ListZipMembers(source, sink, toAnsi_);
+    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), source, {sink, toAnsi_});
     return sink.out;
   }
   static std::string Long(const char* name, const char* size = "4",
