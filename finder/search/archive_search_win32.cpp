@@ -51,12 +51,8 @@ void SearchArchives(const ArchiveFormat& format, std::size_t namePosition) {
     if (file == INVALID_HANDLE_VALUE) continue;
     ListArchive(format, file);
     CloseHandle(file);
-    if (state.stop.Stopped()) {
-      FindClose(search);
-      return;
-    }
-  } while (FindNextFileA(search, &found));
+  } while (!state.stop.Stopped() && FindNextFileA(search, &found));
   DWORD code = GetLastError();
   FindClose(search);
-  if (code != ERROR_NO_MORE_FILES) state.stop.Fail(StdErr(), code);
+  if (!state.stop.Stopped() && code != ERROR_NO_MORE_FILES) state.stop.Fail(StdErr(), code);
 }

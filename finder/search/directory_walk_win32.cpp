@@ -142,13 +142,10 @@ bool ListOrdinaryEntries(std::size_t namePosition, bool topDirectory) {
       path[namePosition] = '\0';
       RunCommandForFile(entry, namePosition);
     }
-    if (searchState.stop.Stopped()) {
-      FindClose(search);
-      return false;
-    }
-  } while (FindNextFileA(search, &data));
+  } while (!searchState.stop.Stopped() && FindNextFileA(search, &data));
   DWORD code = GetLastError();
   FindClose(search);
+  if (searchState.stop.Stopped()) return false;
   if (code == kNoMoreFiles) return true;
   Fail(code);
   return false;
@@ -220,12 +217,8 @@ void WalkSubdirectories(std::size_t namePosition) {
     if (!WriteAtNamePosition(path, kPathSize, namePosition, {name, "\\", searchState.savedPattern}))
       continue;
     SearchDirectory(namePosition + name.size() + 1, false);
-    if (searchState.stop.Stopped()) {
-      FindClose(search);
-      return;
-    }
-  } while (FindNextFileA(search, &data));
+  } while (!searchState.stop.Stopped() && FindNextFileA(search, &data));
   DWORD code = GetLastError();
   FindClose(search);
-  if (code != kNoMoreFiles) Fail(code);
+  if (!searchState.stop.Stopped() && code != kNoMoreFiles) Fail(code);
 }
