@@ -136,9 +136,9 @@ void FormSearchPath(SearchOptions& options) {
 // the finish message over the wait message when the listing went elsewhere.
 [[noreturn]] void FinishRun() {
   const SearchOptions& options = searchState.options;
-  // A subdirectory that could not be read leaves its error code as the
-  // status, so that scripts see the search was incomplete.
-  int skippedError = searchState.firstSkippedError;
+  // A subdirectory that could not be read, or a command that could not
+  // start, leaves its error code as the status.
+  int skippedError = searchState.stop.firstNoted();
   if (searchState.totals.count == 0) {
     MessageBuffer notFound;
     LoadMessage(msg::kJapaneseNotFound, options.japanese, notFound);

@@ -63,9 +63,7 @@ void StartChild(const char* directory) {
     // A built-in of the command interpreter (copy, del) or a misspelt program
     // cannot start; dropped quietly, the run would look like a success. The
     // search goes on, and the first such code is the exit status.
-    const int code = static_cast<int>(GetLastError());
-    StdErr().Printf("Error Code : %d\n", code);
-    if (searchState.firstSkippedError == 0) searchState.firstSkippedError = code;
+    searchState.stop.Note(StdErr(), GetLastError());
     return;
   }
   if (!options.noWait) WaitForSingleObject(process.hProcess, INFINITE);

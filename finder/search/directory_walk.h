@@ -16,6 +16,6 @@ void SearchDirectory(std::size_t namePosition, bool topDirectory);
 
 // Calls SearchDirectory for every subdirectory, in the order the platform
 // enumerates them, each completely before the next. A subdirectory that
-// cannot be opened is reported, remembered in searchState.firstSkippedError
+// cannot be opened is reported, remembered in searchState.stop (Note)
 // and passed over.
 void WalkSubdirectories(std::size_t namePosition);

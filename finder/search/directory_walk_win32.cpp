@@ -34,8 +34,7 @@ void Fail(DWORD code) {
 // search over a whole volume at its first protected folder. It is reported
 // and passed over; the first such code becomes the run's exit status.
 void ReportSkippedDirectory(DWORD code) {
-  WriteErrorCode(StdErr(), code);
-  if (searchState.firstSkippedError == 0) searchState.firstSkippedError = static_cast<int>(code);
+  searchState.stop.Note(StdErr(), code);
 }
 
 // The directories of the walk's current path, for the link-loop guard.

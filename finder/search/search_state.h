@@ -22,10 +22,6 @@ struct SearchState {
   char archivePath[kPathSize] = {};           // full path of the archive being read
   CommandText expandedCommand;
   bool stdoutIsConsole = false;
-  // The first error code of a subdirectory the walk could not open and passed
-  // over, or of a command that could not start; it becomes the exit status
-  // of a run that otherwise ends normally.
-  int firstSkippedError = 0;
   RunStop stop;
 };
 
