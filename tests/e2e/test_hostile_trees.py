@@ -446,7 +446,10 @@ class HostileTrees(TreeTestCase):
                 with self.subTest(program=program.name):
                     proc = subprocess.run(["wine", str(program), *args], stdout=full,
                                           stderr=subprocess.PIPE, env=harness.wine_env(), timeout=60)
-                    self.assertEqual((proc.returncode, proc.stderr), (112, b"Error Code : 112\r\n"))
+                    # (CFGTLVC first names the Japanese texts code page 1252 cannot hold)
+                    self.assertEqual(proc.returncode, 112)
+                    self.assertTrue(proc.stderr.endswith(b"\nError Code : 112\r\n")
+                                    or proc.stderr == b"Error Code : 112\r\n", proc.stderr)
 
     def test_links_to_a_directory_on_the_path_are_passed_over(self):
         links = lambda name: self.path("links", name)
