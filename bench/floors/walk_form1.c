@@ -3,13 +3,14 @@
    (the conversions the long form cannot avoid), through a 64 KiB buffer. */
 #include "walk_common.h"
 
-static void HandleEntry(const WIN32_FIND_DATAA* entry, size_t namePosition, int* headerDone) {
+static void HandleEntry(const WIN32_FIND_DATAW* entry, const char* name, size_t ansiPosition,
+                        int* headerDone) {
   if (!*headerDone) {
     *headerDone = 1;
-    size_t shown = namePosition - 1;
-    if (shown > 0 && searchPath[shown - 1] == ':') ++shown;
+    size_t shown = ansiPosition - 1;
+    if (shown > 0 && ansiPath[shown - 1] == ':') ++shown;
     PutText("\r\nDirectory of ");
-    PutBytes(searchPath, shown);
+    PutBytes(ansiPath, shown);
     PutText("\r\n\r\n");
   }
   FILETIME local;
@@ -17,7 +18,7 @@ static void HandleEntry(const WIN32_FIND_DATAA* entry, size_t namePosition, int*
   FileTimeToLocalFileTime(&entry->ftLastWriteTime, &local);
   FileTimeToDosDateTime(&local, &dosDate, &dosTime);
   unsigned long long size = ((unsigned long long)entry->nFileSizeHigh << 32) | entry->nFileSizeLow;
-  PutLongLine(dosDate, dosTime, size, entry->dwFileAttributes, entry->cFileName);
+  PutLongLine(dosDate, dosTime, size, entry->dwFileAttributes, name);
 }
 
 int main(int argc, char** argv) {

@@ -4,15 +4,16 @@
    out, so the finder's walk cannot be faster than this under the platform. */
 #include "walk_common.h"
 
-static void HandleEntry(const WIN32_FIND_DATAA* entry, size_t namePosition, int* headerDone) {
+static void HandleEntry(const WIN32_FIND_DATAW* entry, const char* name, size_t ansiPosition,
+                        int* headerDone) {
+  (void)entry;
   (void)headerDone;
-  const char* name = entry->cFileName;
   if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) return;
   size_t length = strlen(name);
-  if (namePosition + length + 1 >= MAX_PATH) return;
-  memcpy(searchPath + namePosition, name, length);
-  memcpy(searchPath + namePosition + length, "\r\n", 2);
-  PutBytes(searchPath, namePosition + length + 2);
+  if (ansiPosition + length + 2 > sizeof ansiPath) return;
+  memcpy(ansiPath + ansiPosition, name, length);
+  memcpy(ansiPath + ansiPosition + length, "\r\n", 2);
+  PutBytes(ansiPath, ansiPosition + length + 2);
 }
 
 int main(int argc, char** argv) {

@@ -31,8 +31,10 @@
 #include "finder/options/usage_text.h"
 #include "finder/search/console_paging.h"
 #include "finder/search/directory_walk.h"
+#include "finder/search/file_system_win32.h"
 #include "finder/search/program_lookup.h"
 #include "finder/search/search_path.h"
+#include "finder/search/search_sink_win32.h"
 #include "finder/search/search_state.h"
 
 namespace {
@@ -101,15 +103,10 @@ bool StandardOutputIsConsole() {
 // directory and the pattern.
 void FormSearchPath(SearchOptions& options) {
   char* path = searchState.searchPath;
-  DWORD length = GetFullPathNameA(options.fileNameText.c_str(), kPathSize, path, nullptr);
-  if (length == 0) {
-    WriteErrorCode(StdErr(), GetLastError());
-    EndRun(1);
-  }
-  if (length >= kPathSize) {
-    // The platform reports the size it would need and writes nothing usable.
-    path[0] = '\0';
-    WriteErrorCode(StdErr(), ERROR_FILENAME_EXCED_RANGE);
+  std::size_t namePosition = 0;
+  if (std::uint32_t code = SystemFileSystem().FullPath(options.fileNameText.c_str(), path,
+                                                       kPathSize, namePosition)) {
+    WriteErrorCode(StdErr(), code);
     EndRun(1);
   }
 
@@ -245,7 +242,7 @@ int main(int argc, char** argv) {
     if (options.queryBeforeRun) LoadQueryPrompt(options);
   }
 
-  SearchDirectory(searchState.topNamePosition, true);
+  SearchDirectory(SystemFileSystem(), ProgramSearchSink(), searchState.topNamePosition, true);
   EndRunIfStopped();
   FinishRun();
 }

@@ -23,6 +23,7 @@ enum FileAttribute : std::uint32_t {
   kAttrSystem = 0x04,
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
+  kAttrReparsePoint = 0x400,  // a junction or a symbolic link
 };
 
 inline constexpr std::size_t kPathSize = 260;     // a path, terminator included

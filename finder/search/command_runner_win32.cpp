@@ -8,15 +8,18 @@
 #include "finder/search/command_query.h"
 #include "finder/search/command_runner.h"
 #include "finder/search/console_paging.h"
+#include "finder/search/file_system_win32.h"
 #include "finder/search/search_state.h"
 
 namespace {
 
 void ShortPathOf(std::string_view longPath, PathText& shortPath) {
   PathText source(longPath);
-  DWORD length = GetShortPathNameA(source.c_str(), shortPath.data(),
-                                   static_cast<DWORD>(shortPath.capacity() + 1));
-  if (length == 0 || length > shortPath.capacity() || source.truncated())
+  std::size_t length = source.truncated()
+                           ? 0
+                           : SystemFileSystem().ShortPath(source.c_str(), shortPath.data(),
+                                                          shortPath.capacity() + 1);
+  if (length == 0)
     shortPath.Assign(longPath);
   else
     shortPath.Recount();

@@ -9,13 +9,17 @@
 
 #include <cstddef>
 
+class FileSystem;
+class SearchSink;
+
 // Lists the matching entries of one directory (with /O), runs its archive
 // passes and, with /U or below the top, walks its subdirectories. A top
 // directory that does not exist ends the run at once with status 0.
-void SearchDirectory(std::size_t namePosition, bool topDirectory);
+void SearchDirectory(FileSystem& files, SearchSink& sink, std::size_t namePosition,
+                     bool topDirectory);
 
 // Calls SearchDirectory for every subdirectory, in the order the platform
 // enumerates them, each completely before the next. A subdirectory that
 // cannot be opened is reported, remembered in searchState.stop (Note)
 // and passed over.
-void WalkSubdirectories(std::size_t namePosition);
+void WalkSubdirectories(FileSystem& files, SearchSink& sink, std::size_t namePosition);

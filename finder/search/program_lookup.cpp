@@ -1,5 +1,11 @@
 #include "finder/search/program_lookup.h"
 
+#include "common/error_code.h"
+#include "finder/search/file_system.h"
+#include "finder/search/search_path.h"
+#include "finder/search/search_sink.h"
+#include "finder/search/search_state.h"
+
 namespace {
 
 // Calls `visit(index)` for every single-byte character and every first byte
@@ -84,4 +90,98 @@ bool EndsWithBackslash(std::string_view directory, bool (*isLeadByte)(unsigned c
     ends = directory[i] == '\\' && i + 1 == directory.size();
   });
   return ends;
+}
+
+namespace {
+
+// Writes `text` into searchPath at `position`; false when it does not fit.
+bool PutAt(std::size_t position, std::string_view text) {
+  return WriteAtNamePosition(searchState.searchPath, kPathSize, position, {text});
+}
+
+struct Lookup {
+  FileSystem& files;
+  SearchSink& sink;
+  const ProgramPlaces& places;
+  std::vector<std::string> extensions = ProgramExtensions(places.pathExt);
+  bool headerShown = false;
+
+  void CheckCandidate(std::size_t namePosition) {
+    if (searchState.stop.Stopped()) return;
+    FileEntry entry;
+    bool found = false;
+    ListingStatus status = files.ListEach(searchState.searchPath, [&](const FileEntry& first) {
+      entry = first;
+      found = true;
+      return false;
+    });
+    if (!found) {
+      if (status.code != kErrorFileNotFound && status.code != kErrorPathNotFound)
+        WriteErrorCode(sink.Errors(), status.code);
+      return;
+    }
+    if (entry.attributes & kAttrDirectory) return;
+    if (!sink.Selects(entry)) return;
+    // Listing a hit writes the name as the file system spells it over the
+    // one asked for; form 0 shows nothing for a path that cannot hold it.
+    bool nameFits = PutAt(namePosition, entry.name);
+    if (!searchState.options.noEcho && (searchState.options.form != 0 || nameFits))
+      sink.Show(entry, namePosition, headerShown);
+    CountAndRun(sink, entry, namePosition);
+  }
+
+  // Tries the candidates of the directory that stands in searchPath in
+  // front of `namePosition`. The name is written afresh for each one.
+  void TryCandidates(std::size_t namePosition, std::string_view name, const ProgramName& parts) {
+    headerShown = false;
+    if (parts.hasExtension) {
+      if (PutAt(namePosition, name)) CheckCandidate(namePosition);
+      return;
+    }
+    std::string_view stem = name.substr(0, parts.stemLength);
+    for (std::string_view extension : extensions) {
+      if (WriteAtNamePosition(searchState.searchPath, kPathSize, namePosition, {stem, extension}))
+        CheckCandidate(namePosition);
+    }
+  }
+
+  // The directory in searchPath, with a backslash behind it unless it ends
+  // in one (a root, or a PATH entry written so); returns the position behind
+  // that backslash, or 0 when it does not fit.
+  std::size_t PutDirectory(std::string_view directory) {
+    const bool separator = !EndsWithBackslash(directory, places.isLeadByte);
+    if (!WriteAtNamePosition(searchState.searchPath, kPathSize, 0,
+                             {directory, separator ? "\\" : ""}))
+      return 0;
+    return directory.size() + (separator ? 1 : 0);
+  }
+};
+
+}  // namespace
+
+void FindProgram(FileSystem& files, SearchSink& sink, const ProgramPlaces& places) {
+  SearchState& state = searchState;
+  state.options.attributesRequired = 0;
+  const CommandText fileName(state.options.fileNameText.view());
+  ProgramName parts = AnalyzeProgramName(fileName.view(), places.isLeadByte);
+  std::string_view name = fileName.view().substr(parts.nameStart);
+  Lookup lookup{files, sink, places};
+
+  if (parts.hasDirectory) {
+    std::size_t namePosition = 0;
+    if (files.FullPath(fileName.c_str(), state.searchPath, kPathSize, namePosition) != 0 ||
+        namePosition == 0)
+      return;
+    lookup.TryCandidates(namePosition, name, parts);
+    return;
+  }
+
+  if (!places.currentDirectory.empty()) {
+    if (std::size_t namePosition = lookup.PutDirectory(places.currentDirectory))
+      lookup.TryCandidates(namePosition, name, parts);
+  }
+  for (const std::string& directory : PathDirectories(places.path)) {
+    if (std::size_t namePosition = lookup.PutDirectory(directory))
+      lookup.TryCandidates(namePosition, name, parts);
+  }
 }

@@ -37,6 +37,22 @@ std::vector<std::string> PathDirectories(std::string_view path);
 // double-byte character, so that a name can follow it directly.
 bool EndsWithBackslash(std::string_view directory, bool (*isLeadByte)(unsigned char));
 
+class FileSystem;
+class SearchSink;
+
+// What the lookup takes from the system: the current directory (none when
+// empty), the PATH and PATHEXT values, and the lead bytes of the ANSI code
+// page as for AnalyzeProgramName.
+struct ProgramPlaces {
+  std::string_view currentDirectory;
+  std::string_view path;
+  std::string_view pathExt;
+  bool (*isLeadByte)(unsigned char) = nullptr;
+};
+
 // Lists every program of the name in options.fileNameText, with each of the
 // PATHEXT extensions, in the current directory and then along PATH.
+void FindProgram(FileSystem& files, SearchSink& sink, const ProgramPlaces& places);
+
+// The same on the real system's current directory and variables.
 void FindProgram();

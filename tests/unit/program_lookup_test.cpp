@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/memory_file_system.h"
+
 namespace {
 
 bool ShiftJisLead(unsigned char c) {
@@ -59,6 +61,35 @@ TEST(ProgramExtensions, PathExtInItsOrderOnceEachOrTheDefault) {
 TEST(EndsWithBackslash, ASecondByteIsNoSeparator) {
   EXPECT_FALSE(EndsWithBackslash("C:\\\x95\x5C", ShiftJisLead));  // 表
   EXPECT_TRUE(EndsWithBackslash("C:\\\x95\x5C\\", ShiftJisLead));
+}
+
+// The current directory first, then PATH in order; the extensions in their
+// order; directories and refused entries are no programs; the root's
+// backslash is not doubled; a name with a directory is looked up only there.
+TEST(FindProgram, CandidatesInOrder) {
+  memory_fs::MemoryFileSystem files;
+  for (const char* directory : {"C:\\W", "C:\\W\\TOOL.EXE", "D:\\"}) files.Add(directory, true);
+  for (const char* file : {"C:\\W\\TOOL.BAT", "C:\\TOOL.COM", "D:\\TOOL.EXE", "D:\\x.EXE"})
+    files.Add(file);
+  struct Row {
+    const char* name;
+    const char* current;
+    std::vector<std::string> lines;
+  } rows[] = {
+      {"tool", "C:\\W", {"C:\\W\\TOOL.BAT", "C:\\TOOL.COM", "D:\\TOOL.EXE"}},
+      {"tool.com", "C:\\", {"C:\\TOOL.COM", "C:\\TOOL.COM"}},
+      {"tool.exe", "", {"D:\\TOOL.EXE"}},
+      {"x", "C:\\W", {}},
+      {"W\\tool", "C:\\W", {"C:\\W\\TOOL.BAT"}},
+  };
+  for (const Row& row : rows) {
+    searchState = SearchState{};
+    searchState.options.fileNameText.Assign(row.name);
+    memory_fs::RecordingSearchSink sink;
+    FindProgram(files, sink, {row.current, "C:;;D:", "", nullptr});
+    EXPECT_EQ(sink.lines, row.lines) << row.name;
+    EXPECT_EQ(searchState.totals.count, row.lines.size()) << row.name;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,17 @@
+// The one place where text crosses between the program and the system's
+// UTF-16: every wide call of the edge converts through these.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// `text` in code page `codePage` (65001 for UTF-8) as UTF-16 in `out`,
+// terminated. Returns the units written without the terminator, or -1 when
+// the text does not fit `size` units with its terminator.
+long WideFromText(unsigned codePage, std::string_view text, wchar_t* out, std::size_t size);
+
+// UTF-16 as text of `codePage`, terminated, the way the system's -A calls
+// convert what they return (flags 0: best fit, then the default character),
+// so that a name comes out byte for byte as those calls gave it. Returns the
+// bytes written without the terminator, or -1 when it does not fit `size`.
+long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size);

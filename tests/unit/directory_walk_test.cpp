@@ -1,0 +1,114 @@
+// The walk and the archive driver over a tree in memory: order, forms,
+// criteria, commands, archives, and what each failure of a listing does.
+#include "finder/search/directory_walk.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/memory_file_system.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// C:\T holds a.txt, x.txt (refused by the criteria), sub\c.txt,
+// sub\deep\d.txt, b.dat, an empty directory, e.zip, sub\dir.zip (a
+// directory), and names too long for the path buffer.
+memory_fs::MemoryFileSystem Tree() {
+  memory_fs::MemoryFileSystem files;
+  std::string tooLong(kPathSize - 8, 'n');
+  for (const char* directory :
+       {"C:\\T", "C:\\T\\sub", "C:\\T\\sub\\deep", "C:\\T\\empty", "C:\\T\\sub\\dir.zip"})
+    files.Add(directory, true);
+  for (const char* file : {"C:\\T\\a.txt", "C:\\T\\x.txt", "C:\\T\\sub\\c.txt",
+                           "C:\\T\\sub\\deep\\d.txt", "C:\\T\\b.dat"})
+    files.Add(file, false, "bb");
+  files.Add("C:\\T\\e.zip", false, "PK");
+  files.Add("C:\\T\\" + tooLong + ".txt");
+  files.Add("C:\\T\\" + tooLong, true);
+  files.Add("C:\\T\\" + tooLong + "\\z.txt");
+  return files;
+}
+
+struct WalkRun {
+  const char* pattern;
+  int form;
+  bool subdirectories, ordinary, zip, command;
+};
+
+// The status the run stops with, or -1 when it goes on.
+int Walk(memory_fs::MemoryFileSystem& files, memory_fs::RecordingSearchSink& sink, WalkRun run) {
+  searchState = SearchState{};
+  SearchOptions& options = searchState.options;
+  options.form = run.form;
+  options.searchSubdirectories = run.subdirectories;
+  options.searchOrdinary = run.ordinary;
+  options.searchZip = run.zip;
+  options.runCommand = run.command;
+  options.zipPattern.Assign("*.ZIP");
+  std::snprintf(searchState.searchPath, kPathSize, "C:\\T\\%s", run.pattern);
+  std::snprintf(searchState.savedPattern, kPathSize, "%s", run.pattern);
+  searchState.topNamePosition = 5;
+  SearchDirectory(files, sink, 5, true);
+  return searchState.stop.Stopped() ? searchState.stop.status() : -1;
+}
+
+TEST(DirectoryWalk, FindsInTheSystemsOrderDepthFirst) {
+  struct Row {
+    WalkRun run;
+    Lines lines;
+    std::uint32_t count, bytes;
+  } rows[] = {
+      {{"*.TXT", 0, true, true, false, true},
+       {"C:\\T\\a.txt", "run C:\\T\\|a.txt", "C:\\T\\sub\\c.txt", "run C:\\T\\sub\\|c.txt",
+        "C:\\T\\sub\\deep\\d.txt", "run C:\\T\\sub\\deep\\|d.txt"},
+       3,
+       0},
+      // The tables show "." and ".." and one header per directory.
+      {{"*.*", 1, false, true, false, false},
+       {"header C:\\T\\", "show C:\\T\\|.", "show C:\\T\\|..", "show C:\\T\\|a.txt",
+        "show C:\\T\\|b.dat", "show C:\\T\\|e.zip"},
+       5,
+       6},
+      // Archives are opened where they match; what cannot be opened is passed over.
+      {{"*.TXT", 0, true, false, true, false}, {"archive ZIP PK"}, 0, 0},
+  };
+  for (const Row& row : rows) {
+    memory_fs::MemoryFileSystem files = Tree();
+    memory_fs::RecordingSearchSink sink;
+    EXPECT_EQ(Walk(files, sink, row.run), -1) << row.run.pattern;
+    EXPECT_EQ(sink.lines, row.lines) << row.run.pattern;
+    EXPECT_EQ(searchState.totals.count, row.count) << row.run.pattern;
+    EXPECT_EQ(searchState.totals.bytes, row.bytes) << row.run.pattern;
+  }
+}
+
+TEST(DirectoryWalk, FailuresOfAListing) {
+  struct Row {
+    const char* directory;  // the one that fails
+    bool opened;            // after its first entry, or when opened
+    std::uint32_t code;
+    int stopped;  // the status the run stops with, -1 when it goes on
+    Lines lines;
+    int firstNoted;
+  } rows[] = {
+      // A subdirectory that cannot be opened is reported and passed over.
+      {"C:\\T\\sub", false, 5, -1, {"C:\\T\\a.txt", "C:\\T\\a2.txt", "Error Code : 5\n"}, 5},
+      // The top directory failing ends the run with its code.
+      {"C:\\T", false, 5, 5, {"Error Code : 5\n"}, 0},
+      // A top directory that is not there stops the run quietly.
+      {"C:\\T", false, kErrorPathNotFound, 0, {}, 0},
+      // A listing that breaks off ends the run.
+      {"C:\\T", true, 59, 59, {"C:\\T\\a.txt", "Error Code : 59\n"}, 0},
+  };
+  for (const Row& row : rows) {
+    memory_fs::MemoryFileSystem files = Tree();
+    files.Add("C:\\T\\a2.txt");
+    files.Fail(row.directory, row.code, row.opened);
+    memory_fs::RecordingSearchSink sink;
+    EXPECT_EQ(Walk(files, sink, {"A*.TXT", 0, true, true, false, false}), row.stopped) << row.code;
+    EXPECT_EQ(sink.lines, row.lines) << row.directory << " " << row.code;
+    EXPECT_EQ(searchState.stop.firstNoted(), row.firstNoted) << row.directory;
+  }
+}
+
+}  // namespace
