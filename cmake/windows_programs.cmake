@@ -4,7 +4,10 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 add_executable(tlvc ${FINDER_EDGE} ${COMMON_EDGE} resources/tlvc.rc)
 target_link_libraries(tlvc PRIVATE tlvc_core)
-target_link_options(tlvc PRIVATE ${STATIC_LINK})
+# The walk recurses once per directory level, and a path of 32,767 units can
+# be some 16,000 levels deep: the stack is reserved for that (committed only
+# as it is used).
+target_link_options(tlvc PRIVATE ${STATIC_LINK} -Wl,--stack,67108864)
 set_target_properties(tlvc PROPERTIES OUTPUT_NAME TLVC SUFFIX .EXE
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # The linker aligns each resource to 8 bytes; the message table needs string

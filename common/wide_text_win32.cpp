@@ -49,3 +49,13 @@ long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::siz
   out[written] = '\0';
   return written;
 }
+
+long WideLength(unsigned codePage, std::string_view text) {
+  std::size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+  if (ascii == text.size()) return static_cast<long>(ascii);
+  if (text.size() > kMaxCount) return -1;
+  int units =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  return units > 0 ? units : -1;
+}

@@ -15,3 +15,7 @@ long WideFromText(unsigned codePage, std::string_view text, wchar_t* out, std::s
 // so that a name comes out byte for byte as those calls gave it. Returns the
 // bytes written without the terminator, or -1 when it does not fit `size`.
 long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size);
+
+// The UTF-16 units `text` of code page `codePage` takes; -1 when it cannot be
+// converted.
+long WideLength(unsigned codePage, std::string_view text);

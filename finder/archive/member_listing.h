@@ -101,7 +101,7 @@ MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle styl
 // its line end (the first and third are empty).
 struct MemberHeading {
   BoundedText<2> before;
-  BoundedText<40 + kPathSize> line;
+  BoundedText<40 + kLongPathSize> line;
   BoundedText<2> after;
 };
 MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese);
@@ -116,9 +116,9 @@ class MemberListing {
   // Lists one member that passed the filters and matched the pattern: its
   // line (short form: archive path, " : ", name; long form: the heading once,
   // then the long line), unless /N; the totals; the command when one is to
-  // run for members. False when the short line would not fit the 260-byte
-  // path buffer, or when the sink has stopped (the member is then neither
-  // listed nor counted): the reader then ends the archive, as for damage.
+  // run for members. False when the short line would not fit a path buffer,
+  // or when the sink has stopped (the member is then neither listed nor
+  // counted): the reader then ends the archive, as for damage.
   bool List(const ListedMember& member);
 
  private:
@@ -127,5 +127,6 @@ class MemberListing {
   bool headingDone_ = false;
   bool prefixDone_ = false;
   std::size_t nameStart_ = 0;
-  PathText shortLine_;
+  // The archive's path, which may be long, and a name converted from UTF-8.
+  BoundedText<kLongPathSize + 3 * kPathSize> shortLine_;
 };

@@ -105,7 +105,7 @@ void FormSearchPath(SearchOptions& options) {
   char* path = searchState.searchPath;
   std::size_t namePosition = 0;
   if (std::uint32_t code = SystemFileSystem().FullPath(options.fileNameText.c_str(), path,
-                                                       kPathSize, namePosition)) {
+                                                       kLongPathSize, namePosition)) {
     WriteErrorCode(StdErr(), code);
     EndRun(1);
   }
@@ -122,6 +122,11 @@ void FormSearchPath(SearchOptions& options) {
   searchState.topNamePosition = split.namePosition;
 
   std::size_t patternLength = std::strlen(path + split.namePosition);
+  if (patternLength >= kPathSize) {
+    // No name is that long: the pattern could only be cut.
+    StdErr().Printf("Error Code : %d\n", static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
+    EndRun(1);
+  }
   std::memcpy(searchState.savedPattern, path + split.namePosition, patternLength + 1);
   if (MultiByteToWideChar(options.ansiCodePage, 0, searchState.savedPattern, -1,
                           reinterpret_cast<wchar_t*>(searchState.savedPatternWide),

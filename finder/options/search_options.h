@@ -26,7 +26,10 @@ enum FileAttribute : std::uint32_t {
   kAttrReparsePoint = 0x400,  // a junction or a symbolic link
 };
 
-inline constexpr std::size_t kPathSize = 260;     // a path, terminator included
+inline constexpr std::size_t kPathSize = 260;  // a name or a pattern, terminator included
+// A path of the walk, terminator included: the platform's 32,767 UTF-16
+// units, each a byte in the ASCII a deep tree's names are mostly made of.
+inline constexpr std::size_t kLongPathSize = 32768;
 inline constexpr std::size_t kCommandSize = 520;  // file-name text, template, expanded command
 inline constexpr std::size_t kDefaultOptionSize = 1024;
 inline constexpr std::size_t kPromptSize = 80;

@@ -15,12 +15,12 @@ void SearchArchives(FileSystem& files, SearchSink& sink, const ArchiveFormat& fo
   const PathText& pattern = state.options.*format.pattern;
   // A pattern that does not fit behind this directory could only be searched
   // cut short, which would open the wrong files: there is nothing to search.
-  if (namePosition >= kPathSize || pattern.size() >= kPathSize - namePosition) return;
+  if (namePosition >= kLongPathSize || pattern.size() >= kLongPathSize - namePosition) return;
   std::memcpy(state.searchPath + namePosition, pattern.c_str(), pattern.size() + 1);
 
   ListingStatus status = files.ListEach(state.searchPath, [&](const FileEntry& found) {
     std::size_t nameLength = std::strlen(found.name);
-    if (nameLength >= kPathSize - namePosition) return true;
+    if (nameLength >= kLongPathSize - namePosition) return true;
     std::memcpy(state.archivePath, state.searchPath, namePosition);
     std::memcpy(state.archivePath + namePosition, found.name, nameLength);
     state.archivePath[namePosition + nameLength] = '\0';

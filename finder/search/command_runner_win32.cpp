@@ -4,11 +4,13 @@
 #include <cstring>
 
 #include "common/standard_streams.h"
+#include "common/wide_text_win32.h"
 #include "finder/messages/command_template.h"
 #include "finder/search/command_query.h"
 #include "finder/search/command_runner.h"
 #include "finder/search/console_paging.h"
 #include "finder/search/file_system_win32.h"
+#include "finder/search/long_path.h"
 #include "finder/search/search_state.h"
 
 namespace {
@@ -91,17 +93,37 @@ void RunCommandForEntry(std::size_t backslash) {
   path[cut] = saved;
 }
 
+// The entry a message names: a file's full path, or an archive's path and a
+// member's name.
+using EntryText = BoundedText<kLongPathSize + 3 * kPathSize + 4>;
+
 // A command cut to fit its buffer could do something the user never wrote;
 // it is not run, and the user learns which entry it was for.
-void ReportTooLong(std::string_view entry) {
-  if (searchState.options.japanese)
-    StdErr().Write(
-        "\x83\x52\x83\x7D\x83\x93\x83\x68\x83\x89\x83\x43\x83\x93\x82\xAA\x92\xB7\x82\xB7\x82\xAC"
-        "\x82\xDC\x82\xB7 : ");
-  else
-    StdErr().Write("The command line is too long : ");
+constexpr std::string_view kTooLong[] = {
+    "The command line is too long : ",
+    // "コマンドラインが長すぎます : " in code page 932
+    "\x83\x52\x83\x7D\x83\x93\x83\x68\x83\x89\x83\x43\x83\x93\x82\xAA\x92\xB7\x82\xB7\x82\xAC"
+    "\x82\xDC\x82\xB7 : "};
+// Started elsewhere, a command would act on other files than the entry's: a
+// command whose directory cannot be the current directory is not run.
+constexpr std::string_view kDirectoryTooLong[] = {
+    "The directory is too long to run the command in : ",
+    // "コマンドを実行するディレクトリが長すぎます : " in code page 932
+    "\x83\x52\x83\x7D\x83\x93\x83\x68\x82\xF0\x8E\xC0\x8D\x73\x82\xB7\x82\xE9\x83\x66\x83\x42"
+    "\x83\x8C\x83\x4E\x83\x67\x83\x8A\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7 : "};
+
+void ReportEntry(const std::string_view (&message)[2], std::string_view entry) {
+  StdErr().Write(message[searchState.options.japanese ? 1 : 0]);
   StdErr().Write(entry);
   StdErr().Put('\n');
+}
+
+// Whether the directory ending at the backslash `backslash` of searchPath
+// can be a child's current directory.
+bool DirectoryCanBeCurrent(std::size_t backslash) {
+  std::string_view path(searchState.searchPath);
+  std::size_t cut = CommandDirectoryEnd(path, backslash);
+  return WideLength(CP_ACP, path.substr(0, cut)) < static_cast<long>(kCurrentDirectoryUnits);
 }
 
 }  // namespace
@@ -109,13 +131,14 @@ void ReportTooLong(std::string_view entry) {
 void RunCommandForFile(const FileEntry& entry, std::size_t namePosition) {
   if (namePosition == 0) return;
   std::string_view directory(searchState.searchPath, namePosition);
+  bool directoryFits = DirectoryCanBeCurrent(namePosition - 1);
   FileTemplateInput file{directory, entry.name, entry.shortName};
-  if (!ExpandCommandTemplate(searchState.options.commandTemplate.view(), file,
-                             searchState.options.shortNames, ShortPathOf,
-                             searchState.expandedCommand)) {
-    PathText name(directory);
+  if (!directoryFits || !ExpandCommandTemplate(searchState.options.commandTemplate.view(), file,
+                                               searchState.options.shortNames, ShortPathOf,
+                                               searchState.expandedCommand)) {
+    EntryText name(directory);
     name.Append(entry.name);
-    ReportTooLong(name.view());
+    ReportEntry(directoryFits ? kTooLong : kDirectoryTooLong, name.view());
     return;
   }
   RunCommandForEntry(namePosition - 1);
@@ -125,13 +148,15 @@ void RunCommandForMember(std::string_view memberName) {
   const char* path = searchState.searchPath;
   const char* backslash = std::strrchr(path, '\\');
   if (backslash == nullptr) return;
-  if (!ExpandMemberTemplate(searchState.options.commandTemplate.view(), searchState.archivePath,
+  bool directoryFits = DirectoryCanBeCurrent(static_cast<std::size_t>(backslash - path));
+  if (!directoryFits ||
+      !ExpandMemberTemplate(searchState.options.commandTemplate.view(), searchState.archivePath,
                             memberName, searchState.options.shortNames, ShortPathOf,
                             searchState.expandedCommand)) {
-    BoundedText<kPathSize * 2> name(searchState.archivePath);
+    EntryText name(searchState.archivePath);
     name.Append(" : ");
     name.Append(memberName);
-    ReportTooLong(name.view());
+    ReportEntry(directoryFits ? kTooLong : kDirectoryTooLong, name.view());
     return;
   }
   RunCommandForEntry(static_cast<std::size_t>(backslash - path));

@@ -35,8 +35,8 @@ FileSystem* identityFiles = nullptr;
 // A level of the path: its directory as searchPath holds it in front of
 // `namePosition`, read as "directory\." so that a root keeps its backslash.
 bool ReadLevelIdentity(std::size_t namePosition, DirectoryIdentity& identity) {
-  static char path[kPathSize + 1];
-  if (namePosition >= kPathSize) return false;
+  static char path[kLongPathSize + 1];
+  if (namePosition >= kLongPathSize) return false;
   std::memcpy(path, searchState.searchPath, namePosition);
   path[namePosition] = '.';
   path[namePosition + 1] = '\0';
@@ -64,7 +64,7 @@ bool ListOrdinaryEntries(FileSystem& files, SearchSink& sink, std::size_t namePo
   const SearchOptions& options = searchState.options;
   char* path = searchState.searchPath;
   // The caller made sure the pattern fits; the top directory holds it already.
-  WriteAtNamePosition(path, kPathSize, namePosition, {searchState.savedPattern});
+  WriteAtNamePosition(path, kLongPathSize, namePosition, {searchState.savedPattern});
 
   bool headerShown = false;
   ListingStatus status = files.ListEach(path, [&](const FileEntry& entry) {
@@ -75,7 +75,7 @@ bool ListOrdinaryEntries(FileSystem& files, SearchSink& sink, std::size_t namePo
     if (!sink.Selects(entry)) return true;
     // An entry whose full path does not fit the path buffer could be neither
     // shown whole nor handed to a command: it is passed over.
-    if (!WriteAtNamePosition(path, kPathSize, namePosition, {entry.name})) return true;
+    if (!WriteAtNamePosition(path, kLongPathSize, namePosition, {entry.name})) return true;
     if (!options.noEcho) sink.Show(entry, namePosition, headerShown);
     CountAndRun(sink, entry, namePosition);
     return !searchState.stop.Stopped();
@@ -104,7 +104,8 @@ bool ListOrdinaryEntries(FileSystem& files, SearchSink& sink, std::size_t namePo
 // which would end the run at the first one that cannot be read. One look at
 // the directory tells; false when it is to be passed over (already reported).
 bool SubdirectoryOpens(FileSystem& files, SearchSink& sink, std::size_t namePosition) {
-  if (!WriteAtNamePosition(searchState.searchPath, kPathSize, namePosition, {"*"})) return false;
+  if (!WriteAtNamePosition(searchState.searchPath, kLongPathSize, namePosition, {"*"}))
+    return false;
   ListingStatus status =
       files.ListEach(searchState.searchPath, [](const FileEntry&) { return false; });
   if (status.opened) return true;
@@ -148,17 +149,19 @@ void WalkSubdirectories(FileSystem& files, SearchSink& sink, std::size_t namePos
   PathIdentities::Level level(pathIdentities, namePosition);
   char* path = searchState.searchPath;
   bool topDirectory = namePosition == searchState.topNamePosition;
-  if (!WriteAtNamePosition(path, kPathSize, namePosition, {"*"})) return;
+  if (!WriteAtNamePosition(path, kLongPathSize, namePosition, {"*"})) return;
 
   ListingStatus status = files.ListEach(path, [&](const FileEntry& entry) {
     if (!(entry.attributes & kAttrDirectory) || IsDotEntry(entry.name)) return true;
     std::string_view name(entry.name);
     if ((entry.attributes & kAttrReparsePoint) &&
-        (!WriteAtNamePosition(path, kPathSize, namePosition, {name}) || LeadsBackOntoPath(files)))
+        (!WriteAtNamePosition(path, kLongPathSize, namePosition, {name}) ||
+         LeadsBackOntoPath(files)))
       return true;
     // A subdirectory whose path and pattern would not fit the path buffer
     // cannot be searched without cutting names; it is passed over.
-    if (!WriteAtNamePosition(path, kPathSize, namePosition, {name, "\\", searchState.savedPattern}))
+    if (!WriteAtNamePosition(path, kLongPathSize, namePosition,
+                             {name, "\\", searchState.savedPattern}))
       return true;
     SearchDirectory(files, sink, namePosition + name.size() + 1, false);
     return !searchState.stop.Stopped();

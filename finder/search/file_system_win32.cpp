@@ -3,7 +3,8 @@
 //
 // The search still holds its paths and names as text in the ANSI code page,
 // as the -A calls gave them; converting here with the conversion those calls
-// apply keeps every name and every failure as they were.
+// apply keeps every name and every failure as they were. Paths of 260 units
+// and more reach the system with the \\?\ prefix (long_path.h).
 #include "finder/search/file_system_win32.h"
 
 #include <windows.h>
@@ -13,14 +14,25 @@
 
 #include "common/wide_text_win32.h"
 #include "finder/archive/file_byte_source.h"
+#include "finder/search/long_path.h"
 
 namespace {
 
 constexpr unsigned kTextCodePage = CP_ACP;
+constexpr std::size_t kWideSize = kLongPathSize + kLongPathPrefixUnits;
 
-// A path of the search as the system's text; false when it cannot be one.
-bool ToWide(const char* path, wchar_t (&out)[kPathSize]) {
-  return WideFromText(kTextCodePage, path, out, kPathSize) >= 0;
+// One buffer for every path on its way to the system: each call copies what
+// it needs before it returns, and a buffer per call would be a stack frame of
+// 64 KiB at every level of the walk's recursion.
+wchar_t convertedPath[kWideSize];
+wchar_t systemPath[kWideSize];
+
+// `path` as the system is to get it, in systemPath; false when it cannot be.
+bool ToSystem(const char* path) {
+  long length = WideFromText(kTextCodePage, path, convertedPath, kWideSize);
+  return length >= 0 && ToSystemPath({reinterpret_cast<const char16_t*>(convertedPath),
+                                      static_cast<std::size_t>(length)},
+                                     reinterpret_cast<char16_t*>(systemPath), kWideSize);
 }
 
 // False for an entry whose name the search cannot hold.
@@ -40,10 +52,9 @@ bool ToFileEntry(const WIN32_FIND_DATAW& data, FileEntry& entry) {
 class SystemFiles final : public FileSystem {
  public:
   ListingStatus List(const char* pattern, Visit visit, void* context) override {
-    wchar_t widePattern[kPathSize];
-    if (!ToWide(pattern, widePattern)) return {kErrorNameTooLong, false};
+    if (!ToSystem(pattern)) return {kErrorNameTooLong, false};
     WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(widePattern, &data);
+    HANDLE search = FindFirstFileW(systemPath, &data);
     if (search == INVALID_HANDLE_VALUE) return {static_cast<std::uint32_t>(GetLastError()), false};
     ListingStatus status{0, true};
     FileEntry entry;
@@ -61,12 +72,11 @@ class SystemFiles final : public FileSystem {
   }
 
   bool Open(const char* path, Use use, void* context) override {
-    wchar_t widePath[kPathSize];
-    if (!ToWide(path, widePath)) return false;
+    if (!ToSystem(path)) return false;
     // The handle is inheritable, as a started command has always received it.
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE file = CreateFileW(widePath, GENERIC_READ, FILE_SHARE_READ, &inheritable, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(systemPath, GENERIC_READ, FILE_SHARE_READ, &inheritable,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     FileByteSource source(file);
     use(context, source);
@@ -75,20 +85,21 @@ class SystemFiles final : public FileSystem {
   }
 
   std::size_t ShortPath(const char* path, char* out, std::size_t size) override {
-    wchar_t widePath[kPathSize], shortPath[kPathSize];
-    if (!ToWide(path, widePath)) return 0;
-    DWORD length = GetShortPathNameW(widePath, shortPath, kPathSize);
-    if (length == 0 || length >= kPathSize) return 0;
-    long written = TextFromWide(kTextCodePage, {shortPath, length}, out, size);
+    if (!ToSystem(path)) return 0;
+    DWORD length = GetShortPathNameW(systemPath, convertedPath, kWideSize);
+    if (length == 0 || length >= kWideSize) return 0;
+    std::u16string_view shown =
+        WithoutLongPathPrefix(reinterpret_cast<char16_t*>(convertedPath), length);
+    long written = TextFromWide(
+        kTextCodePage, {reinterpret_cast<const wchar_t*>(shown.data()), shown.size()}, out, size);
     return written > 0 ? static_cast<std::size_t>(written) : 0;
   }
 
   bool Identity(const char* path, DirectoryIdentity& identity) override {
-    wchar_t widePath[kPathSize];
-    if (!ToWide(path, widePath)) return false;
+    if (!ToSystem(path)) return false;
     // Opening a directory needs backup semantics; no access right is asked for.
     HANDLE directory =
-        CreateFileW(widePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        CreateFileW(systemPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (directory == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
@@ -100,21 +111,22 @@ class SystemFiles final : public FileSystem {
     return true;
   }
 
+  // GetFullPathNameW works on the text alone, and a \\?\ path is no path to
+  // make full: the prefix is not added here.
   std::uint32_t FullPath(const char* path, char* out, std::size_t size,
                          std::size_t& namePosition) override {
-    wchar_t widePath[kPathSize], fullPath[kPathSize];
-    if (!ToWide(path, widePath)) return kErrorNameTooLong;
+    if (WideFromText(kTextCodePage, path, convertedPath, kWideSize) < 0) return kErrorNameTooLong;
     wchar_t* namePart = nullptr;
-    DWORD length = GetFullPathNameW(widePath, kPathSize, fullPath, &namePart);
+    DWORD length = GetFullPathNameW(convertedPath, kWideSize, systemPath, &namePart);
     if (length == 0) return GetLastError();
-    if (length >= kPathSize) return kErrorNameTooLong;
+    if (length >= kWideSize) return kErrorNameTooLong;
     // The name part is found again in the converted text: a position in
     // UTF-16 units is no byte position.
     long directoryBytes = 0;
     if (namePart)
       directoryBytes = TextFromWide(
-          kTextCodePage, {fullPath, static_cast<std::size_t>(namePart - fullPath)}, out, size);
-    if (directoryBytes < 0 || TextFromWide(kTextCodePage, {fullPath, length}, out, size) < 0)
+          kTextCodePage, {systemPath, static_cast<std::size_t>(namePart - systemPath)}, out, size);
+    if (directoryBytes < 0 || TextFromWide(kTextCodePage, {systemPath, length}, out, size) < 0)
       return kErrorNameTooLong;
     namePosition = static_cast<std::size_t>(directoryBytes);
     return 0;

@@ -13,8 +13,8 @@
 using ListingLine = BoundedText<400>;
 // "18,446,744,073,709,551,615" is the widest grouped number.
 using GroupedNumber = BoundedText<32>;
-// A header line: the label and a path of up to 259 bytes.
-using HeaderLine = BoundedText<300>;
+// A header line: the label and a directory, which may be long.
+using HeaderLine = BoundedText<40 + kLongPathSize>;
 
 // Decimal digits with "," in front of every further group of three digits
 // counted from the right: 0, 999, 1,000, 1,234,567.

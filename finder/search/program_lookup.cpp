@@ -96,7 +96,7 @@ namespace {
 
 // Writes `text` into searchPath at `position`; false when it does not fit.
 bool PutAt(std::size_t position, std::string_view text) {
-  return WriteAtNamePosition(searchState.searchPath, kPathSize, position, {text});
+  return WriteAtNamePosition(searchState.searchPath, kLongPathSize, position, {text});
 }
 
 struct Lookup {
@@ -140,7 +140,8 @@ struct Lookup {
     }
     std::string_view stem = name.substr(0, parts.stemLength);
     for (std::string_view extension : extensions) {
-      if (WriteAtNamePosition(searchState.searchPath, kPathSize, namePosition, {stem, extension}))
+      if (WriteAtNamePosition(searchState.searchPath, kLongPathSize, namePosition,
+                              {stem, extension}))
         CheckCandidate(namePosition);
     }
   }
@@ -150,7 +151,7 @@ struct Lookup {
   // that backslash, or 0 when it does not fit.
   std::size_t PutDirectory(std::string_view directory) {
     const bool separator = !EndsWithBackslash(directory, places.isLeadByte);
-    if (!WriteAtNamePosition(searchState.searchPath, kPathSize, 0,
+    if (!WriteAtNamePosition(searchState.searchPath, kLongPathSize, 0,
                              {directory, separator ? "\\" : ""}))
       return 0;
     return directory.size() + (separator ? 1 : 0);
@@ -169,7 +170,7 @@ void FindProgram(FileSystem& files, SearchSink& sink, const ProgramPlaces& place
 
   if (parts.hasDirectory) {
     std::size_t namePosition = 0;
-    if (files.FullPath(fileName.c_str(), state.searchPath, kPathSize, namePosition) != 0 ||
+    if (files.FullPath(fileName.c_str(), state.searchPath, kLongPathSize, namePosition) != 0 ||
         namePosition == 0)
       return;
     lookup.TryCandidates(namePosition, name, parts);

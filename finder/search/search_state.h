@@ -15,11 +15,11 @@
 struct SearchState {
   SearchOptions options;
   SearchTotals totals;
-  char searchPath[kPathSize] = {};
+  char searchPath[kLongPathSize] = {};
   std::size_t topNamePosition = 0;            // behind the top directory's last backslash
   char savedPattern[kPathSize] = {};          // the name pattern, 8-bit
   char16_t savedPatternWide[kPathSize] = {};  // the same in UTF-16, for UTF-8 member names
-  char archivePath[kPathSize] = {};           // full path of the archive being read
+  char archivePath[kLongPathSize] = {};       // full path of the archive being read
   CommandText expandedCommand;
   bool stdoutIsConsole = false;
   RunStop stop;

@@ -62,14 +62,15 @@ def make_tree(root):
     now = time.time() - 30
     os.utime(root / "times/now.txt", (now, now))
 
-    # A tree deeper than the path buffer: the directory fits, some names in it
-    # do not.
+    # A tree nested past 700 characters, whose paths pass 260 characters
+    # from the third level on.
     deep = root / "deep" / ("d" * 60) / ("e" * 60) / ("f" * 60)
     deep.mkdir(parents=True)
     (deep / "s.txt").write_bytes(b"")
     (deep / ("n" * 60 + ".txt")).write_bytes(b"")
-    (deep / ("h" * 40)).mkdir()
+    (deep / ("h" * 40) / ("i" * 200) / ("j" * 200)).mkdir(parents=True)
     (deep / ("h" * 40) / "in.txt").write_bytes(b"")
+    (deep / ("h" * 40) / ("i" * 200) / ("j" * 200) / "z.txt").write_bytes(b"")
     os.utime(root, (stamp, stamp))  # the ".." of dots
     return deep
 
@@ -198,10 +199,33 @@ class FindingFiles(WineTestCase):
         self.assertEqual((result.status, result.out, result.err),
                          (6, b"", WAIT + b"Error Code : 6\r\n"))
 
-    def test_entries_deeper_than_the_path_buffer_are_passed_over(self):
-        # The long-named file and the subdirectory would not fit whole.
-        result = self.tlvc("deep", "*.txt")
-        self.assertListing(result, [winpath(self.deep / "s.txt").encode()])
+    def test_deep_tree_is_walked_to_its_bottom(self):
+        h = self.deep / ("h" * 40)
+        files = [self.deep / ("n" * 60 + ".txt"), self.deep / "s.txt", h / "in.txt",
+                 h / ("i" * 200) / ("j" * 200) / "z.txt"]
+        self.assertListing(self.tlvc("deep", "*.txt"), [winpath(f).encode() for f in files])
+        for form in ("/F1", "/F2"):
+            with self.subTest(form=form):
+                result = self.tlvc("deep", "*.txt", form)
+                self.assertEqual(result.status, 0, result)
+                self.assertIn(b"\r\nDirectory of %s\r\n" % winpath(files[3].parent).encode(),
+                              result.out)
+                self.assertTrue(result.out.endswith(b"%10d files %20d bytes found!\r\n" % (4, 0)))
+        # A command runs in its file's directory, or, where that directory
+        # cannot be a current directory (259 characters and more), is refused
+        # with the entry named.
+        log = self.tmp / "probe.log"
+        probe = winpath(harness.TOOLS / "probe.exe")
+        line = '"%s" *.txt /N [%s $F]' % (winpath(TLVC), probe)
+        result = harness.run_line(line, cwd=self.deep, env=harness.probe_env(log))
+        self.assertEqual(result.status, 0, result)
+        runs = [f for f in files if len(winpath(f.parent)) < 259]
+        self.assertTrue(0 < len(runs) < len(files))
+        for refused in files[len(runs):]:
+            self.assertIn(b"The directory is too long to run the command in : %s\r\n"
+                          % winpath(refused).encode(), result.err)
+        self.assertEqual(log.read_text().splitlines(),
+                         ["%s|%s %s" % (winpath(f.parent), probe, winpath(f)) for f in runs])
 
     def test_size_criterion(self):
         size = lambda *names: [self.path("sizes/s%s.bin" % name) for name in names]

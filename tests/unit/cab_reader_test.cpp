@@ -277,9 +277,11 @@ TEST(CabDamage, NameLongerThan260BytesStops) {
             "21/03/04   9:08:06             5 ___A LAST\n");
 }
 
-TEST(CabDamage, ShortLineThatDoesNotFitThePathBufferStops) {
+TEST(CabShortLine, PastTheOldPathBufferIsListed) {
   ResetSearch("*", kArchive);
-  EXPECT_EQ(List(Cabinet({{"FIRST"}, {std::string(250, 'n')}, {"NEXT"}})), ShortLines({"FIRST"}));
+  std::string name(250, 'n');
+  EXPECT_EQ(List(Cabinet({{"FIRST"}, {name}, {"NEXT"}})),
+            ShortLines({"FIRST", name.c_str(), "NEXT"}));
 }
 
 TEST(CabDamage, TruncatedFileRecordStops) {

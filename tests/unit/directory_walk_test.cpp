@@ -12,10 +12,11 @@ using Lines = std::vector<std::string>;
 
 // C:\T holds a.txt, x.txt (refused by the criteria), sub\c.txt,
 // sub\deep\d.txt, b.dat, an empty directory, e.zip, sub\dir.zip (a
-// directory), and names too long for the path buffer.
+// directory), and a file and a directory of 250-byte names (N), whose paths
+// reach past the 260 bytes a path once had.
 memory_fs::MemoryFileSystem Tree() {
   memory_fs::MemoryFileSystem files;
-  std::string tooLong(kPathSize - 8, 'n');
+  std::string tooLong(250, 'N');
   for (const char* directory :
        {"C:\\T", "C:\\T\\sub", "C:\\T\\sub\\deep", "C:\\T\\empty", "C:\\T\\sub\\dir.zip"})
     files.Add(directory, true);
@@ -53,21 +54,23 @@ int Walk(memory_fs::MemoryFileSystem& files, memory_fs::RecordingSearchSink& sin
 }
 
 TEST(DirectoryWalk, FindsInTheSystemsOrderDepthFirst) {
+  const std::string n(250, 'N');
   struct Row {
     WalkRun run;
     Lines lines;
     std::uint32_t count, bytes;
   } rows[] = {
       {{"*.TXT", 0, true, true, false, true},
-       {"C:\\T\\a.txt", "run C:\\T\\|a.txt", "C:\\T\\sub\\c.txt", "run C:\\T\\sub\\|c.txt",
-        "C:\\T\\sub\\deep\\d.txt", "run C:\\T\\sub\\deep\\|d.txt"},
-       3,
+       {"C:\\T\\a.txt", "run C:\\T\\|a.txt", "C:\\T\\" + n + ".txt", "run C:\\T\\|" + n + ".txt",
+        "C:\\T\\sub\\c.txt", "run C:\\T\\sub\\|c.txt", "C:\\T\\sub\\deep\\d.txt",
+        "run C:\\T\\sub\\deep\\|d.txt", "C:\\T\\" + n + "\\z.txt", "run C:\\T\\" + n + "\\|z.txt"},
+       5,
        0},
       // The tables show "." and ".." and one header per directory.
       {{"*.*", 1, false, true, false, false},
        {"header C:\\T\\", "show C:\\T\\|.", "show C:\\T\\|..", "show C:\\T\\|a.txt",
-        "show C:\\T\\|b.dat", "show C:\\T\\|e.zip"},
-       5,
+        "show C:\\T\\|b.dat", "show C:\\T\\|e.zip", "show C:\\T\\|" + n + ".txt"},
+       6,
        6},
       // Archives are opened where they match; what cannot be opened is passed over.
       {{"*.TXT", 0, true, false, true, false}, {"archive ZIP PK"}, 0, 0},

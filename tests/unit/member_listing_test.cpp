@@ -215,13 +215,16 @@ TEST_F(MemberListingTest, NoEchoStillCountsRunsAndSpendsTheHeading) {
   EXPECT_EQ(searchState.totals.count, 2u);
 }
 
+// The longest archive path and the longest name converted from UTF-8 fit;
+// what is longer still ends the archive.
 TEST_F(MemberListingTest, ShortLineThatWouldNotFitEndsTheArchive) {
-  std::string path = "C:\\" + std::string(240, 'd') + "\\A.ZIP";  // 249 bytes
+  std::string path = "C:\\" + std::string(kLongPathSize - 10, 'd') + "\\A.ZIP";
   std::strcpy(searchState.archivePath, path.c_str());
   MemberListing listing(sink);
-  EXPECT_TRUE(listing.List(Member("1234567")));  // 249 + 3 + 7 = 259: the last that fits
-  EXPECT_FALSE(listing.List(Member("12345678")));
-  EXPECT_EQ(sink.out, path + " : 1234567\n");
+  std::string longest(3 * kPathSize - 3, 'n');
+  EXPECT_TRUE(listing.List(Member(longest.c_str())));
+  EXPECT_FALSE(listing.List(Member((longest + "n").c_str())));
+  EXPECT_EQ(sink.out, path + " : " + longest + "\n");
   EXPECT_EQ(searchState.totals.count, 1u);
 }
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "finder/search/long_path.h"
+
 namespace {
 
 bool ShiftJisLead(unsigned char byte) {
@@ -71,6 +73,31 @@ TEST(WriteAtNamePosition, WritesWhatFitsWithItsTerminatorAndNothingElse) {
   EXPECT_TRUE(WriteAtNamePosition(path, sizeof path, 15, {""}));
   EXPECT_TRUE(WriteAtNamePosition(path, sizeof path, 3, {"*"}));
   EXPECT_STREQ(path, "C:\\*");
+}
+
+// The prefix appears from 260 units on, in the form for drives or shares,
+// and comes off again exactly; nothing else is touched.
+TEST(LongPath, PrefixOnTheWayToTheSystemOnly) {
+  const std::u16string deep = u"\\" + std::u16string(300, u'd');
+  const struct {
+    std::u16string path, system;
+  } rows[] = {
+      {u"C:" + deep.substr(0, 257), u"C:" + deep.substr(0, 257)},  // 259 units
+      {u"C:" + deep.substr(0, 258), u"\\\\?\\C:" + deep.substr(0, 258)},
+      {u"\\\\pc\\share" + deep, u"\\\\?\\UNC\\pc\\share" + deep},
+      {u"\\\\?\\C:" + deep, u"\\\\?\\C:" + deep},
+      {u"\\\\.\\pipe" + deep, u"\\\\.\\pipe" + deep},
+      {u"rel" + deep, u"rel" + deep},
+  };
+  for (const auto& row : rows) {
+    char16_t out[kLongPathUnits * 2];
+    ASSERT_TRUE(ToSystemPath(row.path, out, std::size(out)));
+    EXPECT_EQ(std::u16string(out), row.system) << row.path.size();
+    EXPECT_EQ(WithoutLongPathPrefix(out, row.system.size()),
+              row.path.substr(0, 4) == u"\\\\?\\" ? row.path.substr(4) : row.path);
+  }
+  char16_t small[8];
+  EXPECT_FALSE(ToSystemPath(u"C:\\abcdef", small, std::size(small)));
 }
 
 }  // namespace
