@@ -18,7 +18,8 @@ import zipfile
 import zlib
 
 import harness
-from harness import CFGTLVC, REPO, TLVC, TOOLS, TreeTestCase, run, run_line, winpath
+from harness import (CFGTLVC, REPO, TLVC, TOOLS, TreeTestCase, run, run_line, run_pty, terminal_text,
+                     winpath)
 
 DATA = REPO / "tests" / "data"
 PATH_SIZE = 32768  # the path buffer, terminator included
@@ -351,6 +352,21 @@ class HostileTrees(TreeTestCase):
         self.assertEnds(result)
         self.assertLines(result.out, [top + b"\\" + name.encode("cp932") for name in (
             "ok.txt", "e.txt", "Ωmega.txt", "日本.txt", "Ω\\in.txt", "日本\\jp.txt")])
+
+    def test_console_and_utf8_output_show_names_as_they_are(self):
+        ansi = self.root / "ansi"
+        expected = (winpath(ansi) + "\\é.txt\r").encode("utf-8")
+        # A console gets the wide call: é, not what its code page 437 makes
+        # of the byte E9 (Θ).
+        status, raw = run_pty([TLVC, "?.txt", "/-U"], cwd=ansi)
+        self.assertEqual(status, 0, raw)
+        self.assertIn(expected + b"\r\n", terminal_text(raw))
+        # After chcp 65001, redirected output is UTF-8.
+        out = self.tmp / "out.txt"
+        status, raw = run_pty(["cmd", "/c", "chcp 65001 > nul & %s ?.txt /-U > %s"
+                               % (winpath(TLVC), winpath(out))], cwd=ansi)
+        self.assertEqual(status, 0, raw)
+        self.assertEqual(out.read_bytes(), expected + b"\n")
 
     def test_damaged_and_misnamed_archives(self):
         archives = self.root / "archives"
