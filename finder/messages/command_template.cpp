@@ -48,12 +48,13 @@ NameParts SplitName(std::string_view name) {
 
 // Walks the template; `yield(code, piece)` appends what a code yields and
 // returns false when the code is not one of this expansion's.
-// What one code yields: at most a directory and a name, so never cut here;
-// whatever does not fit the command shows as the command's own truncation.
-using Piece = BoundedText<2 * kCommandSize>;
+// What one code yields is at most a path, so it is cut only where the
+// command would be.
+using Piece = BoundedText<kCommandLineSize>;
 
+// False when the command was cut.
 template <typename Yield>
-void Expand(std::string_view commandTemplate, bool keepUnknown, CommandText& out, Yield yield) {
+bool Expand(std::string_view commandTemplate, bool keepUnknown, CommandLineText& out, Yield yield) {
   out.Clear();
   std::size_t copied = 0;  // template text before this is in `out`
   std::size_t search = 0;  // where to look for the next "$"
@@ -62,11 +63,12 @@ void Expand(std::string_view commandTemplate, bool keepUnknown, CommandText& out
     if (dollar == std::string_view::npos || dollar + 1 == commandTemplate.size()) {
       // No more codes; a "$" at the very end stays, for members as for files.
       out.Append(commandTemplate.substr(copied));
-      return;
+      return !out.truncated();
     }
     char code = Upper(commandTemplate[dollar + 1]);
     Piece piece;
     bool known = code == '$' ? piece.Append('$') : yield(code, piece);
+    if (piece.truncated()) return false;
     if (known || !keepUnknown) {
       out.Append(commandTemplate.substr(copied, dollar - copied));
       out.Append(piece.view());
@@ -80,17 +82,18 @@ void Expand(std::string_view commandTemplate, bool keepUnknown, CommandText& out
 
 bool ExpandCommandTemplate(std::string_view commandTemplate, const FileTemplateInput& file,
                            bool shortNames, const ShortPathFunction& shortPath,
-                           CommandText& expanded) {
-  PathText shortDirectory;
+                           CommandLineText& expanded) {
+  LongPathText shortDirectory;
   std::string_view directory = file.directory;
   std::string_view name = file.longName;
   if (shortNames) {
     shortPath(file.directory, shortDirectory);
+    if (shortDirectory.truncated()) return false;
     directory = shortDirectory.view();
     if (!file.shortName.empty()) name = file.shortName;
   }
   NameParts parts = SplitName(name);
-  Expand(commandTemplate, true, expanded, [&](char code, Piece& piece) {
+  return Expand(commandTemplate, true, expanded, [&](char code, Piece& piece) {
     switch (code) {
       case 'D':
         piece.Append(Drive(file.directory));
@@ -115,22 +118,22 @@ bool ExpandCommandTemplate(std::string_view commandTemplate, const FileTemplateI
         return false;
     }
   });
-  return !expanded.truncated();
 }
 
 bool ExpandMemberTemplate(std::string_view commandTemplate, std::string_view archivePath,
                           std::string_view memberName, bool shortNames,
-                          const ShortPathFunction& shortPath, CommandText& expanded) {
+                          const ShortPathFunction& shortPath, CommandLineText& expanded) {
   std::size_t separator = archivePath.find(" : ");
   if (separator != std::string_view::npos) archivePath = archivePath.substr(0, separator);
-  PathText shortArchive;
+  LongPathText shortArchive;
   std::string_view archive = archivePath;
   if (shortNames) {
     shortPath(archivePath, shortArchive);
+    if (shortArchive.truncated()) return false;
     archive = shortArchive.view();
   }
   NameParts parts = SplitName(memberName);
-  Expand(commandTemplate, false, expanded, [&](char code, Piece& piece) {
+  return Expand(commandTemplate, false, expanded, [&](char code, Piece& piece) {
     switch (code) {
       case 'D':
         piece.Append(Drive(archivePath));
@@ -151,5 +154,4 @@ bool ExpandMemberTemplate(std::string_view commandTemplate, std::string_view arc
         return false;
     }
   });
-  return !expanded.truncated();
 }

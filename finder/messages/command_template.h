@@ -14,7 +14,7 @@
 
 // Gives the short (8.3) form of an existing path; on failure `shortPath`
 // is left holding the long path, so the expansion always has a path to use.
-using ShortPathFunction = std::function<void(std::string_view longPath, PathText& shortPath)>;
+using ShortPathFunction = std::function<void(std::string_view longPath, LongPathText& shortPath)>;
 
 struct FileTemplateInput {
   std::string_view directory;  // the file's directory with its trailing backslash
@@ -22,14 +22,14 @@ struct FileTemplateInput {
   std::string_view shortName;  // empty when the long name is a valid 8.3 name
 };
 
-// Each returns false when the command does not fit `expanded` (520 bytes with
-// its terminator); such a command must not be run, as it would be cut.
+// Each returns false when the command does not fit `expanded` (the
+// platform's command line); such a command must not be run, as it would be cut.
 bool ExpandCommandTemplate(std::string_view commandTemplate, const FileTemplateInput& file,
                            bool shortNames, const ShortPathFunction& shortPath,
-                           CommandText& expanded);
+                           CommandLineText& expanded);
 
 // `archivePath` is the archive's full path; in the short listing form the
 // caller's buffer holds " : " and the member name behind it, which is ignored.
 bool ExpandMemberTemplate(std::string_view commandTemplate, std::string_view archivePath,
                           std::string_view memberName, bool shortNames,
-                          const ShortPathFunction& shortPath, CommandText& expanded);
+                          const ShortPathFunction& shortPath, CommandLineText& expanded);

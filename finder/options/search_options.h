@@ -30,12 +30,16 @@ inline constexpr std::size_t kPathSize = 260;  // a name or a pattern, terminato
 // A path of the walk, terminator included: the platform's 32,767 UTF-16
 // units, each a byte in the ASCII a deep tree's names are mostly made of.
 inline constexpr std::size_t kLongPathSize = 32768;
+// An expanded command: the platform's command line of 32,767 units.
+inline constexpr std::size_t kCommandLineSize = 32768;
 inline constexpr std::size_t kCommandSize = 520;  // file-name text, template, expanded command
 inline constexpr std::size_t kDefaultOptionSize = 1024;
 inline constexpr std::size_t kPromptSize = 80;
 
 using PathText = BoundedText<kPathSize>;
 using CommandText = BoundedText<kCommandSize>;
+using LongPathText = BoundedText<kLongPathSize>;
+using CommandLineText = BoundedText<kCommandLineSize>;
 using PromptText = BoundedText<kPromptSize>;
 
 struct SearchOptions {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "common/standard_streams.h"
 #include "common/wide_text_win32.h"
@@ -15,8 +16,8 @@
 
 namespace {
 
-void ShortPathOf(std::string_view longPath, PathText& shortPath) {
-  PathText source(longPath);
+void ShortPathOf(std::string_view longPath, LongPathText& shortPath) {
+  LongPathText source(longPath);
   std::size_t length = source.truncated()
                            ? 0
                            : SystemFileSystem().ShortPath(source.c_str(), shortPath.data(),
@@ -55,16 +56,22 @@ bool ConfirmRun() {
 
 void StartChild(const char* directory) {
   const SearchOptions& options = searchState.options;
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  // CreateProcessA may write into the command line, so it gets a copy.
-  CommandText commandLine(searchState.expandedCommand.view());
+  // The wide copy is also the one CreateProcessW may write into.
+  static wchar_t commandLine[kCommandLineSize];
+  wchar_t wideDirectory[kCurrentDirectoryUnits + 1];
   FlushStandardStreams();
   // The listing's reader has gone: the run ends, and runs nothing more.
   if (searchState.stop.Stopped()) return;
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, options.creationFlags,
-                      nullptr, directory, &startup, &process)) {
+  // Neither conversion can fail: a text of the ANSI code page has no more
+  // UTF-16 units than bytes, and the directory was measured before.
+  if (WideFromText(CP_ACP, searchState.expandedCommand.view(), commandLine, kCommandLineSize) < 0 ||
+      WideFromText(CP_ACP, directory, wideDirectory, std::size(wideDirectory)) < 0)
+    return;
+  if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, options.creationFlags, nullptr,
+                      wideDirectory, &startup, &process)) {
     // A built-in of the command interpreter (copy, del) or a misspelt program
     // cannot start; dropped quietly, the run would look like a success. The
     // search goes on, and the first such code is the exit status.

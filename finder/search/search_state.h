@@ -20,7 +20,7 @@ struct SearchState {
   char savedPattern[kPathSize] = {};          // the name pattern, 8-bit
   char16_t savedPatternWide[kPathSize] = {};  // the same in UTF-16, for UTF-8 member names
   char archivePath[kLongPathSize] = {};       // full path of the archive being read
-  CommandText expandedCommand;
+  CommandLineText expandedCommand;
   bool stdoutIsConsole = false;
   RunStop stop;
 };

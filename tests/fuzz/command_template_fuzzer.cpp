@@ -114,10 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What the parser leaves: at most 519 bytes.
   tmpl = tmpl.substr(0, CommandText::capacity());
 
-  ShortPathFunction shortPath = [dropBackslash](std::string_view longPath, PathText& out) {
+  ShortPathFunction shortPath = [dropBackslash](std::string_view longPath, LongPathText& out) {
     out.Assign(ShortForm(longPath, dropBackslash));
   };
-  CommandText expanded;
+  CommandLineText expanded;
   std::string expected;
   bool fits;
   if (member) {
@@ -131,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view used = shortNames && !shortName.empty() ? shortName : name;
     expected = Reference(tmpl, false, shown, path, SplitAtLastDot(used), used, {});
   }
-  if (fits != (expected.size() <= CommandText::capacity())) std::abort();
+  if (fits != (expected.size() <= CommandLineText::capacity())) std::abort();
   if (fits && expanded.view() != expected) std::abort();
   return 0;
 }

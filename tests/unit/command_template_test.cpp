@@ -8,7 +8,7 @@
 namespace {
 
 // Short forms as a file system would give them, for the paths the tests use.
-void FakeShortPath(std::string_view path, PathText& out) {
+void FakeShortPath(std::string_view path, LongPathText& out) {
   if (path == "C:\\Program Files\\Long Dir\\") {
     out.Assign("C:\\PROGRA~1\\LONGDI~1\\");
   } else if (path == "C:\\Program Files\\Tools Archive.zip") {
@@ -20,7 +20,7 @@ void FakeShortPath(std::string_view path, PathText& out) {
 
 std::string File(std::string_view tmpl, std::string_view directory, std::string_view name,
                  std::string_view shortName = "", bool shortNames = false) {
-  CommandText out;
+  CommandLineText out;
   EXPECT_TRUE(
       ExpandCommandTemplate(tmpl, {directory, name, shortName}, shortNames, FakeShortPath, out));
   return std::string(out.view());
@@ -28,7 +28,7 @@ std::string File(std::string_view tmpl, std::string_view directory, std::string_
 
 std::string Member(std::string_view tmpl, std::string_view archive, std::string_view name,
                    bool shortNames = false) {
-  CommandText out;
+  CommandLineText out;
   EXPECT_TRUE(ExpandMemberTemplate(tmpl, archive, name, shortNames, FakeShortPath, out));
   return std::string(out.view());
 }
@@ -95,15 +95,21 @@ TEST(ExpandMemberTemplate, Codes) {
             "TOOLSA~1.ZIP|\\PROGRA~1");
 }
 
+// The platform's command line is the limit: 72 full paths of 452 bytes fit
+// its 32,767, 73 do not.
 TEST(ExpandTemplates, ACommandThatDoesNotFitIsReported) {
   std::string directory = "C:\\" + std::string(250, 'd') + "\\";
-  std::string name(200, 'n');
-  CommandText out;
-  EXPECT_TRUE(ExpandCommandTemplate("$F", {directory, name, ""}, false, FakeShortPath, out));
-  EXPECT_FALSE(ExpandCommandTemplate("$F $F", {directory, name, ""}, false, FakeShortPath, out));
+  std::string name(198, 'n');
+  std::string fits, over;
+  for (int i = 0; i < 72; ++i) fits += "$F ";
+  over = fits + "$F";
+  fits.pop_back();
+  CommandLineText out;
+  EXPECT_TRUE(ExpandCommandTemplate(fits, {directory, name, ""}, false, FakeShortPath, out));
+  EXPECT_FALSE(ExpandCommandTemplate(over, {directory, name, ""}, false, FakeShortPath, out));
   EXPECT_EQ(out.size(), out.capacity());
-  EXPECT_FALSE(
-      ExpandMemberTemplate(std::string(600, 'x'), "C:\\A.ZIP", "m", false, FakeShortPath, out));
+  EXPECT_FALSE(ExpandMemberTemplate(std::string(kCommandLineSize, 'x'), "C:\\A.ZIP", "m", false,
+                                    FakeShortPath, out));
 }
 
 }  // namespace
