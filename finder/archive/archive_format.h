@@ -20,6 +20,7 @@ struct MemberReading {
   MemberSink& sink;                      // the listing and the user's command
   AnsiConverter toAnsi = nullptr;        // names stored in UTF-8 or UTF-16, to the ANSI code page
   LocalTimeConverter toLocal = nullptr;  // UTC stamps to local time (LHA levels 2 and 3)
+  OemDecoder fromOem = nullptr;          // ZIP names without the UTF-8 flag, where OEM is not ANSI
 };
 
 // Lists the matching members of one archive. `file` stands just behind the

@@ -36,8 +36,8 @@ class StandardSink final : public MemberSink {
 
 bool RuntimeLocalTime(std::int64_t secondsSince1970, MemberClock* out) {
   const LocalDateTime local = StandardLocalTime(secondsSince1970);
-  *out = {static_cast<int>(local.year), local.month, local.day,
-          local.hour,                   local.minute, local.second};
+  *out = {
+      static_cast<int>(local.year), local.month, local.day, local.hour, local.minute, local.second};
   return true;
 }
 
@@ -45,6 +45,6 @@ bool RuntimeLocalTime(std::int64_t secondsSince1970, MemberClock* out) {
 
 const MemberReading& StandardMemberReading() {
   static StandardSink sink;
-  static const MemberReading reading{sink, ToAnsiCodePage, RuntimeLocalTime};
+  static const MemberReading reading{sink, ToAnsiCodePage, RuntimeLocalTime, FromOemCodePage};
   return reading;
 }

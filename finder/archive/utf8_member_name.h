@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "finder/options/search_options.h"
 
@@ -26,6 +27,18 @@ enum class Utf8NameMatch { NoMatch, Matched, Unshowable };
 // it through `toAnsi` into `ansi`. Unshowable when there is no converter or
 // the conversion fails.
 Utf8NameMatch MatchUtf8Name(const char* utf8, AnsiConverter toAnsi, char (&ansi)[kAnsiNameSize]);
+// The same for a name already in UTF-16 (zero-terminated).
+Utf8NameMatch MatchWideName(const char16_t* wide, AnsiConverter toAnsi,
+                            char (&ansi)[kAnsiNameSize]);
+
+// Decodes a name stored in the OEM code page into UTF-16 in `out`
+// (`capacity` units, terminator included). False when the name is to stay
+// bytes of the ANSI code page: the OEM code page is that one, or the name
+// does not fit.
+using OemDecoder = bool (*)(std::string_view bytes, char16_t* out, std::size_t capacity);
+
+// The decoder of the running program. Defined at the program's edge.
+bool FromOemCodePage(std::string_view bytes, char16_t* out, std::size_t capacity);
 
 // The converter of the running program: the ANSI code page found at start
 // (searchState.options.ansiCodePage). Defined at the program's edge.

@@ -316,6 +316,19 @@ std::uint64_t RecordedLocalOffset(const Member& member, const ExtraBlocks& block
   return values.ok() ? offset : member.localOffset;
 }
 
+// ASCII reads the same in every code page: such names stay on the fast path.
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// How names not in the ANSI code page are decoded and shown.
+struct NameCodes {
+  AnsiConverter toAnsi;
+  OemDecoder fromOem;
+};
+
 // The UTF-8 name of the member, when it has one: the header name under flag
 // bit 11, else the name of a Unicode path block written for this very
 // header name. Null when the name is in the ANSI code page.
@@ -353,7 +366,7 @@ bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, Extr
 // Filters, matches and lists one member whose name and extra field are in
 // `scratch`. False when the listing of the archive must end.
 bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks& blocks,
-                AnsiConverter toAnsi) {
+                const NameCodes& codes) {
   Variable& variable = scratch;
   if (!MemberPassesFilters(searchState.options, member.date, member.time, member.size,
                            member.attributes))
@@ -364,7 +377,18 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
   if (const char* utf8 = Utf8Name(member, blocks, variable.name, unicodePath)) {
     // The separators are ASCII and never part of a multi-byte sequence, so
     // the name part is found in the UTF-8 bytes.
-    Utf8NameMatch match = MatchUtf8Name(NamePart(utf8, std::strlen(utf8)).data(), toAnsi, ansi);
+    Utf8NameMatch match =
+        MatchUtf8Name(NamePart(utf8, std::strlen(utf8)).data(), codes.toAnsi, ansi);
+    if (match == Utf8NameMatch::NoMatch) return true;
+    if (match == Utf8NameMatch::Unshowable) return false;
+    shown = ansi;
+  } else if (char16_t wide[kUtf8NameUnits + 1];
+             codes.fromOem && !IsAscii(NamePart(variable.name, member.nameLength)) &&
+             codes.fromOem(NamePart(variable.name, member.nameLength), wide, std::size(wide))) {
+    // Without the UTF-8 flag a name is in the OEM code page, as archivers on
+    // Windows write it; where that is not the ANSI one the bytes would show
+    // other letters (caf\x82 for café).
+    Utf8NameMatch match = MatchWideName(wide, codes.toAnsi, ansi);
     if (match == Utf8NameMatch::NoMatch) return true;
     if (match == Utf8NameMatch::Unshowable) return false;
     shown = ansi;
@@ -379,10 +403,11 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
 
 // The same for the member whose header was just read; the file stands at
 // its name.
-bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, AnsiConverter toAnsi) {
+bool HandleMember(ByteSource& file, MemberListing& listing, Member& member,
+                  const NameCodes& codes) {
   ExtraBlocks blocks;
   return ReadVariablePart(file, member, scratch, blocks) &&
-         ShowMember(listing, member, blocks, toAnsi);
+         ShowMember(listing, member, blocks, codes);
 }
 
 // The central directory as the end record places it.
@@ -503,7 +528,8 @@ struct Walked {
 // header in front of the directory; reached by the walk over the local
 // entries instead, it ends at the first record of another kind.
 void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                          const CentralDirectory* directory, Walked walked, AnsiConverter toAnsi) {
+                          const CentralDirectory* directory, Walked walked,
+                          const NameCodes& codes) {
   std::uint64_t at = directory ? directory->start : 0;
   for (std::uint32_t index = 0;; ++index) {
     ByteReader header(record, kCentralHeaderSize);
@@ -521,7 +547,7 @@ void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t
       if (offset > directory->recordedStart - kLocalHeaderSize) return;
       handled = handled || directory->LocalAt(offset) < walked.below;
     }
-    if (!handled && !ShowMember(listing, member, blocks, toAnsi)) return;
+    if (!handled && !ShowMember(listing, member, blocks, codes)) return;
     if (commentLength && !file.Skip(commentLength)) return;
     at += entrySize;
     if (directory && at == directory->end) return;
@@ -534,7 +560,7 @@ void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t
 // back); false when there is no such directory, with the file where it stood
 // and `record` as it was.
 bool ListFromEndRecord(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                       Walked walked, std::uint64_t archiveStart, AnsiConverter toAnsi) {
+                       Walked walked, std::uint64_t archiveStart, const NameCodes& codes) {
   const std::uint64_t here = file.Position();
   CentralDirectory directory;
   std::uint8_t central[kCentralHeaderSize];
@@ -542,7 +568,7 @@ bool ListFromEndRecord(ByteSource& file, MemberListing& listing, std::uint8_t* r
       file.Read(central, kCentralHeaderSize) != kCentralHeaderSize)
     return !SkipTo(file, here);
   std::memcpy(record, central, kCentralHeaderSize);
-  WalkCentralDirectory(file, listing, record, &directory, walked, toAnsi);
+  WalkCentralDirectory(file, listing, record, &directory, walked, codes);
   return true;
 }
 
@@ -572,7 +598,7 @@ struct Walk {
   MemberListing& listing;
   std::uint8_t* record;
   std::uint64_t archiveStart;
-  AnsiConverter toAnsi;
+  NameCodes codes;
 };
 
 // The short form without attribute criteria: the local headers have all it
@@ -584,10 +610,10 @@ void WalkLocalHeaders(const Walk& walk) {
     const std::uint64_t at = file.Position() - kLocalHeaderSize;
     Member member = DecodeLocal(walk.record);
     if (SizesAfterData(member) && (ListFromEndRecord(file, walk.listing, walk.record, walked,
-                                                     walk.archiveStart, walk.toAnsi) ||
+                                                     walk.archiveStart, walk.codes) ||
                                    NoSizesHere(member)))
       return;
-    if (!HandleMember(file, walk.listing, member, walk.toAnsi)) break;
+    if (!HandleMember(file, walk.listing, member, walk.codes)) break;
     ++walked.count;
     walked.below = at + 1;
     if (!SkipData(file, member) || !ReadNextLocal(file, walk.record)) break;
@@ -598,7 +624,7 @@ void WalkLocalHeaders(const Walk& walk) {
   }
   // Stopped short of the central directory: what it holds behind the members
   // walked is listed from it.
-  ListFromEndRecord(file, walk.listing, walk.record, walked, walk.archiveStart, walk.toAnsi);
+  ListFromEndRecord(file, walk.listing, walk.record, walked, walk.archiveStart, walk.codes);
 }
 
 // Attributes or the long form in an archive without an end record that
@@ -628,7 +654,7 @@ void WalkToCentralDirectory(const Walk& walk) {
   if (file.Read(record + kLocalHeaderSize, kCentralHeaderSize - kLocalHeaderSize) !=
       kCentralHeaderSize - kLocalHeaderSize)
     return;
-  WalkCentralDirectory(file, walk.listing, record, nullptr, {}, walk.toAnsi);
+  WalkCentralDirectory(file, walk.listing, record, nullptr, {}, walk.codes);
 }
 
 }  // namespace
@@ -644,10 +670,11 @@ void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   if (firstHeader.size() != kLocalHeaderSize) return;
   std::memcpy(record, firstHeader.data(), kLocalHeaderSize);
   MemberListing listing(reading.sink);
-  const Walk walk{file, listing, record, file.Position() - kLocalHeaderSize, reading.toAnsi};
+  const Walk walk{
+      file, listing, record, file.Position() - kLocalHeaderSize, {reading.toAnsi, reading.fromOem}};
   const SearchOptions& options = searchState.options;
   if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
-    if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, reading.toAnsi))
+    if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, walk.codes))
       WalkToCentralDirectory(walk);
   } else {
     WalkLocalHeaders(walk);

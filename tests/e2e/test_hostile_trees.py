@@ -145,6 +145,8 @@ class HostileTrees(TreeTestCase):
             (ansi / directory / inside).write_bytes(b"")
         for name in ("ok.txt", "é.txt", "Ωmega.txt", "日本.txt"):
             (ansi / name).write_bytes(b"")
+        # As an archiver on Windows writes "café.txt": code page 437, no UTF-8 flag.
+        (ansi / "oem.zip").write_bytes(make_zip([b"caf\x82.txt"]))
 
         archives = r / "archives"
         archives.mkdir()
@@ -367,6 +369,17 @@ class HostileTrees(TreeTestCase):
                                % (winpath(TLVC), winpath(out))], cwd=ansi)
         self.assertEqual(status, 0, raw)
         self.assertEqual(out.read_bytes(), expected + b"\n")
+
+    def test_zip_names_in_the_oem_code_page(self):
+        archive = winpath(self.root / "ansi" / "oem.zip").encode()
+        # Code page 1252 against OEM 437: decoded, then shown in the ANSI code page.
+        result = self.tlvc("ansi", "*", "/Z", "/-O", "/-U")
+        self.assertEnds(result)
+        self.assertLines(result.out, [archive + b" : caf\xe9.txt"])
+        # Under 932 both are one code page: the bytes stay as they are.
+        result = self.tlvc("ansi", "*", "/Z", "/-O", "/-U", env=JAPANESE)
+        self.assertEnds(result)
+        self.assertLines(result.out, [archive + b" : caf\x82.txt"])
 
     def test_damaged_and_misnamed_archives(self):
         archives = self.root / "archives"

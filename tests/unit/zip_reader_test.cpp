@@ -192,10 +192,11 @@ class ZipReaderTest : public ::testing::Test {
   void TearDown() override { searchState = SearchState(); }
   void LongForm() { searchState.options.form = 1; }
   AnsiConverter toAnsi_ = Latin1;
+  OemDecoder fromOem_ = nullptr;
   std::string List(const std::vector<std::uint8_t>& zip) {
     MemoryByteSource source(zip.data(), zip.size());
     RecordingSink sink;
-    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), source, {sink, toAnsi_});
+    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), source, {sink, toAnsi_, nullptr, fromOem_});
     return sink.out;
   }
   static std::string Long(const char* name, const char* size = "4",
@@ -704,6 +705,31 @@ TEST_F(ZipReaderTest, FlaggedUtf8NamesAreMatchedWideAndShownInTheAnsiCodePage) {
   searchState.options.form = 0;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : ???.txt\nC:\\A.ZIP : caf\xE9.txt\nC:\\A.ZIP : " +
                                         std::string(kNihongoSjis) + ".txt\n");
+}
+
+// Code page 437 as far as the test needs it: 0x82 is "é".
+bool Oem437(std::string_view bytes, char16_t* out, std::size_t capacity) {
+  if (bytes.size() >= capacity) return false;
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    out[i] = bytes[i] == '\x82' ? u'\u00E9' : static_cast<unsigned char>(bytes[i]);
+  out[bytes.size()] = u'\0';
+  return true;
+}
+
+// Without the flag a name is in the OEM code page: where that is not the ANSI
+// one, it is decoded, matched wide and shown through the ANSI code page; ASCII
+// names, and all names where the decoder declines, stay bytes.
+TEST_F(ZipReaderTest, UnflaggedNamesAreDecodedFromTheOemCodePage) {
+  fromOem_ = Oem437;
+  std::vector<Entry> entries = {{"dir/caf\x82.txt"}, {"plain.txt"}};
+  std::strcpy(searchState.savedPattern, "NOTHING");
+  WidePattern(u"CAF\u00E9*");
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xE9.txt\n");
+  std::strcpy(searchState.savedPattern, "*");
+  WidePattern(u"*");
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xE9.txt\nC:\\A.ZIP : plain.txt\n");
+  fromOem_ = nullptr;
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\x82.txt\nC:\\A.ZIP : plain.txt\n");
 }
 
 // An Info-ZIP Unicode path block stands for the header name only when it is
