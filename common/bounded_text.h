@@ -1,5 +1,5 @@
 // A fixed-size, always terminated text buffer. The programs keep their texts
-// in fixed buffers (260-byte paths, 80-byte messages, 520-byte commands); this
+// in fixed buffers (paths, 80-byte messages, 520-byte templates); this
 // type makes an overrun impossible: what does not fit is dropped and the
 // buffer remembers that it was cut.
 #pragma once
