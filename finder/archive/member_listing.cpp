@@ -130,6 +130,27 @@ void WriteLine(MemberSink& sink, BoundedText<N>& line) {
   }
 }
 
+// The heading's buffers hold a whole archive path: they are kept out of
+// List's frame, which every member passes through (a frame of that size is
+// probed page by page on each call).
+[[gnu::noinline]] void WriteHeading(MemberSink& sink, ArchiveStyle style, bool japanese,
+                                    bool paged) {
+  auto heading = BuildMemberHeading(searchState.archivePath, style, japanese);
+  if (paged) {
+    for (std::string_view part :
+         {heading.before.view(), heading.line.view(), heading.after.view()}) {
+      sink.Write(part);
+      sink.LineWritten();
+    }
+  } else {
+    BoundedText<sizeof heading.line + 4> whole;
+    whole.Append(heading.before.view());
+    whole.Append(heading.line.view());
+    whole.Append(heading.after.view());
+    sink.Write(whole.view());
+  }
+}
+
 }  // namespace
 
 bool MemberListing::List(const ListedMember& member) {
@@ -155,22 +176,7 @@ bool MemberListing::List(const ListedMember& member) {
   } else {
     if (!headingDone_) {
       headingDone_ = true;  // also under /N: an archive gets at most one heading
-      if (!options.noEcho) {
-        auto heading = BuildMemberHeading(searchState.archivePath, style_, options.japanese);
-        if (paged) {
-          for (std::string_view part :
-               {heading.before.view(), heading.line.view(), heading.after.view()}) {
-            sink_.Write(part);
-            sink_.LineWritten();
-          }
-        } else {
-          BoundedText<sizeof heading.line + 4> whole;
-          whole.Append(heading.before.view());
-          whole.Append(heading.line.view());
-          whole.Append(heading.after.view());
-          sink_.Write(whole.view());
-        }
-      }
+      if (!options.noEcho) WriteHeading(sink_, style_, options.japanese, paged);
     }
     if (!options.noEcho) {
       auto line = BuildMemberLongLine(member, style_);
