@@ -382,20 +382,21 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
     if (match == Utf8NameMatch::NoMatch) return true;
     if (match == Utf8NameMatch::Unshowable) return false;
     shown = ansi;
-  } else if (char16_t wide[kUtf8NameUnits + 1];
-             codes.fromOem && !IsAscii(NamePart(variable.name, member.nameLength)) &&
-             codes.fromOem(NamePart(variable.name, member.nameLength), wide, std::size(wide))) {
-    // Without the UTF-8 flag a name is in the OEM code page, as archivers on
-    // Windows write it; where that is not the ANSI one the bytes would show
-    // other letters (caf\x82 for café).
-    Utf8NameMatch match = MatchWideName(wide, codes.toAnsi, ansi);
-    if (match == Utf8NameMatch::NoMatch) return true;
-    if (match == Utf8NameMatch::Unshowable) return false;
-    shown = ansi;
   } else {
     // The part ends at the name's terminator, so it is matched as it stands.
     shown = NamePart(variable.name, member.nameLength);
-    if (!MatchWildcard(searchState.savedPattern, shown.data())) return true;
+    char16_t wide[kUtf8NameUnits + 1];
+    if (codes.fromOem && !IsAscii(shown) && codes.fromOem(shown, wide, std::size(wide))) {
+      // Without the UTF-8 flag a name is in the OEM code page, as archivers on
+      // Windows write it; where that is not the ANSI one the bytes would show
+      // other letters (caf\x82 for café).
+      Utf8NameMatch match = MatchWideName(wide, codes.toAnsi, ansi);
+      if (match == Utf8NameMatch::NoMatch) return true;
+      if (match == Utf8NameMatch::Unshowable) return false;
+      shown = ansi;
+    } else if (!MatchWildcard(searchState.savedPattern, shown.data())) {
+      return true;
+    }
   }
   return listing.List(
       {shown, ClockFromDos(member.date, member.time), member.size, member.attributes});
