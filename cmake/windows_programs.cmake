@@ -18,7 +18,8 @@ add_custom_command(TARGET tlvc POST_BUILD
 
 add_executable(cfgtlvc ${CONFIG_EDGE} ${COMMON_EDGE} resources/cfgtlvc.rc)
 target_link_libraries(cfgtlvc PRIVATE cfgtlvc_core version)
-target_link_options(cfgtlvc PRIVATE ${STATIC_LINK})
+# wmain: the arguments from the wide command line.
+target_link_options(cfgtlvc PRIVATE ${STATIC_LINK} -municode)
 set_target_properties(cfgtlvc PROPERTIES OUTPUT_NAME CFGTLVC SUFFIX .EXE
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 

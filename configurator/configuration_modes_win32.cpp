@@ -14,6 +14,7 @@
 #include "configurator/configuration_reader.h"
 #include "configurator/configuration_writer.h"
 #include "configurator/string_table_patch.h"
+#include "configurator/system_paths_win32.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ class AnsiCodePage final : public AnsiConverter {
 
 void ReportOpenFailure(const char* path) {
   DWORD error = GetLastError();
-  StdErr().Printf("Cannot open file : %s\n", path);
+  StdErr().Printf("Cannot open file : %s\n", ShownPath(path).c_str());
   WriteErrorCode(StdErr(), error);
 }
 
@@ -108,7 +109,7 @@ class MappedFile {
   bool Map() {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file_, &size)) return false;
-    mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READWRITE, 0, 0, nullptr);
+    mapping_ = CreateFileMappingW(file_, nullptr, PAGE_READWRITE, 0, 0, nullptr);
     if (!mapping_) return false;
     view_ = MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0);
     if (!view_) return false;
@@ -140,7 +141,8 @@ class Handle {
 
 bool ReadConfigurationFrom(const char* executable, TextWriter& out) {
   // Loaded as data only: the executable's own start-up code never runs.
-  HMODULE module = LoadLibraryExA(executable, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  SystemPath path(executable);
+  HMODULE module = LoadLibraryExW(path.get(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) {
     WriteErrorCode(StdErr(), GetLastError());
     return false;
@@ -153,14 +155,17 @@ bool ReadConfigurationFrom(const char* executable, TextWriter& out) {
 
 bool WriteConfiguration(const char* executable, const char* configuration) {
   AnsiCodePage codePage;
-  Handle lines(CreateFileA(configuration, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Each path is converted before its call: the last error is read after it.
+  SystemPath linesPath(configuration);
+  SystemPath imagePath(executable);
+  Handle lines(CreateFileW(linesPath.get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (lines.get() == INVALID_HANDLE_VALUE) {
     ReportOpenFailure(configuration);
     return false;
   }
   // Others may read the executable meanwhile, but never write it.
-  HANDLE file = CreateFileA(executable, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  HANDLE file = CreateFileW(imagePath.get(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     ReportOpenFailure(executable);
@@ -175,7 +180,7 @@ bool WriteConfiguration(const char* executable, const char* configuration) {
   }
   auto table = FindStringTable(image.Bytes());
   if (!table) {
-    StdErr().Printf("No message table is found in %s.\n", executable);
+    StdErr().Printf("No message table is found in %s.\n", ShownPath(executable).c_str());
     return false;
   }
 

@@ -3,6 +3,8 @@
 
 class TextWriter;
 
+// Paths are full paths in UTF-8.
+
 // Mode R: writes the executable's default options and messages to `out`
 // through the system's string loader; false after "Error Code : %d".
 bool ReadConfigurationFrom(const char* executable, TextWriter& out);

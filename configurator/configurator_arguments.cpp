@@ -31,7 +31,7 @@ ConfiguratorArguments ParseConfiguratorArguments(std::span<const std::string_vie
   return parsed;
 }
 
-bool AddDefaultExtension(BoundedText<260>& path, std::string_view extension) {
+bool AddDefaultExtension(PathText& path, std::string_view extension) {
   std::string_view text = path.view();
   std::size_t slash = text.rfind('\\');
   std::string_view last = slash == std::string_view::npos ? text : text.substr(slash + 1);

@@ -4,18 +4,20 @@
 
 #include "common/error_code.h"
 #include "common/standard_streams.h"
+#include "configurator/system_paths_win32.h"
 
 std::uint32_t ReadFileVersion(const char* path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
+  SystemPath system(path);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(system.get(), &found);
   if (search == INVALID_HANDLE_VALUE) {
-    StdErr().Printf("%s is not found.\n", path);
+    StdErr().Printf("%s is not found.\n", ShownPath(path).c_str());
     return 0;
   }
   FindClose(search);
 
   DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeA(path, &handle);
+  DWORD size = GetFileVersionInfoSizeW(system.get(), &handle);
   if (size == 0) {
     WriteErrorCode(StdErr(), GetLastError());
     return 0;
@@ -26,12 +28,12 @@ std::uint32_t ReadFileVersion(const char* path) {
     return 0;
   }
   std::uint32_t version = 0;
-  if (!GetFileVersionInfoA(path, 0, size, info)) {
+  if (!GetFileVersionInfoW(system.get(), 0, size, info)) {
     WriteErrorCode(StdErr(), GetLastError());
   } else {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
-    if (VerQueryValueA(info, "\\", reinterpret_cast<void**>(&fixed), &fixedSize) && fixed &&
+    if (VerQueryValueW(info, L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) && fixed &&
         fixedSize >= sizeof(VS_FIXEDFILEINFO)) {
       version = fixed->dwFileVersionMS;
     }

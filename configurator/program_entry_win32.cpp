@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "configurator/configurator_arguments.h"
 #include "configurator/configurator_usage.h"
 #include "configurator/file_version_win32.h"
+#include "configurator/system_paths_win32.h"
 
 namespace {
 
@@ -27,52 +29,37 @@ constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
 constexpr int kVersionMismatch = 2;
 
-using PathText = BoundedText<260>;
-
 void ReportError(unsigned long code) {
   WriteErrorCode(StdErr(), code);
 }
 
 // The full path of a file argument with its default extension.
 bool MakeFullPath(std::string_view arg, std::string_view extension, PathText& path) {
-  std::string name(arg);
-  DWORD length =
-      GetFullPathNameA(name.c_str(), static_cast<DWORD>(path.capacity() + 1), path.data(), nullptr);
-  if (length == 0) {
-    ReportError(GetLastError());
-    return false;
-  }
-  if (length > path.capacity()) {
-    ReportError(ERROR_FILENAME_EXCED_RANGE);
-    return false;
-  }
-  path.Recount();
-  if (!AddDefaultExtension(path, extension)) {
-    ReportError(ERROR_FILENAME_EXCED_RANGE);
-    return false;
-  }
-  return true;
+  unsigned long code = FullPathOf(arg, path);
+  if (code == 0 && !(AddDefaultExtension(path, extension) && FitsSystem(path)))
+    code = ERROR_FILENAME_EXCED_RANGE;
+  if (code != 0) ReportError(code);
+  return code == 0;
 }
 
 // The configurator's own version, from its own module file: found the same
 // way whether it was started by a path, a bare name along PATH, or a name
 // without its extension.
 std::uint32_t OwnVersion() {
-  PathText self;
-  DWORD length = GetModuleFileNameA(nullptr, self.data(), static_cast<DWORD>(self.capacity() + 1));
-  if (length == 0 || length > self.capacity()) {
-    ReportError(length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+  auto self = std::make_unique<PathText>();
+  if (unsigned long code = OwnModulePath(*self)) {
+    ReportError(code);
     return 0;
   }
-  self.Recount();
-  return ReadFileVersion(self.c_str());
+  return ReadFileVersion(self->c_str());
 }
 
 // True when `path` names the file that `file` has open (also through
 // another spelling: a short name, another case, a link).
 bool IsSameFile(HANDLE file, const char* path) {
-  HANDLE other = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE other =
+      CreateFileW(SystemPath(path).get(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   if (other == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION a, b;
   bool same = GetFileInformationByHandle(file, &a) && GetFileInformationByHandle(other, &b) &&
@@ -90,15 +77,15 @@ int ReadMode(const PathText& executable, const PathText* configuration,
   // Opened without emptying it first: "CFGTLVC TLVC TLVC.EXE" names the
   // executable as the configuration file, and emptying it would destroy the
   // program the configuration is to be read from.
-  HANDLE file = CreateFileA(configuration->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(SystemPath(configuration->c_str()).get(), GENERIC_WRITE,
+                            FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE &&
       (IsSameFile(file, executable.c_str()) || !SetEndOfFile(file))) {
     CloseHandle(file);
     file = INVALID_HANDLE_VALUE;
   }
   if (file == INVALID_HANDLE_VALUE) {
-    StdErr().Printf("Cannot open file : %s\n", configuration->c_str());
+    StdErr().Printf("Cannot open file : %s\n", ShownPath(configuration->c_str()).c_str());
     return kFailure;
   }
   HandleSink sink{file};
@@ -132,7 +119,7 @@ int WriteMode(const PathText& executable, const PathText* configuration) {
   return kSuccess;
 }
 
-int RunConfigurator(int argc, char** argv) {
+int RunConfigurator(int argc, wchar_t** argv) {
   if (argc < 2) {
     StdOut().Write(ConfiguratorUsage());
     return kFailure;
@@ -145,10 +132,14 @@ int RunConfigurator(int argc, char** argv) {
   if (ownVersion == 0) return kFailure;
   BoundedText<16> ownVersionText = VersionText(ownVersion);
 
-  std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::vector<std::string> texts;
+  for (int i = 1; i < argc; ++i) texts.push_back(Utf8Argument(argv[i]));
+  std::vector<std::string_view> args(texts.begin(), texts.end());
   ConfiguratorArguments parsed = ParseConfiguratorArguments(args);
 
-  PathText executable;
+  // Two paths of the platform's length are too much for the stack.
+  auto paths = std::make_unique<PathText[]>(2);
+  PathText& executable = paths[0];
   if (!parsed.executable.empty()) {
     if (!MakeFullPath(parsed.executable, ".EXE", executable)) return kFailure;
     std::uint32_t version = ReadFileVersion(executable.c_str());
@@ -162,7 +153,7 @@ int RunConfigurator(int argc, char** argv) {
       return kVersionMismatch;
     }
   }
-  PathText configuration;
+  PathText& configuration = paths[1];
   bool hasConfiguration = !parsed.configuration.empty();
   if (hasConfiguration && !MakeFullPath(parsed.configuration, ".CFG", configuration)) {
     return kFailure;
@@ -175,6 +166,8 @@ int RunConfigurator(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The arguments come from the wide command line (wmain), split by the C
+// runtime's rules as they always were.
+int wmain(int argc, wchar_t** argv) {
   return EndStandardStreams(RunConfigurator(argc, argv));
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "common/long_path.h"
 #include "common/standard_streams.h"
 #include "common/wide_text_win32.h"
 #include "finder/messages/command_template.h"
@@ -11,7 +12,6 @@
 #include "finder/search/command_runner.h"
 #include "finder/search/console_paging.h"
 #include "finder/search/file_system_win32.h"
-#include "finder/search/long_path.h"
 #include "finder/search/search_state.h"
 
 namespace {

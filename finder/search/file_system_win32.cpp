@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "common/long_path.h"
 #include "common/wide_text_win32.h"
 #include "finder/archive/file_byte_source.h"
-#include "finder/search/long_path.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // line, and mode W's work per line on a fake table.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -261,12 +262,12 @@ TEST(AddDefaultExtension, LooksOnlyAtTheLastComponent) {
       {"TLVC", "TLVC.EXE"},
   };
   for (const auto& [path, extended] : rows) {
-    BoundedText<260> text(path);
-    EXPECT_TRUE(AddDefaultExtension(text, ".EXE"));
-    EXPECT_EQ(text.view(), extended);
+    auto text = std::make_unique<PathText>(path);
+    EXPECT_TRUE(AddDefaultExtension(*text, ".EXE"));
+    EXPECT_EQ(text->view(), extended);
   }
-  BoundedText<260> full(std::string(257, 'a'));
-  EXPECT_FALSE(AddDefaultExtension(full, ".EXE"));
+  auto full = std::make_unique<PathText>(std::string(PathText::capacity() - 3, 'a'));
+  EXPECT_FALSE(AddDefaultExtension(*full, ".EXE"));
 }
 
 }  // namespace

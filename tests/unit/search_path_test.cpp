@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "finder/search/long_path.h"
+#include "common/long_path.h"
 
 namespace {
 

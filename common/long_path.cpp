@@ -1,4 +1,4 @@
-#include "finder/search/long_path.h"
+#include "common/long_path.h"
 
 namespace {
 
