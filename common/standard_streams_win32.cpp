@@ -12,6 +12,7 @@
 #include "common/error_code.h"
 #include "common/handle_sink.h"
 #include "common/standard_streams.h"
+#include "common/wide_text_win32.h"
 
 namespace {
 
@@ -67,7 +68,8 @@ bool WriteConverted(StandardSink& sink, const char* data, std::size_t size) {
     std::size_t whole = WholeCharacters(piece, used);
     if (whole < used) sink.heldLeadByte = piece[whole];
     if (whole == 0) continue;
-    int units = MultiByteToWideChar(CP_ACP, 0, piece, static_cast<int>(whole), wide, kPiece);
+    int units =
+        MultiByteToWideChar(kInsideCodePage, 0, piece, static_cast<int>(whole), wide, kPiece);
     if (units <= 0) return Failed(sink);
     if (sink.target == Target::Console) {
       for (const wchar_t* at = wide; units > 0;) {

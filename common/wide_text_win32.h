@@ -5,6 +5,14 @@
 #include <cstddef>
 #include <string_view>
 
+// The code page of text inside the program. Every wide call of the edge
+// converts through it, so that the one switch to UTF-8 (65001) is made here.
+// It is still the ANSI code page (CP_ACP), as the -A calls gave text: the
+// core steps over double-byte characters, archive names and the Japanese
+// texts are bytes of that code page, and the writers send its bytes as they
+// are to a file or pipe.
+inline constexpr unsigned kInsideCodePage = 0;
+
 // `text` in code page `codePage` (65001 for UTF-8) as UTF-16 in `out`,
 // terminated. Returns the units written without the terminator, or -1 when
 // the text does not fit `size` units with its terminator.

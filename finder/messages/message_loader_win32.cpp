@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "common/wide_text_win32.h"
 #include "finder/messages/message_loader.h"
 
 namespace {
@@ -45,7 +46,7 @@ int LoadStringId(unsigned id, char* buffer, int size) {
   constexpr int kUnitsConverted = 1024;
   char text[4 * kUnitsConverted];
   int converted =
-      WideCharToMultiByte(CP_ACP, 0, units + at + 1,
+      WideCharToMultiByte(kInsideCodePage, 0, units + at + 1,
                           static_cast<int>(length < kUnitsConverted ? length : kUnitsConverted),
                           text, sizeof text, nullptr, nullptr);
   int loaded = FittingPrefix(text, converted, size - 1);

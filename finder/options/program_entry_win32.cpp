@@ -24,6 +24,7 @@
 
 #include "common/error_code.h"
 #include "common/standard_streams.h"
+#include "common/wide_text_win32.h"
 #include "finder/messages/message_loader.h"
 #include "finder/messages/summary_line.h"
 #include "finder/options/option_parser.h"
@@ -81,9 +82,20 @@ void ReadDefaultOptions(SearchOptions& options, const ParserFacts& facts) {
 
   // A value that does not fit the buffer is ignored as a whole rather than
   // read in part.
-  DWORD length = GetEnvironmentVariableA("TLVC", text, sizeof text);
-  if (length > 0 && length < sizeof text)
-    ParseDefaultOptions(std::string_view(text, length), options, facts, StdErr());
+  wchar_t wide[kDefaultOptionSize];
+  DWORD units = GetEnvironmentVariableW(L"TLVC", wide, kDefaultOptionSize);
+  if (units == 0 || units >= kDefaultOptionSize) return;
+  long length = TextFromWide(kInsideCodePage, {wide, units}, text, sizeof text);
+  if (length > 0) ParseDefaultOptions(std::string_view(text, length), options, facts, StdErr());
+}
+
+// The command line as text inside the program. The platform's command line
+// holds 32,767 units, and no code page takes more than three bytes for one;
+// a line that cannot be converted is read as empty.
+const char* ConvertedCommandLine() {
+  static char text[3 * 32768];
+  if (TextFromWide(kInsideCodePage, GetCommandLineW(), text, sizeof text) < 0) text[0] = '\0';
+  return text;
 }
 
 void LoadQueryPrompt(SearchOptions& options) {
@@ -168,7 +180,7 @@ int main(int argc, char** argv) {
   facts.isLeadByte = LeadByteTestFor(options.ansiCodePage, options.consoleCodePage);
 
   ReadDefaultOptions(options, facts);
-  std::string_view arguments = ArgumentText(GetCommandLineA(), argc > 0 ? argv[0] : "");
+  std::string_view arguments = ArgumentText(ConvertedCommandLine(), argc > 0 ? argv[0] : "");
   options.fileNameText.Clear();
 
   // Before the command line is parsed: the usage speaks the language that

@@ -67,8 +67,9 @@ void StartChild(const char* directory) {
   if (searchState.stop.Stopped()) return;
   // Neither conversion can fail: a text of the ANSI code page has no more
   // UTF-16 units than bytes, and the directory was measured before.
-  if (WideFromText(CP_ACP, searchState.expandedCommand.view(), commandLine, kCommandLineSize) < 0 ||
-      WideFromText(CP_ACP, directory, wideDirectory, std::size(wideDirectory)) < 0)
+  if (WideFromText(kInsideCodePage, searchState.expandedCommand.view(), commandLine,
+                   kCommandLineSize) < 0 ||
+      WideFromText(kInsideCodePage, directory, wideDirectory, std::size(wideDirectory)) < 0)
     return;
   if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, options.creationFlags, nullptr,
                       wideDirectory, &startup, &process)) {
@@ -130,7 +131,8 @@ void ReportEntry(const std::string_view (&message)[2], std::string_view entry) {
 bool DirectoryCanBeCurrent(std::size_t backslash) {
   std::string_view path(searchState.searchPath);
   std::size_t cut = CommandDirectoryEnd(path, backslash);
-  return WideLength(CP_ACP, path.substr(0, cut)) < static_cast<long>(kCurrentDirectoryUnits);
+  return WideLength(kInsideCodePage, path.substr(0, cut)) <
+         static_cast<long>(kCurrentDirectoryUnits);
 }
 
 }  // namespace

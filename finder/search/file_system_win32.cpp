@@ -1,9 +1,9 @@
 // The search's file system over the wide calls: the one directory-search loop
 // of the program, opening files, short and full paths.
 //
-// The search still holds its paths and names as text in the ANSI code page,
-// as the -A calls gave them; converting here with the conversion those calls
-// apply keeps every name and every failure as they were. Paths of 260 units
+// Paths and names are converted to and from the text inside the program
+// (kInsideCodePage) with the conversion the -A calls apply, which keeps every
+// name and every failure as those calls gave them. Paths of 260 units
 // and more reach the system with the \\?\ prefix (long_path.h).
 #include "finder/search/file_system_win32.h"
 
@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr unsigned kTextCodePage = CP_ACP;
 constexpr std::size_t kWideSize = kLongPathSize + kLongPathPrefixUnits;
 
 // One buffer for every path on its way to the system: each call copies what
@@ -29,7 +28,7 @@ wchar_t systemPath[kWideSize];
 
 // `path` as the system is to get it, in systemPath; false when it cannot be.
 bool ToSystem(const char* path) {
-  long length = WideFromText(kTextCodePage, path, convertedPath, kWideSize);
+  long length = WideFromText(kInsideCodePage, path, convertedPath, kWideSize);
   return length >= 0 && ToSystemPath({reinterpret_cast<const char16_t*>(convertedPath),
                                       static_cast<std::size_t>(length)},
                                      reinterpret_cast<char16_t*>(systemPath), kWideSize);
@@ -43,8 +42,8 @@ bool ToFileEntry(const WIN32_FIND_DATAW& data, FileEntry& entry) {
   entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   std::wstring_view name(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
   std::wstring_view shortName(data.cAlternateFileName, wcsnlen(data.cAlternateFileName, 14));
-  if (TextFromWide(kTextCodePage, name, entry.name, sizeof entry.name) < 0) return false;
-  if (TextFromWide(kTextCodePage, shortName, entry.shortName, sizeof entry.shortName) < 0)
+  if (TextFromWide(kInsideCodePage, name, entry.name, sizeof entry.name) < 0) return false;
+  if (TextFromWide(kInsideCodePage, shortName, entry.shortName, sizeof entry.shortName) < 0)
     entry.shortName[0] = '\0';
   return true;
 }
@@ -91,7 +90,7 @@ class SystemFiles final : public FileSystem {
     std::u16string_view shown =
         WithoutLongPathPrefix(reinterpret_cast<char16_t*>(convertedPath), length);
     long written = TextFromWide(
-        kTextCodePage, {reinterpret_cast<const wchar_t*>(shown.data()), shown.size()}, out, size);
+        kInsideCodePage, {reinterpret_cast<const wchar_t*>(shown.data()), shown.size()}, out, size);
     return written > 0 ? static_cast<std::size_t>(written) : 0;
   }
 
@@ -115,7 +114,7 @@ class SystemFiles final : public FileSystem {
   // make full: the prefix is not added here.
   std::uint32_t FullPath(const char* path, char* out, std::size_t size,
                          std::size_t& namePosition) override {
-    if (WideFromText(kTextCodePage, path, convertedPath, kWideSize) < 0) return kErrorNameTooLong;
+    if (WideFromText(kInsideCodePage, path, convertedPath, kWideSize) < 0) return kErrorNameTooLong;
     wchar_t* namePart = nullptr;
     DWORD length = GetFullPathNameW(convertedPath, kWideSize, systemPath, &namePart);
     if (length == 0) return GetLastError();
@@ -124,9 +123,10 @@ class SystemFiles final : public FileSystem {
     // UTF-16 units is no byte position.
     long directoryBytes = 0;
     if (namePart)
-      directoryBytes = TextFromWide(
-          kTextCodePage, {systemPath, static_cast<std::size_t>(namePart - systemPath)}, out, size);
-    if (directoryBytes < 0 || TextFromWide(kTextCodePage, {systemPath, length}, out, size) < 0)
+      directoryBytes =
+          TextFromWide(kInsideCodePage,
+                       {systemPath, static_cast<std::size_t>(namePart - systemPath)}, out, size);
+    if (directoryBytes < 0 || TextFromWide(kInsideCodePage, {systemPath, length}, out, size) < 0)
       return kErrorNameTooLong;
     namePosition = static_cast<std::size_t>(directoryBytes);
     return 0;

@@ -24,7 +24,7 @@ std::string EnvironmentValue(const wchar_t* name) {
   if (read == 0 || read >= size) return {};
   // A character of the ANSI code page takes at most two bytes.
   std::string value(2 * static_cast<std::size_t>(read) + 1, '\0');
-  long length = TextFromWide(CP_ACP, {wide.data(), read}, value.data(), value.size());
+  long length = TextFromWide(kInsideCodePage, {wide.data(), read}, value.data(), value.size());
   value.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
   return value;
 }
@@ -37,7 +37,7 @@ void FindProgram() {
   long currentLength = -1;
   DWORD length = GetCurrentDirectoryW(kPathSize, wideCurrent);
   if (length != 0 && length < kPathSize)
-    currentLength = TextFromWide(CP_ACP, {wideCurrent, length}, current, sizeof current);
+    currentLength = TextFromWide(kInsideCodePage, {wideCurrent, length}, current, sizeof current);
   const std::string path = EnvironmentValue(L"PATH");
   const std::string pathExt = EnvironmentValue(L"PATHEXT");
   ProgramPlaces places;
