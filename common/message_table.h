@@ -35,9 +35,10 @@ constexpr unsigned EnglishId(unsigned japaneseId) {
   return japaneseId + kEnglishOffset;
 }
 
-inline constexpr std::size_t kSlotUnits = 80;          // text + spacer, in UTF-16 code units
-inline constexpr std::size_t kMaxTextUnits = 79;       // a text leaves room for a terminator
-inline constexpr std::size_t kMessageBufferSize = 80;  // bytes the finder loads a message into
+inline constexpr std::size_t kSlotUnits = 80;     // text + spacer, in UTF-16 code units
+inline constexpr std::size_t kMaxTextUnits = 79;  // a text leaves room for a terminator
+// Bytes the finder loads a message into: its text in UTF-8, three bytes a unit at most.
+inline constexpr std::size_t kMessageBufferSize = 3 * kMaxTextUnits + 1;
 inline constexpr std::size_t kSlotCount = 13;
 inline constexpr std::size_t kBlock1Bytes = 1212;
 inline constexpr std::size_t kBlock2Bytes = 932;

@@ -1,45 +1,56 @@
 // Standard output and standard error on the system's handles.
 //
-// The writers hold text of the ANSI code page. Where it goes decides how it
-// is written: a console gets it as UTF-16 through WriteConsoleW, which shows
-// every character whatever the console's own code page (written as bytes,
-// the console would read them in its OEM code page: "café" became "cafΘ");
-// a file or pipe gets the bytes as they are, except when the console the
-// program runs in has output code page 65001 (chcp 65001), where what reads
-// the output expects UTF-8.
+// The writers hold the program's text: UTF-8, with bytes of the ANSI code
+// page escaped in it (common/inside_text.h). Where it goes decides how it is
+// written: a console gets it as UTF-16 through WriteConsoleW, which shows
+// every character whatever the console's own code page; a file or pipe gets
+// it in the ANSI code page, converted as the system's -A calls convert names
+// (best fit, then the default character), so that redirected output keeps
+// the bytes those calls gave, and escaped bytes go out as they are; except
+// when the console the program runs in has output code page 65001 (chcp
+// 65001), where what reads the output expects UTF-8.
 #include <windows.h>
+
+#include <cstdint>
 
 #include "common/error_code.h"
 #include "common/handle_sink.h"
+#include "common/inside_text.h"
 #include "common/standard_streams.h"
 #include "common/wide_text_win32.h"
 
 namespace {
 
-enum class Target { Unknown, Bytes, Console, Utf8 };
+enum class Target { Unknown, Ansi, Console, Utf8 };
+
+// What one flush takes at a time; a TextWriter flushes its buffer whole.
+constexpr std::size_t kPiece = 64 * 1024;
+// The end of a character a flush cut off: at most an escaped pair of a
+// double-byte character or the start of a UTF-8 sequence.
+constexpr std::size_t kHeldSize = 2 * kEscapedByteSize;
 
 struct StandardSink {
   HandleSink bytes;  // the handle, and the code of a failed write
   Target target = Target::Unknown;
-  // A lead byte whose second byte is still in the writer: a flush may fall
-  // between the two bytes of a double-byte character.
-  char heldLeadByte = 0;
+  char held[kHeldSize] = {};
+  std::size_t heldSize = 0;
 };
 
-// The length of the whole characters at the start of `text`: all of it,
-// or all but a last lead byte that lacks its second byte.
-std::size_t WholeCharacters(const char* text, std::size_t size) {
+bool IsAnsiLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != FALSE;
+}
+
+// Most listings are ASCII: those go out without a look at code pages.
+bool IsAscii(const char* data, std::size_t size) {
+  std::uint64_t high = 0;
   std::size_t i = 0;
-  while (i < size) {
-    if (!IsDBCSLeadByte(static_cast<BYTE>(text[i]))) {
-      ++i;
-    } else if (i + 1 == size) {
-      return i;
-    } else {
-      i += 2;
-    }
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    CopyMemory(&word, data + i, 8);
+    high |= word;
   }
-  return size;
+  for (; i < size; ++i) high |= static_cast<unsigned char>(data[i]);
+  return (high & 0x8080808080808080) == 0;
 }
 
 bool Failed(StandardSink& sink) {
@@ -48,43 +59,85 @@ bool Failed(StandardSink& sink) {
   return false;
 }
 
-// Converts in pieces small enough for the stack; no character is split.
-bool WriteConverted(StandardSink& sink, const char* data, std::size_t size) {
-  constexpr std::size_t kPiece = 4096;
-  char piece[kPiece];
-  wchar_t wide[kPiece];
-  char utf8[kPiece * 3];
-  while (size > 0) {
-    std::size_t used = 0;
-    if (sink.heldLeadByte) {
-      piece[used++] = sink.heldLeadByte;
-      sink.heldLeadByte = 0;
+// Text of the ANSI code page: never longer than the UTF-8 it came from, nor
+// an escaped byte longer than its escape.
+std::size_t ToAnsi(std::string_view text, char* out, std::size_t size, wchar_t* wide) {
+  std::size_t used = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    bool escaped = false;
+    std::size_t end = RunEnd(text, at, escaped);
+    std::string_view run = text.substr(at, end - at);
+    if (escaped) {
+      used += UnescapeRun(run, out + used);
+    } else {
+      long units = WideFromText(CP_UTF8, run, wide, kPiece + 1);
+      long bytes = units < 0 ? -1
+                             : TextFromWide(CP_ACP, {wide, static_cast<std::size_t>(units)},
+                                            out + used, size - used + 1);
+      // Text that is no UTF-8 at all goes out as it came.
+      if (bytes < 0) {
+        CopyMemory(out + used, run.data(), run.size());
+        bytes = static_cast<long>(run.size());
+      }
+      used += static_cast<std::size_t>(bytes);
     }
+    at = end;
+  }
+  return used;
+}
+
+bool WriteConsole(StandardSink& sink, const wchar_t* at, std::size_t units) {
+  while (units > 0) {
+    DWORD written = 0;
+    if (!WriteConsoleW(sink.bytes.handle, at, static_cast<DWORD>(units), &written, nullptr) ||
+        written == 0)
+      return Failed(sink);
+    at += written;
+    units -= written;
+  }
+  return true;
+}
+
+// One piece of whole characters, converted for the target.
+bool WritePiece(StandardSink& sink, std::string_view text) {
+  static wchar_t wide[kPiece + 1];
+  static char converted[kPiece + 1];
+  if (sink.target == Target::Ansi) {
+    std::size_t size = ToAnsi(text, converted, kPiece, wide);
+    return HandleSink::Write(&sink.bytes, converted, size);
+  }
+  if (sink.target == Target::Utf8 && !HoldsEscapedBytes(text))
+    return HandleSink::Write(&sink.bytes, text.data(), text.size());
+  long units = WideFromText(CP_UTF8, text, wide, kPiece + 1);
+  if (units < 0) return Failed(sink);
+  if (sink.target == Target::Console) return WriteConsole(sink, wide, units);
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, converted, kPiece, nullptr, nullptr);
+  if (bytes <= 0) return Failed(sink);
+  return HandleSink::Write(&sink.bytes, converted, static_cast<std::size_t>(bytes));
+}
+
+// Converts in pieces; a character a piece would cut waits for the next one.
+bool WriteConverted(StandardSink& sink, const char* data, std::size_t size) {
+  static char piece[kPiece];
+  // Escaped bytes go out to a file as they are: only the console and UTF-8
+  // decode them, and so need both bytes of a double-byte character at once.
+  LeadByteTest isLeadByte = sink.target == Target::Ansi ? nullptr : IsAnsiLeadByte;
+  if (sink.heldSize == 0 && sink.target == Target::Ansi && IsAscii(data, size))
+    return HandleSink::Write(&sink.bytes, data, size);
+  while (size > 0) {
+    std::size_t used = sink.heldSize;
+    CopyMemory(piece, sink.held, used);
+    sink.heldSize = 0;
     std::size_t take = size < kPiece - used ? size : kPiece - used;
     CopyMemory(piece + used, data, take);
     used += take;
     data += take;
     size -= take;
-    std::size_t whole = WholeCharacters(piece, used);
-    if (whole < used) sink.heldLeadByte = piece[whole];
-    if (whole == 0) continue;
-    int units =
-        MultiByteToWideChar(kInsideCodePage, 0, piece, static_cast<int>(whole), wide, kPiece);
-    if (units <= 0) return Failed(sink);
-    if (sink.target == Target::Console) {
-      for (const wchar_t* at = wide; units > 0;) {
-        DWORD written = 0;
-        if (!WriteConsoleW(sink.bytes.handle, at, static_cast<DWORD>(units), &written, nullptr) ||
-            written == 0)
-          return Failed(sink);
-        at += written;
-        units -= static_cast<int>(written);
-      }
-    } else {
-      int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8, sizeof utf8, nullptr, nullptr);
-      if (bytes <= 0) return Failed(sink);
-      if (!HandleSink::Write(&sink.bytes, utf8, static_cast<std::size_t>(bytes))) return false;
-    }
+    std::size_t whole = WholeCharacters({piece, used}, isLeadByte);
+    if (used - whole > kHeldSize) whole = used - kHeldSize;
+    sink.heldSize = used - whole;
+    CopyMemory(sink.held, piece + whole, sink.heldSize);
+    if (whole > 0 && !WritePiece(sink, {piece, whole})) return false;
   }
   return true;
 }
@@ -93,8 +146,8 @@ Target TargetOf(HANDLE handle) {
   DWORD mode = 0;
   if (GetConsoleMode(handle, &mode)) return Target::Console;
   // Without a console, GetConsoleOutputCP gives 0.
-  if (GetConsoleOutputCP() == CP_UTF8 && GetACP() != CP_UTF8) return Target::Utf8;
-  return Target::Bytes;
+  if (GetConsoleOutputCP() == CP_UTF8) return Target::Utf8;
+  return Target::Ansi;
 }
 
 bool WriteStandard(void* context, const char* data, std::size_t size) {
@@ -102,8 +155,7 @@ bool WriteStandard(void* context, const char* data, std::size_t size) {
   HANDLE handle = sink.bytes.handle;
   if (sink.target == Target::Unknown)
     sink.target =
-        handle == nullptr || handle == INVALID_HANDLE_VALUE ? Target::Bytes : TargetOf(handle);
-  if (sink.target == Target::Bytes) return HandleSink::Write(&sink.bytes, data, size);
+        handle == nullptr || handle == INVALID_HANDLE_VALUE ? Target::Ansi : TargetOf(handle);
   return WriteConverted(sink, data, size);
 }
 
@@ -134,8 +186,21 @@ void FlushStandardStreams() {
   StdErr().Flush();
 }
 
+namespace {
+
+// What a last flush left of a character that never came whole.
+void WriteHeld(StandardSink& sink) {
+  if (sink.heldSize == 0) return;
+  HandleSink::Write(&sink.bytes, sink.held, sink.heldSize);
+  sink.heldSize = 0;
+}
+
+}  // namespace
+
 int EndStandardStreams(int status) {
   FlushStandardStreams();
+  WriteHeld(OutSink());
+  WriteHeld(ErrSink());
   if (!StdOut().failed()) return status;
   unsigned long code = OutSink().bytes.error;
   // The pipe's reader has gone: Windows says ERROR_NO_DATA, Wine

@@ -4,6 +4,8 @@
 
 #include <type_traits>
 
+#include "common/inside_text.h"
+
 namespace {
 
 // Every ANSI and OEM code page and UTF-8 map the ASCII range to itself, and
@@ -24,18 +26,64 @@ bool CopyAscii(const From* text, std::size_t count, To* out, std::size_t size, l
 
 constexpr std::size_t kMaxCount = 0x7fffffff;
 
+bool IsLeadByteOfAnsi(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != FALSE;
+}
+
+}  // namespace
+
+namespace {
+
+long ConvertToWide(unsigned codePage, std::string_view text, wchar_t* out, std::size_t size) {
+  if (text.empty()) return 0;
+  if (text.size() > kMaxCount || size > kMaxCount) return -1;
+  int written = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out,
+                                    static_cast<int>(size));
+  return written > 0 ? written : -1;
+}
+
 }  // namespace
 
 long WideFromText(unsigned codePage, std::string_view text, wchar_t* out, std::size_t size) {
   long length = 0;
   if (size == 0) return -1;
   if (CopyAscii(text.data(), text.size(), out, size, length)) return length;
-  if (text.size() > kMaxCount || size - 1 > kMaxCount) return -1;
-  int written = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out,
-                                    static_cast<int>(size - 1));
-  if (written <= 0) return -1;
-  out[written] = L'\0';
-  return written;
+  if (codePage != CP_UTF8 || !HoldsEscapedBytes(text)) {
+    long written = ConvertToWide(codePage, text, out, size - 1);
+    if (written < 0) return -1;
+    out[written] = L'\0';
+    return written;
+  }
+  // Escaped bytes are the ANSI code page's.
+  std::size_t used = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    bool escaped = false;
+    std::size_t end = RunEnd(text, at, escaped);
+    std::string_view run = text.substr(at, end - at);
+    char bytes[256];
+    long written = 0;
+    if (!escaped) {
+      written = ConvertToWide(CP_UTF8, run, out + used, size - 1 - used);
+    } else {
+      // In pieces of whole characters, as the run may be long.
+      while (!run.empty() && written >= 0) {
+        std::size_t take = run.size() < sizeof bytes * kEscapedByteSize
+                               ? run.size()
+                               : sizeof bytes * kEscapedByteSize - kEscapedByteSize;
+        std::size_t whole = WholeCharacters(run.substr(0, take), IsLeadByteOfAnsi);
+        if (whole == 0) whole = take;
+        long piece = ConvertToWide(CP_ACP, {bytes, UnescapeRun(run.substr(0, whole), bytes)},
+                                   out + used + written, size - 1 - used - written);
+        written = piece < 0 ? -1 : written + piece;
+        run.remove_prefix(whole);
+      }
+    }
+    if (written < 0) return -1;
+    used += static_cast<std::size_t>(written);
+    at = end;
+  }
+  out[used] = L'\0';
+  return static_cast<long>(used);
 }
 
 long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size) {

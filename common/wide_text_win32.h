@@ -5,13 +5,10 @@
 #include <cstddef>
 #include <string_view>
 
-// The code page of text inside the program. Every wide call of the edge
-// converts through it, so that the one switch to UTF-8 (65001) is made here.
-// It is still the ANSI code page (CP_ACP), as the -A calls gave text: the
-// core steps over double-byte characters, archive names and the Japanese
-// texts are bytes of that code page, and the writers send its bytes as they
-// are to a file or pipe.
-inline constexpr unsigned kInsideCodePage = 0;
+// The code page of text inside the program, UTF-8: every wide call of the
+// edge converts through it. Bytes of the ANSI code page escaped in it
+// (common/inside_text.h) are decoded through that code page.
+inline constexpr unsigned kInsideCodePage = 65001;
 
 // `text` in code page `codePage` (65001 for UTF-8) as UTF-16 in `out`,
 // terminated. Returns the units written without the terminator, or -1 when

@@ -18,24 +18,22 @@
 // What every reader is given besides the archive's bytes.
 struct MemberReading {
   MemberSink& sink;                      // the listing and the user's command
-  AnsiConverter toAnsi = nullptr;        // names stored in UTF-8 or UTF-16, to the ANSI code page
   LocalTimeConverter toLocal = nullptr;  // UTC stamps to local time (LHA levels 2 and 3)
   OemDecoder fromOem = nullptr;          // ZIP names without the UTF-8 flag, where OEM is not ANSI
 };
 
 // Lists the matching members of one archive. `file` stands just behind the
 // first fixed header, whose bytes are `firstHeader` (the format's header
-// size). Members are matched against searchState.savedPattern (wide names
-// against savedPatternWide), filtered by the criteria of searchState.options
-// and handed to the sink; any damage ends the listing quietly, members
-// listed before it stay listed. Reads headers only.
+// size). Members are matched against the pattern (utf8_member_name.h), filtered by the criteria of
+// searchState.options and handed to the sink; any damage ends the listing quietly, members listed
+// before it stay listed. Reads headers only.
 using MemberReader = void (*)(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                               const MemberReading& reading);
 
 struct ArchiveFormat {
   std::string_view name;
   bool SearchOptions::*wanted;       // the option that asks for it
-  PathText SearchOptions::*pattern;  // the archives' names ("*.ZIP" unless named)
+  NameText SearchOptions::*pattern;  // the archives' names ("*.ZIP" unless named)
   HeaderFormat firstHeader;          // found behind a self-extracting stub too
   MemberReader list;
 };
@@ -52,6 +50,6 @@ void ListArchiveMembers(const ArchiveFormat& format, ByteSource& file,
                         const MemberReading& reading);
 
 // The readers' view of the running program: standard output with paging
-// under /P and the user's command, the ANSI code page found at start and the
-// C runtime's local time. Defined at the program's edge.
+// under /P and the user's command, the C runtime's local time and the OEM
+// code page. Defined at the program's edge.
 const MemberReading& StandardMemberReading();

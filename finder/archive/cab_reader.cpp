@@ -46,24 +46,22 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   MemberListing listing(reading.sink, ArchiveStyle::Cabinet);
   // The long line shows a file by the last part of its name only.
   const bool lastPartOnly = options.form != 0;
+  const LeadByteTest isLeadByte = MemberNameLeadByteTest(options.ansiCodePage);
   for (unsigned i = 0; i < cabinet.fileCount; ++i) {
     std::uint8_t bytes[kCabFileRecordSize];
     if (file.Read(bytes, sizeof bytes) != sizeof bytes) return;
     CabFileRecord record = DecodeCabFileRecord(bytes);
-    CabNameCollector name(
-        lastPartOnly, record.nameIsUtf8() ? nullptr : MemberNameLeadByteTest(options.ansiCodePage));
+    CabNameCollector name(lastPartOnly, record.nameIsUtf8() ? nullptr : isLeadByte);
     if (ReadName(file, name) == NameRead::Stop) return;
     if (!MemberPassesFilters(options, record.stamp.date, record.stamp.time, record.size,
                              record.attributes))
       continue;
-    std::string_view shown = name.name();
-    char ansi[kAnsiNameSize];
+    std::string_view shown;
+    ShownName text;
     if (record.nameIsUtf8()) {
-      Utf8NameMatch match = MatchUtf8Name(name.c_str(), reading.toAnsi, ansi);
-      if (match == Utf8NameMatch::NoMatch) continue;
-      if (match == Utf8NameMatch::Unshowable) return;
-      shown = ansi;
-    } else if (!MatchWildcard(searchState.savedPattern, name.c_str())) {
+      if (!MatchUtf8Name(name.c_str(), text)) continue;
+      shown = text;
+    } else if (!MatchCodePageName(name.c_str(), isLeadByte, text, shown)) {
       continue;
     }
     if (!listing.List({shown, ClockFromDos(record.stamp.date, record.stamp.time), record.size,

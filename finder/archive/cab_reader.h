@@ -8,6 +8,6 @@
 #include "finder/archive/archive_format.h"
 
 // The Cabinet reader (a MemberReader, archive_format.h): UTF-8 names are
-// decoded, matched in UTF-16 and shown through `reading.toAnsi`.
+// decoded and matched in UTF-16.
 void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                     const MemberReading& reading);

@@ -23,12 +23,12 @@ constexpr EntryRest kStop = std::nullopt;
 
 class LzhWalk {
  public:
-  LzhWalk(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal, AnsiConverter toAnsi)
+  LzhWalk(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal)
       : file_(file),
         options_(searchState.options),
         listing_(sink),
         toLocal_(toLocal),
-        toAnsi_(toAnsi) {}
+        isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)) {}
 
   EntryRest Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
   EntryRest Level1(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
@@ -50,7 +50,7 @@ class LzhWalk {
   const SearchOptions& options_;
   MemberListing listing_;
   LocalTimeConverter toLocal_;
-  AnsiConverter toAnsi_;
+  LeadByteTest isLeadByte_;  // of the ANSI code page, which names without 0x44 are in
 };
 
 bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std::uint64_t size,
@@ -60,8 +60,10 @@ bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std:
   if (name.size() > kLzhNameCapacity) return false;
   name.copy(text, name.size());
   text[name.size()] = '\0';
-  if (!MatchWildcard(searchState.savedPattern, text)) return true;
-  return listing_.List({name, clock, size, attributes});
+  ShownName shown;
+  std::string_view listed;
+  if (!MatchCodePageName(text, isLeadByte_, shown, listed)) return true;
+  return listing_.List({listed, clock, size, attributes});
 }
 
 bool LzhWalk::MatchAndListWide(std::span<const std::uint8_t> utf16le, const MemberClock& clock,
@@ -72,11 +74,9 @@ bool LzhWalk::MatchAndListWide(std::span<const std::uint8_t> utf16le, const Memb
   for (std::size_t i = 0; i < units; ++i)
     wide[i] = static_cast<char16_t>(utf16le[2 * i] | utf16le[2 * i + 1] << 8);
   wide[units] = 0;
-  if (!MatchWildcardWide(searchState.savedPatternWide, wide)) return true;
-  // As with UTF-8 names: a name that cannot be shown ends the archive.
-  char ansi[kAnsiNameSize];
-  if (!toAnsi_ || !toAnsi_(wide, ansi, sizeof ansi)) return false;
-  return listing_.List({ansi, clock, size, attributes});
+  ShownName shown;
+  if (!MatchWideName(wide, shown)) return true;
+  return listing_.List({shown, clock, size, attributes});
 }
 
 EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
@@ -86,8 +86,7 @@ EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_
   auto time = static_cast<std::uint16_t>(base.stamp);
   auto date = static_cast<std::uint16_t>(base.stamp >> 16);
   if (!MemberPassesFilters(options_, date, time, base.originalSize, base.attributes)) return rest;
-  std::string_view part =
-      LzhLevel0NamePart(field.name, MemberNameLeadByteTest(options_.ansiCodePage));
+  std::string_view part = LzhLevel0NamePart(field.name, isLeadByte_);
   if (!MatchAndList(part, ClockFromDos(date, time), base.originalSize, base.attributes))
     return kStop;
   return rest;
@@ -187,7 +186,7 @@ void ListLzhMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint8_t header[kLzhLevel3MaxHeader];
   if (firstHeader.size() != kLzhBaseSize) return;
   std::memcpy(header, firstHeader.data(), kLzhBaseSize);
-  LzhWalk walk(file, reading.sink, reading.toLocal, reading.toAnsi);
+  LzhWalk walk(file, reading.sink, reading.toLocal);
   for (;;) {
     LzhBaseHeader base = DecodeLzhBase(std::span(header, kLzhBaseSize));
     long more = LzhHeaderBytesToRead(base);

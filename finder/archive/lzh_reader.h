@@ -10,6 +10,6 @@
 
 // The LHA reader (a MemberReader, archive_format.h): `reading.toLocal` gives
 // the local time of the UTC stamps of levels 2 and 3 (UTC when it fails or
-// is missing); names stored in UTF-16 are shown through `reading.toAnsi`.
+// is missing).
 void ListLzhMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                     const MemberReading& reading);

@@ -104,9 +104,8 @@ MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle styl
 MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese) {
   MemberHeading heading;
   heading.before.Assign("\n");
-  if (japanese)  // "アーカイブファイル名 : " in code page 932
-    heading.line.Assign(
-        "\x83\x41\x81\x5B\x83\x4A\x83\x43\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC : ");
+  if (japanese)
+    heading.line.Assign("アーカイブファイル名 : ");
   else
     heading.line.Assign(style == ArchiveStyle::Cabinet ? "Cabinet file of " : "Archive file of ");
   heading.line.Append(archivePath);

@@ -45,6 +45,6 @@ bool RuntimeLocalTime(std::int64_t secondsSince1970, MemberClock* out) {
 
 const MemberReading& StandardMemberReading() {
   static StandardSink sink;
-  static const MemberReading reading{sink, ToAnsiCodePage, RuntimeLocalTime, FromOemCodePage};
+  static const MemberReading reading{sink, RuntimeLocalTime, FromOemCodePage};
   return reading;
 }

@@ -1,18 +1,28 @@
 #include "finder/archive/utf8_member_name.h"
 
+#include <cstring>
+
 #include "finder/archive/utf8_name.h"
 #include "finder/archive/wildcard.h"
 #include "finder/search/search_state.h"
 
-Utf8NameMatch MatchUtf8Name(const char* utf8, AnsiConverter toAnsi, char (&ansi)[kAnsiNameSize]) {
+bool MatchUtf8Name(const char* utf8, ShownName& shown) {
   char16_t wide[kUtf8NameUnits + 1];
   DecodeUtf8Name(utf8, wide, kUtf8NameUnits);
-  return MatchWideName(wide, toAnsi, ansi);
+  return MatchWideName(wide, shown);
 }
 
-Utf8NameMatch MatchWideName(const char16_t* wide, AnsiConverter toAnsi,
-                            char (&ansi)[kAnsiNameSize]) {
-  if (!MatchWildcardWide(searchState.savedPatternWide, wide)) return Utf8NameMatch::NoMatch;
-  if (!toAnsi || !toAnsi(wide, ansi, sizeof ansi)) return Utf8NameMatch::Unshowable;
-  return Utf8NameMatch::Matched;
+bool MatchWideName(const char16_t* wide, ShownName& shown) {
+  if (!MatchWildcardWide(searchState.savedPatternWide, wide)) return false;
+  EncodeUtf8Name(wide, shown, sizeof shown);
+  return true;
+}
+
+bool MatchCodePageName(const char* name, LeadByteTest isLeadByte, ShownName& shown,
+                       std::string_view& listed) {
+  if (!MatchWildcard(searchState.savedPatternAnsi, name)) return false;
+  listed = name;
+  std::size_t size = EscapeCodePageBytes(listed, isLeadByte, shown, sizeof shown);
+  if (size != listed.size() && size != std::string_view::npos) listed = {shown, size};
+  return true;
 }

@@ -1,35 +1,35 @@
-// A member name stored in UTF-8, as the Cabinet and ZIP readers meet it: it
-// is matched in UTF-16 against the wide form of the pattern and shown, and
-// handed to the command, in the ANSI code page.
+// Member names as the readers meet them, matched and made the program's
+// text (UTF-8) for the listing and the command: names stored in UTF-8 or
+// UTF-16 are matched in UTF-16 against the wide form of the pattern; names
+// stored as bytes of the ANSI code page are matched as those bytes, against
+// the pattern in that code page, and keep their bytes (inside_text.h).
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
+#include "common/inside_text.h"
 #include "finder/options/search_options.h"
 
-// Converts a zero-terminated UTF-16 name to the ANSI code page into `out`
-// (`capacity` bytes, terminator included); false when it does not fit.
-// Characters the code page lacks become its default character.
-using AnsiConverter = bool (*)(const char16_t* wide, char* out, std::size_t capacity);
-
-// Units a decoded name may have, as for names in the ANSI code page.
+// Units a decoded name may have, and bytes a stored one.
 inline constexpr std::size_t kUtf8NameUnits = kPathSize;
-// Room for such a name in the ANSI code page: three bytes a unit cover
-// every code page Windows can have as its ANSI one, UTF-8 included, so a
-// name is never cut by the conversion.
-inline constexpr std::size_t kAnsiNameSize = 3 * kUtf8NameUnits + 1;
+// Room for such a name as the listing carries it: three bytes a unit in
+// UTF-8 (a surrogate pair takes four for two units), three an escaped byte.
+inline constexpr std::size_t kShownNameSize = 3 * kUtf8NameUnits + 1;
+using ShownName = char[kShownNameSize];
 
-enum class Utf8NameMatch { NoMatch, Matched, Unshowable };
-
-// Decodes `utf8` (zero-terminated; the first kUtf8NameUnits units of it),
-// matches it against searchState.savedPatternWide and, on a match, converts
-// it through `toAnsi` into `ansi`. Unshowable when there is no converter or
-// the conversion fails.
-Utf8NameMatch MatchUtf8Name(const char* utf8, AnsiConverter toAnsi, char (&ansi)[kAnsiNameSize]);
+// Decodes `utf8` (zero-terminated; the first kUtf8NameUnits units of it) and
+// matches it against searchState.savedPatternWide; on a match the name, in
+// well-formed UTF-8, is in `shown`.
+bool MatchUtf8Name(const char* utf8, ShownName& shown);
 // The same for a name already in UTF-16 (zero-terminated).
-Utf8NameMatch MatchWideName(const char16_t* wide, AnsiConverter toAnsi,
-                            char (&ansi)[kAnsiNameSize]);
+bool MatchWideName(const char16_t* wide, ShownName& shown);
+// A name of the ANSI code page (zero-terminated, at most kUtf8NameUnits
+// bytes; `isLeadByte` for a double-byte code page) matched against
+// searchState.savedPatternAnsi. On a match, the name as the listing carries
+// it: the name itself when it is ASCII, else escaped into `shown`.
+bool MatchCodePageName(const char* name, LeadByteTest isLeadByte, ShownName& shown,
+                       std::string_view& listed);
 
 // Decodes a name stored in the OEM code page into UTF-16 in `out`
 // (`capacity` units, terminator included). False when the name is to stay
@@ -39,7 +39,3 @@ using OemDecoder = bool (*)(std::string_view bytes, char16_t* out, std::size_t c
 
 // The decoder of the running program. Defined at the program's edge.
 bool FromOemCodePage(std::string_view bytes, char16_t* out, std::size_t capacity);
-
-// The converter of the running program: the ANSI code page found at start
-// (searchState.options.ansiCodePage). Defined at the program's edge.
-bool ToAnsiCodePage(const char16_t* wide, char* out, std::size_t capacity);

@@ -1,5 +1,7 @@
 #include "finder/archive/utf8_name.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -60,5 +62,40 @@ std::size_t DecodeUtf8Name(const char* source, char16_t* destination, std::size_
     }
   }
   destination[written] = 0;
+  return written;
+}
+
+std::size_t EncodeUtf8Name(const char16_t* source, char* destination, std::size_t size) {
+  if (size == 0) return 0;
+  std::size_t written = 0;
+  for (const char16_t* in = source; *in != 0; ++in) {
+    unsigned value = *in;
+    if (value >= 0xD800 && value <= 0xDBFF && in[1] >= 0xDC00 && in[1] <= 0xDFFF) {
+      value = 0x10000 + ((value - 0xD800) << 10) + (*++in - 0xDC00);
+    } else if (value >= 0xD800 && value <= 0xDFFF) {
+      value = kReplacement;
+    }
+    unsigned char bytes[4];
+    std::size_t count;
+    if (value < 0x80) {
+      bytes[0] = static_cast<unsigned char>(value);
+      count = 1;
+    } else if (value < 0x800) {
+      bytes[0] = static_cast<unsigned char>(0xC0 | value >> 6);
+      count = 2;
+    } else if (value < 0x10000) {
+      bytes[0] = static_cast<unsigned char>(0xE0 | value >> 12);
+      count = 3;
+    } else {
+      bytes[0] = static_cast<unsigned char>(0xF0 | value >> 18);
+      count = 4;
+    }
+    for (std::size_t i = 1; i < count; ++i)
+      bytes[i] = static_cast<unsigned char>(0x80 | (value >> 6 * (count - 1 - i) & 0x3F));
+    if (size - 1 - written < count) break;
+    std::memcpy(destination + written, bytes, count);
+    written += count;
+  }
+  destination[written] = '\0';
   return written;
 }

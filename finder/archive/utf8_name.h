@@ -17,3 +17,9 @@
 // bytes read so far, and decoding goes on at the byte that broke the
 // sequence, so that a damaged character never takes its neighbours with it.
 std::size_t DecodeUtf8Name(const char* source, char16_t* destination, std::size_t capacity);
+
+// Encodes the zero-terminated UTF-16 text `source` as UTF-8 into
+// `destination` (`size` bytes, terminator included); a lone surrogate
+// becomes U+FFFD. The text ends at the last character that fits. Returns the
+// bytes written, without the terminator.
+std::size_t EncodeUtf8Name(const char16_t* source, char* destination, std::size_t size);

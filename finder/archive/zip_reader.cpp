@@ -323,10 +323,10 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-// How names not in the ANSI code page are decoded and shown.
+// How names stored without the UTF-8 flag are read.
 struct NameCodes {
-  AnsiConverter toAnsi;
   OemDecoder fromOem;
+  LeadByteTest isLeadByte;  // of the ANSI code page
 };
 
 // The UTF-8 name of the member, when it has one: the header name under flag
@@ -373,28 +373,23 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
     return true;
   char unicodePath[kLongestName + 1];
   std::string_view shown;
-  char ansi[kAnsiNameSize];
+  ShownName name;
   if (const char* utf8 = Utf8Name(member, blocks, variable.name, unicodePath)) {
     // The separators are ASCII and never part of a multi-byte sequence, so
     // the name part is found in the UTF-8 bytes.
-    Utf8NameMatch match =
-        MatchUtf8Name(NamePart(utf8, std::strlen(utf8)).data(), codes.toAnsi, ansi);
-    if (match == Utf8NameMatch::NoMatch) return true;
-    if (match == Utf8NameMatch::Unshowable) return false;
-    shown = ansi;
+    if (!MatchUtf8Name(NamePart(utf8, std::strlen(utf8)).data(), name)) return true;
+    shown = name;
   } else {
     // The part ends at the name's terminator, so it is matched as it stands.
-    shown = NamePart(variable.name, member.nameLength);
+    std::string_view part = NamePart(variable.name, member.nameLength);
     char16_t wide[kUtf8NameUnits + 1];
-    if (codes.fromOem && !IsAscii(shown) && codes.fromOem(shown, wide, std::size(wide))) {
+    if (codes.fromOem && !IsAscii(part) && codes.fromOem(part, wide, std::size(wide))) {
       // Without the UTF-8 flag a name is in the OEM code page, as archivers on
       // Windows write it; where that is not the ANSI one the bytes would show
       // other letters (caf\x82 for café).
-      Utf8NameMatch match = MatchWideName(wide, codes.toAnsi, ansi);
-      if (match == Utf8NameMatch::NoMatch) return true;
-      if (match == Utf8NameMatch::Unshowable) return false;
-      shown = ansi;
-    } else if (!MatchWildcard(searchState.savedPattern, shown.data())) {
+      if (!MatchWideName(wide, name)) return true;
+      shown = name;
+    } else if (!MatchCodePageName(part.data(), codes.isLeadByte, name, shown)) {
       return true;
     }
   }
@@ -671,8 +666,11 @@ void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   if (firstHeader.size() != kLocalHeaderSize) return;
   std::memcpy(record, firstHeader.data(), kLocalHeaderSize);
   MemberListing listing(reading.sink);
-  const Walk walk{
-      file, listing, record, file.Position() - kLocalHeaderSize, {reading.toAnsi, reading.fromOem}};
+  const Walk walk{file,
+                  listing,
+                  record,
+                  file.Position() - kLocalHeaderSize,
+                  {reading.fromOem, MemberNameLeadByteTest(searchState.options.ansiCodePage)}};
   const SearchOptions& options = searchState.options;
   if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
     if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, walk.codes))

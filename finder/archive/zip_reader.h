@@ -12,7 +12,6 @@ inline constexpr std::size_t kZipLocalHeaderSize = 30;
 bool IsZipLocalHeader(std::span<const std::uint8_t> header);
 
 // The ZIP reader (a MemberReader, archive_format.h): a member is matched by
-// its name part; names stored in UTF-8 are shown through `reading.toAnsi`,
-// and so are the names `reading.fromOem` decodes.
+// its name part; `reading.fromOem` decodes names stored in the OEM code page.
 void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                     const MemberReading& reading);

@@ -2,29 +2,14 @@
 
 #include <cstddef>
 
+#include "common/inside_text.h"
 #include "common/wide_text_win32.h"
 #include "finder/messages/message_loader.h"
 
-namespace {
-
-// The length of the longest prefix of `text` that fits `room` bytes without
-// cutting a double-byte character in two, as the system's string loader cuts.
-int FittingPrefix(const char* text, int length, int room) {
-  int end = 0;
-  while (end < length) {
-    int step = IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < length ? 2 : 1;
-    if (end + step > room) break;
-    end += step;
-  }
-  return end;
-}
-
-}  // namespace
-
 // LoadStringA's work done with kernel32's resource calls: the string table
 // was all the program needed user32 for, and loading user32 doubles the time
-// a process takes to start under Wine. The result is the same: the text in
-// the ANSI code page, cut to the buffer, never in the middle of a character.
+// a process takes to start under Wine. The result is the same: the text,
+// cut to the buffer, never in the middle of a character.
 int LoadStringId(unsigned id, char* buffer, int size) {
   if (size <= 0) return 0;
   buffer[0] = '\0';
@@ -49,7 +34,9 @@ int LoadStringId(unsigned id, char* buffer, int size) {
       WideCharToMultiByte(kInsideCodePage, 0, units + at + 1,
                           static_cast<int>(length < kUnitsConverted ? length : kUnitsConverted),
                           text, sizeof text, nullptr, nullptr);
-  int loaded = FittingPrefix(text, converted, size - 1);
+  if (converted < 0) converted = 0;
+  int room = converted < size - 1 ? converted : size - 1;
+  int loaded = static_cast<int>(WholeCharacters({text, static_cast<std::size_t>(room)}, nullptr));
   CopyMemory(buffer, text, loaded);
   buffer[loaded] = '\0';
   return loaded;

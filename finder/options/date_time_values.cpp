@@ -194,30 +194,18 @@ std::string_view ValueErrorMessage(ValueError error, bool japanese) {
     case ValueError::kNone:
       return {};
     case ValueError::kYear:
-      return japanese ? "\x94N\x82\xCC\x8Ew\x92\xE8\x82\xCD 2043 "
-                        "\x94N\x88\xC8\x91O\x82\xC5\x82\xC8\x82\xAF\x82\xEA"
-                        "\x82\xCE\x82\xC8\x82\xE8\x82\xDC\x82\xB9\x82\xF1.\n"
+      return japanese ? "年の指定は 2043 年以前でなければなりません.\n"
                       : "Year must be smaller than or equal 2043.\n";
     case ValueError::kInvalidDate:
-      return japanese ? "\x93\xFA\x95t\x82\xCC\x8Ew\x92\xE8\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0"
-                        "\x82\xE8\x82\xDC"
-                        "\x82\xB9\x82\xF1.\n"
-                      : "Invalid date parameter.\n";
+      return japanese ? "日付の指定が正しくありません.\n" : "Invalid date parameter.\n";
     case ValueError::kHour:
-      return japanese ? "\x8E\x9E\x8D\x8F\x82\xCC\x8Ew\x92\xE8\x82\xCD 31 "
-                        "\x88\xC8\x89\xBA\x82\xC5\x82\xC8\x82\xAF"
-                        "\x82\xEA\x82\xCE\x82\xC8\x82\xE8\x82\xDC\x82\xB9\x82\xF1.\n"
+      return japanese ? "時刻の指定は 31 以下でなければなりません.\n"
                       : "Hour must be smaller than or equal 31.\n";
     case ValueError::kMinute:
-      return japanese ? "\x95\xAA\x82\xCC\x8Ew\x92\xE8\x82\xCD 63 "
-                        "\x88\xC8\x89\xBA\x82\xC5\x82\xC8\x82\xAF\x82\xEA"
-                        "\x82\xCE\x82\xC8\x82\xE8\x82\xDC\x82\xB9\x82\xF1.\n"
+      return japanese ? "分の指定は 63 以下でなければなりません.\n"
                       : "Minute must be smaller than or equal 63.\n";
     case ValueError::kSecond:
-      return japanese ? "\x95"
-                        "b\x82\xCC\x8Ew\x92\xE8\x82\xCD 63 "
-                        "\x88\xC8\x89\xBA\x82\xC5\x82\xC8\x82\xAF\x82\xEA"
-                        "\x82\xCE\x82\xC8\x82\xE8\x82\xDC\x82\xB9\x82\xF1.\n"
+      return japanese ? "秒の指定は 63 以下でなければなりません.\n"
                       : "Second must be smaller than or equal 63.\n";
   }
   return {};

@@ -6,6 +6,7 @@
 namespace {
 
 constexpr std::uint32_t kJapaneseCodePage = 932;
+constexpr std::uint32_t kUtf8CodePage = 65001;
 constexpr std::uint32_t kNormalPriorityClass = 0x20;
 constexpr std::uint32_t kNewConsole = 0x10;
 
@@ -98,7 +99,7 @@ class OptionReader {
   std::size_t ReadOption(std::size_t position);
   std::size_t ReadNegated(char letter, std::size_t letterPosition);
   std::size_t ReadAttributes(std::size_t position);
-  std::size_t ReadArchiveName(std::size_t position, bool& flag, PathText& pattern,
+  std::size_t ReadArchiveName(std::size_t position, bool& flag, NameText& pattern,
                               std::string_view fallback);
   std::size_t ReadSizeRange(std::size_t position);
   std::size_t ReadDateTimeRange(std::size_t position, bool time);
@@ -205,8 +206,11 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
       break;
     }
     case 'J':
-      // Japanese text is only readable on a console that shows code page 932.
-      if (options_.consoleCodePage == kJapaneseCodePage) options_.japanese = true;
+      // Japanese text is only readable on a console that shows code page 932
+      // or UTF-8.
+      if (options_.consoleCodePage == kJapaneseCodePage ||
+          options_.consoleCodePage == kUtf8CodePage)
+        options_.japanese = true;
       break;
     case 'N':
       options_.noEcho = true;
@@ -313,7 +317,7 @@ std::size_t OptionReader::ReadAttributes(std::size_t position) {
   return SkipBlanksAfterParameter(position);
 }
 
-std::size_t OptionReader::ReadArchiveName(std::size_t position, bool& flag, PathText& pattern,
+std::size_t OptionReader::ReadArchiveName(std::size_t position, bool& flag, NameText& pattern,
                                           std::string_view fallback) {
   if (At(position) == ':') ++position;
   const std::size_t start = position;
@@ -409,12 +413,6 @@ std::size_t OptionReader::ReadDateTimeRange(std::size_t position, bool time) {
 
 bool IsShiftJisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-LeadByteTest LeadByteTestFor(std::uint32_t ansiCodePage, std::uint32_t consoleCodePage) {
-  return ansiCodePage == kJapaneseCodePage || consoleCodePage == kJapaneseCodePage
-             ? IsShiftJisLeadByte
-             : nullptr;
 }
 
 bool IsHelpRequest(std::string_view text, LeadByteTest isLeadByte) {
@@ -551,30 +549,20 @@ std::size_t ParseSize(std::string_view text, std::size_t position, std::uint64_t
 }
 
 std::string_view SizeParameterMissingMessage(bool japanese) {
-  return japanese ? "S "
-                    "\x83I\x83v\x83V\x83\x87\x83\x93\x82\xCC\x83p\x83\x89\x83\x81\x81[\x83^"
-                    "\x82\xAA\x8Ew\x92\xE8"
-                    "\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1.\n"
+  return japanese ? "S オプションのパラメータが指定されていません.\n"
                   : "S option's parameter is not specified.\n";
 }
 
 std::string_view FileNameTooLongMessage(bool japanese) {
-  return japanese ? "\x83t\x83@\x83"
-                    "C\x83\x8B\x96\xBC\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7.\n"
-                  : "File name is too long.\n";
+  return japanese ? "ファイル名が長すぎます.\n" : "File name is too long.\n";
 }
 
 std::string_view CommandTemplateTooLongMessage(bool japanese) {
-  return japanese ? "\x8E\xC0\x8Ds\x82\xB7\x82\xE9\x83R\x83}\x83\x93\x83h\x83\x89\x83"
-                    "C\x83\x93\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7.\n"
-                  : "Command line to run is too long.\n";
+  return japanese ? "実行するコマンドラインが長すぎます.\n" : "Command line to run is too long.\n";
 }
 
 void WriteInvalidOptionMessage(TextWriter& errors, std::string_view character, bool japanese) {
-  errors.Write(japanese ? "\x83I\x83v\x83V\x83\x87\x83\x93\x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xA0"
-                          "\x82\xE8\x82\xDC"
-                          "\x82\xB9\x82\xF1. : "
-                        : "Invalid option character. : ");
+  errors.Write(japanese ? "オプションが正しくありません. : " : "Invalid option character. : ");
   // "/" at the very end names the terminating zero, as typed.
   errors.Write(character.empty() ? std::string_view("\0", 1) : character);
   errors.Write("\n");

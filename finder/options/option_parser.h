@@ -26,10 +26,6 @@ using LeadByteTest = bool (*)(unsigned char byte);
 // The lead bytes of code page 932 (0x81-0x9F, 0xE0-0xFC).
 bool IsShiftJisLeadByte(unsigned char byte);
 
-// The test to hand the parsers: IsShiftJisLeadByte when either code page is
-// 932, else null (every byte is a character of its own).
-LeadByteTest LeadByteTestFor(std::uint32_t ansiCodePage, std::uint32_t consoleCodePage);
-
 // Facts from outside that the parsers need besides the settings record. The
 // record itself supplies `consoleCodePage` (for /J), `startTime` (relative
 // dates and times) and `japanese` (the language of messages).

@@ -40,8 +40,6 @@
 
 namespace {
 
-constexpr unsigned kShiftJisCodePage = 932;
-
 [[noreturn]] void EndRun(int status) {
   std::exit(EndStandardStreams(status));
 }
@@ -54,13 +52,14 @@ void ShowUsage() {
   StdErr().Write(UsageText(searchState.options.japanese));
 }
 
-// The argument text: the command line behind the program name. A quoted
-// program name takes its two quotes with it.
-std::string_view ArgumentText(const char* commandLine, const char* programName) {
-  std::size_t skip = std::strlen(programName);
-  if (commandLine[0] == '"') skip += 2;
-  std::size_t length = std::strlen(commandLine);
-  return std::string_view(commandLine + (skip < length ? skip : length));
+// The argument text: the command line behind the program name, which the
+// C runtime takes up to the next quote when it starts with one, else up to
+// the first blank or tab.
+std::string_view ArgumentText(std::string_view commandLine) {
+  std::size_t end =
+      commandLine.starts_with('"') ? commandLine.find('"', 1) : commandLine.find_first_of(" \t");
+  if (end == std::string_view::npos) return {};
+  return commandLine.substr(commandLine[0] == '"' ? end + 1 : end);
 }
 
 bool IsBlankOrTab(char c) {
@@ -90,7 +89,7 @@ void ReadDefaultOptions(SearchOptions& options, const ParserFacts& facts) {
 }
 
 // The command line as text inside the program. The platform's command line
-// holds 32,767 units, and no code page takes more than three bytes for one;
+// holds 32,767 units, and UTF-8 takes at most three bytes for one;
 // a line that cannot be converted is read as empty.
 const char* ConvertedCommandLine() {
   static char text[3 * 32768];
@@ -122,28 +121,27 @@ void FormSearchPath(SearchOptions& options) {
     EndRun(1);
   }
 
-  // The path is text in the ANSI code page: only there can a second byte of
-  // a double-byte character look like a backslash.
-  LeadByteTest isLeadByte =
-      options.ansiCodePage == kShiftJisCodePage ? IsShiftJisLeadByte : nullptr;
-  PathSplit split = SplitSearchPath(path, isLeadByte);
+  // No byte of a UTF-8 sequence looks like a backslash.
+  PathSplit split = SplitSearchPath(path, nullptr);
   if (!split.namesShare) {
     StdErr().Write(ShareNotSpecifiedMessage(options.japanese));
     EndRun(2);
   }
   searchState.topNamePosition = split.namePosition;
 
-  std::size_t patternLength = std::strlen(path + split.namePosition);
-  if (patternLength >= kPathSize) {
-    // No name is that long: the pattern could only be cut.
+  std::string_view pattern(path + split.namePosition);
+  // No name is that long: the pattern could only be cut. Member names stored
+  // as bytes of the ANSI code page are matched against the pattern as the
+  // system converts it there (best fit included).
+  auto* wide = reinterpret_cast<wchar_t*>(searchState.savedPatternWide);
+  long units = WideFromText(CP_UTF8, pattern, wide, kPathSize);
+  if (units < 0 || TextFromWide(CP_ACP, {wide, static_cast<std::size_t>(units)},
+                                searchState.savedPatternAnsi, kNameSize) < 0) {
     StdErr().Printf("Error Code : %d\n", static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
     EndRun(1);
   }
-  std::memcpy(searchState.savedPattern, path + split.namePosition, patternLength + 1);
-  if (MultiByteToWideChar(options.ansiCodePage, 0, searchState.savedPattern, -1,
-                          reinterpret_cast<wchar_t*>(searchState.savedPatternWide),
-                          static_cast<int>(kPathSize)) == 0)
-    searchState.savedPatternWide[0] = u'\0';
+  pattern.copy(searchState.savedPattern, pattern.size());
+  searchState.savedPattern[pattern.size()] = '\0';
 }
 
 // Ends the run: the not-found message, or the summary of forms 1 and 2, and
@@ -168,19 +166,19 @@ void FormSearchPath(SearchOptions& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
   SearchOptions& options = searchState.options;
   searchState.stop.Watch(StdOut());
   options.startTime = static_cast<std::int64_t>(std::time(nullptr));
   options.consoleCodePage = GetConsoleCP();
-  // The parsers step over double-byte characters, so the ANSI code page is
-  // needed before the command line is read.
+  // Archive member names stored as bytes keep them in this code page.
   options.ansiCodePage = GetACP();
+  // The options are read as UTF-8, in which no byte of a character other
+  // than ASCII looks like one that the parsers stop at.
   ParserFacts facts;
-  facts.isLeadByte = LeadByteTestFor(options.ansiCodePage, options.consoleCodePage);
 
   ReadDefaultOptions(options, facts);
-  std::string_view arguments = ArgumentText(ConvertedCommandLine(), argc > 0 ? argv[0] : "");
+  std::string_view arguments = ArgumentText(ConvertedCommandLine());
   options.fileNameText.Clear();
 
   // Before the command line is parsed: the usage speaks the language that

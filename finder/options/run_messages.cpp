@@ -1,25 +1,16 @@
 #include "finder/options/run_messages.h"
 
 std::string_view StarInNameMessage(bool japanese) {
-  return japanese ? "E \x83I\x83v\x83V\x83\x87\x83\x93\x8Ew\x92\xE8\x8E\x9E\x82\xCD\x83t\x83@\x83"
-                    "C\x83\x8B\x96\xBC\x82\xC9 '*' "
-                    "\x82\xF0\x8A\xDC\x82\xDF\x82\xE9\x82\xB1\x82\xC6\x82\xAA\x82\xC5\x82\xAB\x82"
-                    "\xDC\x82\xB9\x82\xF1.\n"
+  return japanese ? "E オプション指定時はファイル名に '*' を含めることができません.\n"
                   : "Cannot include '*' in file name.\n";
 }
 
 std::string_view QuestionMarkInNameMessage(bool japanese) {
-  return japanese ? "E \x83I\x83v\x83V\x83\x87\x83\x93\x8Ew\x92\xE8\x8E\x9E\x82\xCD\x83t\x83@\x83"
-                    "C\x83\x8B\x96\xBC\x82\xC9 '?' "
-                    "\x82\xF0\x8A\xDC\x82\xDF\x82\xE9\x82\xB1\x82\xC6\x82\xAA\x82\xC5\x82\xAB\x82"
-                    "\xDC\x82\xB9\x82\xF1.\n"
+  return japanese ? "E オプション指定時はファイル名に '?' を含めることができません.\n"
                   : "Cannot include '?' in file name.\n";
 }
 
 std::string_view ShareNotSpecifiedMessage(bool japanese) {
-  return japanese ? "\x8B\xA4\x97L\x83"
-                    "f\x83"
-                    "B\x83\x8C\x83N\x83g\x83\x8A\x96\xBC\x82\xAA\x8Ew\x92\xE8\x82\xB3\x82\xEA\x82"
-                    "\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1.\n"
+  return japanese ? "共有ディレクトリ名が指定されていません.\n"
                   : "Name of shared directory is not specified.\n";
 }

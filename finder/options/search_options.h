@@ -27,6 +27,8 @@ enum FileAttribute : std::uint32_t {
 };
 
 inline constexpr std::size_t kPathSize = 260;  // a name or a pattern, terminator included
+// The same in UTF-8, three bytes a UTF-16 unit at most.
+inline constexpr std::size_t kNameSize = 3 * kPathSize;
 // A path of the walk, terminator included: the platform's 32,767 UTF-16
 // units, each a byte in the ASCII a deep tree's names are mostly made of.
 inline constexpr std::size_t kLongPathSize = 32768;
@@ -34,9 +36,10 @@ inline constexpr std::size_t kLongPathSize = 32768;
 inline constexpr std::size_t kCommandLineSize = 32768;
 inline constexpr std::size_t kCommandSize = 520;  // file-name text, template, expanded command
 inline constexpr std::size_t kDefaultOptionSize = 1024;
-inline constexpr std::size_t kPromptSize = 80;
+inline constexpr std::size_t kPromptSize = 3 * 80;  // a message of the string table, in UTF-8
 
 using PathText = BoundedText<kPathSize>;
+using NameText = BoundedText<kNameSize>;
 using CommandText = BoundedText<kCommandSize>;
 using LongPathText = BoundedText<kLongPathSize>;
 using CommandLineText = BoundedText<kCommandLineSize>;
@@ -73,7 +76,7 @@ struct SearchOptions {
   // Listing and actions.
   int form = 0;                                 // 0, 1 or 2
   std::uint32_t creationFlags = 0;              // 0x20 once a template is given, 0x30 with $C
-  PathText zipPattern, lzhPattern, cabPattern;  // "*.ZIP" ... when the option has no name
+  NameText zipPattern, lzhPattern, cabPattern;  // "*.ZIP" ... when the option has no name
   CommandText commandTemplate;                  // the template without its switches
   CommandText fileNameText;                     // the file name as typed
 
@@ -100,6 +103,6 @@ struct FileEntry {
   std::uint32_t attributes = 0;
   std::uint64_t lastWriteTime = 0;  // FILETIME, UTC, 100 ns since 1601
   std::uint64_t size = 0;
-  char name[kPathSize] = {};  // long name
-  char shortName[14] = {};    // 8.3 name; empty when the long name is one
+  char name[kNameSize] = {};    // long name
+  char shortName[3 * 13] = {};  // 8.3 name; empty when the long name is one
 };

@@ -12,7 +12,7 @@
 void SearchArchives(FileSystem& files, SearchSink& sink, const ArchiveFormat& format,
                     std::size_t namePosition) {
   SearchState& state = searchState;
-  const PathText& pattern = state.options.*format.pattern;
+  const NameText& pattern = state.options.*format.pattern;
   // A pattern that does not fit behind this directory could only be searched
   // cut short, which would open the wrong files: there is nothing to search.
   if (namePosition >= kLongPathSize || pattern.size() >= kLongPathSize - namePosition) return;

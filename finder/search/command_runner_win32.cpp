@@ -107,18 +107,13 @@ using EntryText = BoundedText<kLongPathSize + 3 * kPathSize + 4>;
 
 // A command cut to fit its buffer could do something the user never wrote;
 // it is not run, and the user learns which entry it was for.
-constexpr std::string_view kTooLong[] = {
-    "The command line is too long : ",
-    // "コマンドラインが長すぎます : " in code page 932
-    "\x83\x52\x83\x7D\x83\x93\x83\x68\x83\x89\x83\x43\x83\x93\x82\xAA\x92\xB7\x82\xB7\x82\xAC"
-    "\x82\xDC\x82\xB7 : "};
+constexpr std::string_view kTooLong[] = {"The command line is too long : ",
+                                         "コマンドラインが長すぎます : "};
 // Started elsewhere, a command would act on other files than the entry's: a
 // command whose directory cannot be the current directory is not run.
 constexpr std::string_view kDirectoryTooLong[] = {
     "The directory is too long to run the command in : ",
-    // "コマンドを実行するディレクトリが長すぎます : " in code page 932
-    "\x83\x52\x83\x7D\x83\x93\x83\x68\x82\xF0\x8E\xC0\x8D\x73\x82\xB7\x82\xE9\x83\x66\x83\x42"
-    "\x83\x8C\x83\x4E\x83\x67\x83\x8A\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7 : "};
+    "コマンドを実行するディレクトリが長すぎます : "};
 
 void ReportEntry(const std::string_view (&message)[2], std::string_view entry) {
   StdErr().Write(message[searchState.options.japanese ? 1 : 0]);

@@ -9,9 +9,7 @@ namespace {
 // blank in front of those 13 so that a size never runs into the field before.
 constexpr std::size_t kSizeWidth = 13;
 
-// "ディレクトリ名 : " in code page 932.
-constexpr std::string_view kJapaneseDirectoryLabel =
-    "\x83\x66\x83\x42\x83\x8C\x83\x4E\x83\x67\x83\x8A\x96\xBC : ";
+constexpr std::string_view kJapaneseDirectoryLabel = "ディレクトリ名 : ";
 constexpr std::string_view kEnglishDirectoryLabel = "Directory of ";
 
 std::string_view BoundedName(const char* text, std::size_t size) {

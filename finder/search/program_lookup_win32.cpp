@@ -1,5 +1,5 @@
 // The program lookup along PATH (/E) on the real system: the current
-// directory and the PATH and PATHEXT values, as text of the ANSI code page.
+// directory and the PATH and PATHEXT values, as the program's text.
 #include <windows.h>
 
 #include <string>
@@ -11,10 +11,6 @@
 
 namespace {
 
-bool IsAnsiLeadByte(unsigned char c) {
-  return IsDBCSLeadByte(c) != FALSE;
-}
-
 // A variable's value, or an empty text when it is unset or cannot be read.
 std::string EnvironmentValue(const wchar_t* name) {
   DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
@@ -22,8 +18,8 @@ std::string EnvironmentValue(const wchar_t* name) {
   std::wstring wide(size, L'\0');
   DWORD read = GetEnvironmentVariableW(name, wide.data(), size);
   if (read == 0 || read >= size) return {};
-  // A character of the ANSI code page takes at most two bytes.
-  std::string value(2 * static_cast<std::size_t>(read) + 1, '\0');
+  // UTF-8 takes at most three bytes a unit.
+  std::string value(3 * static_cast<std::size_t>(read) + 1, '\0');
   long length = TextFromWide(kInsideCodePage, {wide.data(), read}, value.data(), value.size());
   value.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
   return value;
@@ -32,7 +28,7 @@ std::string EnvironmentValue(const wchar_t* name) {
 }  // namespace
 
 void FindProgram() {
-  char current[kPathSize];
+  char current[kNameSize];
   wchar_t wideCurrent[kPathSize];
   long currentLength = -1;
   DWORD length = GetCurrentDirectoryW(kPathSize, wideCurrent);
@@ -45,6 +41,5 @@ void FindProgram() {
       std::string_view(current, currentLength > 0 ? static_cast<std::size_t>(currentLength) : 0);
   places.path = path;
   places.pathExt = pathExt;
-  places.isLeadByte = IsAnsiLeadByte;
   FindProgram(SystemFileSystem(), ProgramSearchSink(), places);
 }

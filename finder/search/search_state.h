@@ -17,8 +17,9 @@ struct SearchState {
   SearchTotals totals;
   char searchPath[kLongPathSize] = {};
   std::size_t topNamePosition = 0;            // behind the top directory's last backslash
-  char savedPattern[kPathSize] = {};          // the name pattern, 8-bit
-  char16_t savedPatternWide[kPathSize] = {};  // the same in UTF-16, for UTF-8 member names
+  char savedPattern[kNameSize] = {};          // the name pattern
+  char16_t savedPatternWide[kPathSize] = {};  // the same in UTF-16, for member names in Unicode
+  char savedPatternAnsi[kNameSize] = {};      // and in the ANSI code page, for the others
   char archivePath[kLongPathSize] = {};       // full path of the archive being read
   CommandLineText expandedCommand;
   bool stdoutIsConsole = false;

@@ -37,10 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), buffered,
-                       {sink, archive_test::FailingLatin1});
+    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), buffered, {sink});
   } else {
-    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), memory, {sink, archive_test::FailingLatin1});
+    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), memory, {sink});
   }
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/inside_text.h"
 #include "finder/archive/member_listing.h"
 #include "finder/search/search_state.h"
 
@@ -15,12 +16,34 @@ namespace archive_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// "|" marks a line counted for paging, "!" a command run.
+// Text as a file in the ANSI code page gets it: escaped bytes as they were
+// stored.
+inline std::string AsStored(std::string_view text) {
+  std::string out;
+  for (std::size_t at = 0; at < text.size();) {
+    bool escaped = false;
+    std::size_t end = RunEnd(text, at, escaped);
+    if (escaped) {
+      char bytes[256];
+      for (std::size_t piece = at; piece < end; piece += 3 * sizeof bytes) {
+        std::size_t size = end - piece < 3 * sizeof bytes ? end - piece : 3 * sizeof bytes;
+        out.append(bytes, UnescapeRun(text.substr(piece, size), bytes));
+      }
+    } else {
+      out.append(text.substr(at, end - at));
+    }
+    at = end;
+  }
+  return out;
+}
+
+// "|" marks a line counted for paging, "!" a command run; what is written
+// and handed to a command is recorded as stored (AsStored).
 struct RecordingSink final : MemberSink {
   std::string out;
-  void Write(std::string_view text) override { out.append(text); }
+  void Write(std::string_view text) override { out += AsStored(text); }
   void LineWritten() override { out += "|"; }
-  void RunCommand(std::string_view name) override { out += "!" + std::string(name) + "\n"; }
+  void RunCommand(std::string_view name) override { out += "!" + AsStored(name) + "\n"; }
 };
 
 // Counts what a reader lists and forgets it: for runs that only look for
@@ -31,18 +54,6 @@ struct DiscardingSink final : MemberSink {
   void LineWritten() override {}
   void RunCommand(std::string_view name) override { bytes += name.size(); }
 };
-
-// Stands in for a single-byte ANSI code page: Latin-1, and fails on what it
-// lacks or what the room cannot hold, as the platform call does.
-inline bool FailingLatin1(const char16_t* wide, char* out, std::size_t capacity) {
-  std::size_t i = 0;
-  for (; wide[i] != 0; ++i) {
-    if (wide[i] > 0xFF || i + 1 >= capacity) return false;
-    out[i] = static_cast<char>(wide[i]);
-  }
-  out[i] = '\0';
-  return true;
-}
 
 inline void Put8(Bytes& out, unsigned value) {
   out.push_back(static_cast<std::uint8_t>(value));
@@ -74,6 +85,7 @@ inline void ResetSearch(const char* pattern, const char* archive) {
   searchState = SearchState{};
   std::string_view text = pattern;
   text.copy(searchState.savedPattern, sizeof searchState.savedPattern - 1);
+  text.copy(searchState.savedPatternAnsi, sizeof searchState.savedPatternAnsi - 1);
   for (std::size_t i = 0; i < text.size() && i + 1 < kPathSize; ++i)
     searchState.savedPatternWide[i] = static_cast<unsigned char>(text[i]);
   std::string_view path = archive;

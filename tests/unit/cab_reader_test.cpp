@@ -13,10 +13,10 @@ using namespace archive_test;
 constexpr const char* kArchive = "C:\\T\\A.CAB";
 const std::string kHeading = "\nCabinet file of C:\\T\\A.CAB\n\n";
 
-std::string List(const Bytes& cabinet, AnsiConverter toAnsi = FailingLatin1) {
+std::string List(const Bytes& cabinet) {
   RecordingSink sink;
   MemoryByteSource source(cabinet.data(), cabinet.size());
-  ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), source, {sink, toAnsi});
+  ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), source, {sink});
   return sink.out;
 }
 
@@ -77,7 +77,7 @@ class CabReader : public ::testing::Test {
 
 TEST_F(CabReader, FixtureListsShortWithFolderParts) {
   EXPECT_EQ(List(Fixture("members.cab")),
-            ShortLines({"README.TXT", "DOCS\\README.TXT", "BIG.DAT", "caf\xE9.txt"}));
+            ShortLines({"README.TXT", "DOCS\\README.TXT", "BIG.DAT", "caf\xC3\xA9.txt"}));
   EXPECT_EQ(searchState.totals.count, 4u);
   EXPECT_EQ(searchState.totals.bytes, 0u);
 }
@@ -89,7 +89,7 @@ TEST_F(CabReader, FixtureListsLongWithBlankPaddedHours) {
                 "21/03/04   9:08:06             7 ___A README.TXT\n"
                 "00/01/02  13:14:16             6 ___A README.TXT\n"
                 "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n"
-                "24/07/08   9:10:10             7 ___A caf\xE9.txt\n");
+                "24/07/08   9:10:10             7 ___A caf\xC3\xA9.txt\n");
   EXPECT_EQ(searchState.totals.bytes, 7u + 6 + 1234567 + 7);
 }
 
@@ -105,7 +105,8 @@ TEST_F(CabReader, CabinetInsideAProgramIsFoundPastStrayHeaders) {
   file.insert(file.begin() + 100, reserved.begin(), reserved.end());
   file.insert(file.begin() + 900, nearOffset.begin(), nearOffset.end());
   Append(file, Fixture("members.cab"));
-  EXPECT_EQ(List(file), ShortLines({"README.TXT", "DOCS\\README.TXT", "BIG.DAT", "caf\xE9.txt"}));
+  EXPECT_EQ(List(file),
+            ShortLines({"README.TXT", "DOCS\\README.TXT", "BIG.DAT", "caf\xC3\xA9.txt"}));
 }
 
 TEST_F(CabReader, ReservedAreasAndSetNamesAreJumpedOver) {
@@ -132,79 +133,47 @@ TEST_F(CabReader, FolderPartsCountInTheShortFormOnly) {
                                "21/03/04   9:08:06             5 ___A README.TXT\n");
 }
 
-TEST_F(CabReader, Utf8NamesAreMatchedWideAndShownInTheAnsiCodePage) {
+TEST_F(CabReader, Utf8NamesAreMatchedWideAndShownWhole) {
   Bytes cabinet = Cabinet(
       {{"caf\xC3\xA9.txt", 5, 0xA0}, {"\xE3\x81\x82.txt", 5, 0xA0}, {"caf\xC3\xA9.raw", 5, 0x20}});
-  // The wide pattern holds the decoded unit; the 8-bit one is not consulted.
+  // The wide pattern holds the decoded unit; the code page one is not consulted.
   searchState.savedPatternWide[0] = u'*';
   searchState.savedPatternWide[1] = 0xE9;
   searchState.savedPatternWide[2] = u'.';
   searchState.savedPatternWide[3] = u'*';
   searchState.savedPatternWide[4] = 0;
-  std::strcpy(searchState.savedPattern, "NOTHING");
-  EXPECT_EQ(List(cabinet), ShortLines({"caf\xE9.txt"}));
-
-  // A name the code page cannot show ends the cabinet, like other damage.
+  std::strcpy(searchState.savedPatternAnsi, "NOTHING");
+  EXPECT_EQ(List(cabinet), ShortLines({"caf\xC3\xA9.txt"}));
+  // A name without the mark keeps its bytes.
   ResetSearch("*", kArchive);
-  EXPECT_EQ(List(cabinet), ShortLines({"caf\xE9.txt"}));
+  EXPECT_EQ(List(cabinet), ShortLines({"caf\xC3\xA9.txt", "\xE3\x81\x82.txt", "caf\xC3\xA9.raw"}));
   ResetSearch("*.raw", kArchive);
   EXPECT_EQ(List(cabinet), ShortLines({"caf\xC3\xA9.raw"}));
-  auto toQuestionMarks = [](const char16_t* wide, char* out, std::size_t capacity) {
-    std::size_t i = 0;
-    for (; wide[i] != 0 && i + 1 < capacity; ++i)
-      out[i] = wide[i] < 0x80 ? static_cast<char>(wide[i]) : '?';
-    out[i] = '\0';
-    return true;
-  };
-  ResetSearch("*", kArchive);
-  EXPECT_EQ(List(cabinet, toQuestionMarks), ShortLines({"caf?.txt", "?.txt", "caf\xC3\xA9.raw"}));
 }
 
-// Names of today: a character beyond U+FFFF is one surrogate pair (one '?'
-// in a code page that lacks it), a stray byte is one U+FFFD and does not take
-// the next character with it, and a name that grows in the ANSI code page
-// past the 260 bytes it had in UTF-8 is shown whole.
+// Names of today: a character beyond U+FFFF is one surrogate pair, a stray
+// byte is one U+FFFD and does not take the next character with it, and a
+// name of 260 bytes is shown whole.
 TEST_F(CabReader, Utf8NamesOfTodayAreDecodedWholeAndShownUncut) {
-  auto toUtf8 = [](const char16_t* wide, char* out, std::size_t capacity) {
-    std::size_t n = 0;
-    for (; *wide; ++wide) {
-      const unsigned unit = *wide;
-      char bytes[3];
-      std::size_t size = 1;
-      if (unit >= 0xD800 && unit <= 0xDFFF) {
-        bytes[0] = '?';
-        if (unit < 0xDC00) continue;  // one '?' a pair
-      } else if (unit < 0x80) {
-        bytes[0] = static_cast<char>(unit);
-      } else {
-        bytes[0] = '#', bytes[1] = '#', bytes[2] = '#', size = 3;
-      }
-      if (n + size + 1 > capacity) return false;
-      for (std::size_t i = 0; i < size; ++i) out[n++] = bytes[i];
-    }
-    out[n] = '\0';
-    return true;
-  };
   std::string grows;
   for (int i = 0; i < 128; ++i) grows += "\xC3\xA9";
-  grows += ".txt";  // 260 bytes, 132 units, 388 bytes shown
+  grows += ".txt";  // 260 bytes, 132 units
   Bytes cabinet = Cabinet({{"\xF0\x9F\x98\x80.txt", 5, 0xA0},
                            {"a\xFF"
                             "b.txt",
                             5, 0xA0},
                            {grows, 5, 0xA0}});
   UseLongForm();
-  std::string shownGrows;
-  for (int i = 0; i < 128; ++i) shownGrows += "###";
-  EXPECT_EQ(List(cabinet, toUtf8), kHeading + "21/03/04   9:08:06             5 ___A ?.txt\n" +
-                                       "21/03/04   9:08:06             5 ___A a###b.txt\n" +
-                                       "21/03/04   9:08:06             5 ___A " + shownGrows +
-                                       ".txt\n");
+  EXPECT_EQ(List(cabinet), kHeading +
+                               "21/03/04   9:08:06             5 ___A \xF0\x9F\x98\x80.txt\n" +
+                               "21/03/04   9:08:06             5 ___A a\xEF\xBF\xBD" + "b.txt\n" +
+                               "21/03/04   9:08:06             5 ___A " + grows + "\n");
   // The pair is two units for the wide matcher.
   ResetSearch("??.TXT", kArchive);
-  EXPECT_EQ(List(cabinet, toUtf8), ShortLines({"?.txt"}));
+  EXPECT_EQ(List(cabinet), ShortLines({"\xF0\x9F\x98\x80.txt"}));
   ResetSearch("A?B.TXT", kArchive);
-  EXPECT_EQ(List(cabinet, toUtf8), ShortLines({"a###b.txt"}));
+  EXPECT_EQ(List(cabinet), ShortLines({"a\xEF\xBF\xBD"
+                                       "b.txt"}));
 }
 
 TEST_F(CabReader, CabinetAnnouncingNoFilesHasNoHeading) {

@@ -145,8 +145,8 @@ TEST(DirectoryHeader, DriveRootKeepsItsBackslash) {
       {"C:\\", false, "Directory of C:\\"},
       {"C:\\WORK\\", false, "Directory of C:\\WORK"},
       {"\\\\SERVER\\SHARE\\DOCS\\", false, "Directory of \\\\SERVER\\SHARE\\DOCS"},
-      {"C:\\WORK\\", true, "\x83\x66\x83\x42\x83\x8C\x83\x4E\x83\x67\x83\x8A\x96\xBC : C:\\WORK"},
-      {"Z:\\", true, "\x83\x66\x83\x42\x83\x8C\x83\x4E\x83\x67\x83\x8A\x96\xBC : Z:\\"},
+      {"C:\\WORK\\", true, "ディレクトリ名 : C:\\WORK"},
+      {"Z:\\", true, "ディレクトリ名 : Z:\\"},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(DirectoryHeaderLine(c.directory, c.japanese).view(), c.line) << c.directory;

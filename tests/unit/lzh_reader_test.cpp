@@ -27,7 +27,7 @@ bool EastLocal(std::int64_t seconds, MemberClock* out) {
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());
-  ListArchiveMembers(*ArchiveFormatNamed("LHA"), source, {sink, FailingLatin1, toLocal});
+  ListArchiveMembers(*ArchiveFormatNamed("LHA"), source, {sink, toLocal});
   return sink.out;
 }
 
@@ -378,7 +378,7 @@ TEST_F(LzhReader, NewerExtendedHeadersAtLevels2And3) {
        {{0x01, "CAFE.TXT"}, {0x44, Utf16(u"CAF\u00c9.TXT")}},
        3,
        kUnix2021,
-       "21/03/04  09:08:07             5 ___A CAF\xc9.TXT"},
+       "21/03/04  09:08:07             5 ___A CAF\xC3\x89.TXT"},
       {"the 8-bit name is not matched beside a UTF-16 one",
        "CAFE.TXT",
        {{0x44, Utf16(u"CAF\u00c9.TXT")}, {0x01, "CAFE.TXT"}},
@@ -390,7 +390,7 @@ TEST_F(LzhReader, NewerExtendedHeadersAtLevels2And3) {
        {{0x45, Utf16(u"DIR\u00ff")}, {0x44, Utf16(u"\u00e9t\u00e9.TXT")}},
        3,
        kUnix2021,
-       "21/03/04  09:08:07             5 ___A \xe9t\xe9.TXT"},
+       "21/03/04  09:08:07             5 ___A \xC3\xA9t\xC3\xA9.TXT"},
   };
   for (const Row& row : rows) {
     for (unsigned level : {2u, 3u}) {
@@ -432,9 +432,10 @@ TEST_F(LzhReader, NewerHeadersFeedTheCriteriaAndTotals) {
   searchState.options.dateValue = 5 + 3 * 32 + 41 * 512;
   EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
 
-  // A name the code page cannot hold ends the archive, as in cabinets.
+  // A UTF-16 name is shown whole, whatever the code page holds.
   ResetSearch("*", kArchive);
-  EXPECT_EQ(List(archive), ShortLines({"HUGE.BIN", "LATE.TXT"}));
+  EXPECT_EQ(List(archive),
+            ShortLines({"HUGE.BIN", "LATE.TXT", "\xE6\x97\xA5\xE6\x9C\xAC.TXT", "NEXT"}));
 }
 
 // ---- Damage: each case lists what came before it and stops there. ---------

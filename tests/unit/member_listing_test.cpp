@@ -197,9 +197,8 @@ TEST_F(MemberListingTest, PagingCountsEveryHeadingLine) {
   MemberListing listing(sink);
   listing.List(Member("a.txt"));
   EXPECT_EQ(sink.out,
-            "\n|\x83\x41\x81\x5B\x83\x4A\x83\x43\x83\x75\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC"
-            " : C:\\DL\\TOOLS.ZIP\n|\n|"
-            "00/01/02  03:04:10            10 ___A a.txt\n|");
+            "\n|アーカイブファイル名 : C:\\DL\\TOOLS.ZIP\n|\n|00/01/02  03:04:10            10 "
+            "___A a.txt\n|");
 }
 
 TEST_F(MemberListingTest, NoEchoStillCountsRunsAndSpendsTheHeading) {

@@ -175,28 +175,16 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
   return z.v;
 }
 
-// Stands in for the ANSI code page: Latin-1, '?' for what it lacks.
-bool Latin1(const char16_t* wide, char* out, std::size_t capacity) {
-  std::size_t i = 0;
-  for (; wide[i] != 0; ++i) {
-    if (i + 1 >= capacity) return false;
-    out[i] = wide[i] > 0xFF ? '?' : static_cast<char>(wide[i]);
-  }
-  out[i] = '\0';
-  return true;
-}
-
 class ZipReaderTest : public ::testing::Test {
  protected:
   void SetUp() override { archive_test::ResetSearch("*", "C:\\A.ZIP"); }
   void TearDown() override { searchState = SearchState(); }
   void LongForm() { searchState.options.form = 1; }
-  AnsiConverter toAnsi_ = Latin1;
   OemDecoder fromOem_ = nullptr;
   std::string List(const std::vector<std::uint8_t>& zip) {
     MemoryByteSource source(zip.data(), zip.size());
     RecordingSink sink;
-    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), source, {sink, toAnsi_, nullptr, fromOem_});
+    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), source, {sink, nullptr, fromOem_});
     return sink.out;
   }
   static std::string Long(const char* name, const char* size = "4",
@@ -210,7 +198,7 @@ class ZipReaderTest : public ::testing::Test {
 const std::vector<Entry> kThree = {{"readme.txt"}, {"src/main.c"}, {"doc\\guide.txt"}};
 
 TEST_F(ZipReaderTest, ShortFormListsTheNamePartOfEveryMatch) {
-  std::strcpy(searchState.savedPattern, "*.TXT");
+  std::strcpy(searchState.savedPatternAnsi, "*.TXT");
   EXPECT_EQ(List(MakeZip(kThree)), "C:\\A.ZIP : readme.txt\nC:\\A.ZIP : guide.txt\n");
   EXPECT_EQ(searchState.totals.count, 2u);
   EXPECT_EQ(searchState.totals.bytes, 0u);
@@ -283,7 +271,7 @@ TEST_F(ZipReaderTest, AttributeCriterionReadsTheCentralDirectoryEvenInTheShortFo
 TEST_F(ZipReaderTest, CommandRunsForEachListedMember) {
   searchState.options.runCommandOnMembers = true;
   searchState.options.noEcho = true;
-  std::strcpy(searchState.savedPattern, "*.c");
+  std::strcpy(searchState.savedPatternAnsi, "*.c");
   EXPECT_EQ(List(MakeZip(kThree)), "!main.c\n");
   EXPECT_EQ(searchState.totals.count, 1u);
 }
@@ -566,7 +554,7 @@ TEST_F(ZipReaderTest, Zip64BlockHoldsOnlyTheEscapedFieldsInOrder) {
     const std::string size = row.localSize == 77 ? "77" : "5,368,709,120";
     searchState = SearchState();
     std::strcpy(searchState.archivePath, "C:\\A.ZIP");
-    std::strcpy(searchState.savedPattern, "*");
+    std::strcpy(searchState.savedPatternAnsi, "*");
     searchState.options.sizeMode = RangeMode::AtLeast;
     searchState.options.sizeLow = 77;  // the local walk filters by the real size
     EXPECT_EQ(List(z.v), "C:\\A.ZIP : a.b\n") << row.what;
@@ -648,27 +636,6 @@ TEST_F(ZipReaderTest, StreamedZip64ArchiveIsListedThroughTheZip64Locator) {
   }
 }
 
-// Shows a name in "UTF-8 as the ANSI code page": what it decoded to is
-// visible byte for byte.
-bool Utf8Out(const char16_t* wide, char* out, std::size_t capacity) {
-  std::size_t n = 0;
-  for (; *wide; ++wide) {
-    unsigned u = *wide;
-    char b[3];
-    std::size_t size = u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
-    if (size == 1) b[0] = static_cast<char>(u);
-    if (size == 2)
-      b[0] = static_cast<char>(0xC0 | u >> 6), b[1] = static_cast<char>(0x80 | (u & 0x3F));
-    if (size == 3)
-      b[0] = static_cast<char>(0xE0 | u >> 12), b[1] = static_cast<char>(0x80 | (u >> 6 & 0x3F)),
-      b[2] = static_cast<char>(0x80 | (u & 0x3F));
-    if (n + size + 1 > capacity) return false;
-    for (std::size_t i = 0; i < size; ++i) out[n++] = b[i];
-  }
-  out[n] = '\0';
-  return true;
-}
-
 void WidePattern(std::u16string_view pattern) {
   std::fill(std::begin(searchState.savedPatternWide), std::end(searchState.savedPatternWide), 0);
   pattern.copy(searchState.savedPatternWide, kPathSize - 1);
@@ -678,33 +645,26 @@ constexpr const char* kNihongo = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";  // 日
 constexpr const char* kNihongoSjis = "\x93\xFA\x96\x7B\x8C\xEA";  // 日本語 in code page 932
 
 // Flag bit 11: the name is UTF-8, matched in UTF-16 against the wide
-// pattern (the 8-bit one is not consulted) and shown in the ANSI code page,
-// also as the command's name; without the flag the bytes stay as they are.
-TEST_F(ZipReaderTest, FlaggedUtf8NamesAreMatchedWideAndShownInTheAnsiCodePage) {
-  toAnsi_ = Utf8Out;
+// pattern (the code page one is not consulted) and shown whole, also as the
+// command's name; without the flag the bytes stay as they are.
+TEST_F(ZipReaderTest, FlaggedUtf8NamesAreMatchedWideAndShownWhole) {
   std::vector<Entry> entries = {{std::string("docs/") + kNihongo + ".txt"},
                                 {"caf\xC3\xA9.txt"},
                                 {std::string(kNihongoSjis) + ".txt"}};
   entries[0].flags = entries[1].flags = 0x0800;
-  std::strcpy(searchState.savedPattern, "NOTHING");
+  std::strcpy(searchState.savedPatternAnsi, "NOTHING");
   WidePattern(u"\u65E5\u672C*.TXT");
   EXPECT_EQ(List(MakeZip(entries)), std::string("C:\\A.ZIP : ") + kNihongo + ".txt\n");
   WidePattern(u"CAF\u00C9.TXT");  // only ASCII letters fold
   EXPECT_EQ(List(MakeZip(entries)), "");
   WidePattern(u"*");
-  std::strcpy(searchState.savedPattern, "*");
+  std::strcpy(searchState.savedPatternAnsi, "*");
   LongForm();
   searchState.options.runCommandOnMembers = true;
   EXPECT_EQ(List(MakeZip(entries)),
             kHeading + Long((std::string(kNihongo) + ".txt").c_str()) + "!" + kNihongo + ".txt\n" +
                 Long("caf\xC3\xA9.txt") + "!caf\xC3\xA9.txt\n" +
                 Long((std::string(kNihongoSjis) + ".txt").c_str()) + "!" + kNihongoSjis + ".txt\n");
-  // Shown through the code page: what it lacks is its default character.
-  toAnsi_ = Latin1;
-  searchState.options.runCommandOnMembers = false;
-  searchState.options.form = 0;
-  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : ???.txt\nC:\\A.ZIP : caf\xE9.txt\nC:\\A.ZIP : " +
-                                        std::string(kNihongoSjis) + ".txt\n");
 }
 
 // Code page 437 as far as the test needs it: 0x82 is "é".
@@ -717,17 +677,17 @@ bool Oem437(std::string_view bytes, char16_t* out, std::size_t capacity) {
 }
 
 // Without the flag a name is in the OEM code page: where that is not the ANSI
-// one, it is decoded, matched wide and shown through the ANSI code page; ASCII
+// one, it is decoded, matched wide and shown whole; ASCII
 // names, and all names where the decoder declines, stay bytes.
 TEST_F(ZipReaderTest, UnflaggedNamesAreDecodedFromTheOemCodePage) {
   fromOem_ = Oem437;
   std::vector<Entry> entries = {{"dir/caf\x82.txt"}, {"plain.txt"}};
-  std::strcpy(searchState.savedPattern, "NOTHING");
+  std::strcpy(searchState.savedPatternAnsi, "NOTHING");
   WidePattern(u"CAF\u00E9*");
-  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xE9.txt\n");
-  std::strcpy(searchState.savedPattern, "*");
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xC3\xA9.txt\n");
+  std::strcpy(searchState.savedPatternAnsi, "*");
   WidePattern(u"*");
-  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xE9.txt\nC:\\A.ZIP : plain.txt\n");
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xC3\xA9.txt\nC:\\A.ZIP : plain.txt\n");
   fromOem_ = nullptr;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\x82.txt\nC:\\A.ZIP : plain.txt\n");
 }
@@ -736,7 +696,6 @@ TEST_F(ZipReaderTest, UnflaggedNamesAreDecodedFromTheOemCodePage) {
 // version 1 and carries the CRC-32 of that very header name (an archiver
 // that renamed the member without updating the block leaves a stale one).
 TEST_F(ZipReaderTest, UnicodePathBlockNamesTheMemberWhileItsCrcHolds) {
-  toAnsi_ = Utf8Out;
   const std::string header = std::string(kNihongoSjis) + ".txt";
   const std::string utf8 = std::string("dir/") + kNihongo + ".txt";
   struct Row {
@@ -764,19 +723,17 @@ TEST_F(ZipReaderTest, UnicodePathBlockNamesTheMemberWhileItsCrcHolds) {
     EXPECT_EQ(List(MakeZip(entries)), kHeading + Long(row.shown.c_str()) + Long("next"))
         << row.what;
   }
-  // Matched wide, by its last part; the 8-bit pattern is the same in code
-  // page 932.
+  // Matched wide, by its last part; the code page pattern is the same in
+  // code page 932.
   WidePattern(u"\u65E5*");
-  std::strcpy(searchState.savedPattern, "\x93\xFA*");
+  std::strcpy(searchState.savedPatternAnsi, "\x93\xFA*");
   std::vector<Entry> entries = {{header}, {"next"}};
   entries[0].extra = UnicodePath(header, utf8);
   EXPECT_EQ(List(MakeZip(entries)), kHeading + Long((std::string(kNihongo) + ".txt").c_str()));
 }
 
-// Malformed UTF-8 in a flagged name gives U+FFFD for the bad byte alone; a
-// name the code page cannot show at all ends the archive like other damage.
+// Malformed UTF-8 in a flagged name gives U+FFFD for the bad byte alone.
 TEST_F(ZipReaderTest, MalformedUtf8NamesKeepTheirNeighbours) {
-  toAnsi_ = Utf8Out;
   std::vector<Entry> entries = {{"a\xFF"
                                  "b.txt"},
                                 {"next"}};
@@ -784,8 +741,6 @@ TEST_F(ZipReaderTest, MalformedUtf8NamesKeepTheirNeighbours) {
   EXPECT_EQ(List(MakeZip(entries)),
             "C:\\A.ZIP : a\xEF\xBF\xBD"
             "b.txt\nC:\\A.ZIP : next\n");
-  toAnsi_ = nullptr;
-  EXPECT_EQ(List(MakeZip(entries)), "");
 }
 
 }  // namespace

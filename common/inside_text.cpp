@@ -1,0 +1,112 @@
+#include "common/inside_text.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned char kEscapeLead = 0xED;
+
+unsigned char Byte(std::string_view text, std::size_t at) {
+  return static_cast<unsigned char>(text[at]);
+}
+
+bool IsEscapeAt(std::string_view text, std::size_t at) {
+  return at + kEscapedByteSize <= text.size() && Byte(text, at) == kEscapeLead &&
+         (Byte(text, at + 1) & 0xFC) == 0xB0 && (Byte(text, at + 2) & 0xC0) == 0x80;
+}
+
+unsigned char EscapedByte(std::string_view text, std::size_t at) {
+  return static_cast<unsigned char>((Byte(text, at + 1) & 3) << 6 | (Byte(text, at + 2) & 0x3F));
+}
+
+// The bytes a UTF-8 sequence takes by its first byte; 1 for what cannot
+// start one (ASCII, a stray continuation byte).
+std::size_t SequenceLength(unsigned char first) {
+  if (first >= 0xF0) return 4;
+  if (first >= 0xE0) return 3;
+  if (first >= 0xC0) return 2;
+  return 1;
+}
+
+}  // namespace
+
+std::size_t EscapeCodePageBytes(std::string_view bytes, LeadByteTest isLeadByte, char* out,
+                                std::size_t size) {
+  std::size_t written = 0;
+  bool secondByte = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char b = Byte(bytes, i);
+    const bool escape = b >= 0x80 || secondByte;
+    secondByte = !secondByte && isLeadByte && isLeadByte(b) && i + 1 < bytes.size();
+    if (!escape) {
+      if (written == size) return std::string_view::npos;
+      out[written++] = static_cast<char>(b);
+      continue;
+    }
+    if (size - written < kEscapedByteSize) return std::string_view::npos;
+    out[written++] = static_cast<char>(kEscapeLead);
+    out[written++] = static_cast<char>(0xB0 | b >> 6);
+    out[written++] = static_cast<char>(0x80 | (b & 0x3F));
+  }
+  return written;
+}
+
+bool HoldsEscapedBytes(std::string_view text) {
+  for (std::size_t at = text.find(static_cast<char>(kEscapeLead)); at != std::string_view::npos;
+       at = text.find(static_cast<char>(kEscapeLead), at + 1))
+    if (IsEscapeAt(text, at)) return true;
+  return false;
+}
+
+std::size_t RunEnd(std::string_view text, std::size_t from, bool& escaped) {
+  escaped = IsEscapeAt(text, from);
+  std::size_t at = from;
+  if (escaped) {
+    while (IsEscapeAt(text, at)) at += kEscapedByteSize;
+    return at;
+  }
+  for (;;) {
+    const void* lead = std::memchr(text.data() + at, kEscapeLead, text.size() - at);
+    if (!lead) return text.size();
+    at = static_cast<std::size_t>(static_cast<const char*>(lead) - text.data());
+    if (IsEscapeAt(text, at)) return at;
+    ++at;
+  }
+}
+
+std::size_t UnescapeRun(std::string_view run, char* out) {
+  std::size_t written = 0;
+  for (std::size_t at = 0; IsEscapeAt(run, at); at += kEscapedByteSize)
+    out[written++] = static_cast<char>(EscapedByte(run, at));
+  return written;
+}
+
+std::size_t WholeCharacters(std::string_view text, LeadByteTest isLeadByte) {
+  const std::size_t size = text.size();
+  // A sequence still missing bytes starts in the last three.
+  for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+    const unsigned char b = Byte(text, size - back);
+    if (b < 0x80) break;
+    if (b >= 0xC0) {
+      if (SequenceLength(b) > back) return size - back;
+      break;
+    }
+  }
+  if (!isLeadByte || size < kEscapedByteSize || !IsEscapeAt(text, size - kEscapedByteSize))
+    return size;
+  // Which escaped byte is a first byte shows only from the run's start.
+  std::size_t start = size - kEscapedByteSize;
+  while (start >= kEscapedByteSize && IsEscapeAt(text, start - kEscapedByteSize))
+    start -= kEscapedByteSize;
+  std::size_t at = start;
+  while (at < size) {
+    if (!isLeadByte(EscapedByte(text, at))) {
+      at += kEscapedByteSize;
+    } else if (at + kEscapedByteSize == size) {
+      return at;
+    } else {
+      at += 2 * kEscapedByteSize;
+    }
+  }
+  return size;
+}
