@@ -3,8 +3,12 @@
 
 #include "common/text_writer.h"
 
+// They take UTF-8, with bytes of the ANSI code page escaped in it
+// (inside_text.h); after UseAnsiText(), made before anything is written, they
+// take text of the ANSI code page instead, as the configurator keeps it.
 TextWriter& StdOut();
 TextWriter& StdErr();
+void UseAnsiText();
 // Flushes both; call before reading a key, starting a child, and at exit.
 void FlushStandardStreams();
 

@@ -150,12 +150,31 @@ Target TargetOf(HANDLE handle) {
   return Target::Ansi;
 }
 
+bool ansiText = false;
+
+// Text of the ANSI code page goes to a file or pipe as it is, and elsewhere
+// as the escaped bytes it is.
+bool WriteAnsiText(StandardSink& sink, const char* data, std::size_t size) {
+  if (sink.target == Target::Ansi) return HandleSink::Write(&sink.bytes, data, size);
+  static char escaped[kPiece];
+  constexpr std::size_t kTake = kPiece / kEscapedByteSize;
+  for (; size > 0;) {
+    std::size_t take = size < kTake ? size : kTake;
+    std::size_t length = EscapeCodePageBytes({data, take}, IsAnsiLeadByte, escaped, kPiece);
+    if (!WriteConverted(sink, escaped, length)) return false;
+    data += take;
+    size -= take;
+  }
+  return true;
+}
+
 bool WriteStandard(void* context, const char* data, std::size_t size) {
   auto& sink = *static_cast<StandardSink*>(context);
   HANDLE handle = sink.bytes.handle;
   if (sink.target == Target::Unknown)
     sink.target =
         handle == nullptr || handle == INVALID_HANDLE_VALUE ? Target::Ansi : TargetOf(handle);
+  if (ansiText) return WriteAnsiText(sink, data, size);
   return WriteConverted(sink, data, size);
 }
 
@@ -179,6 +198,10 @@ TextWriter& StdOut() {
 TextWriter& StdErr() {
   static TextWriter writer(WriteStandard, &ErrSink(), true, &StdOut());
   return writer;
+}
+
+void UseAnsiText() {
+  ansiText = true;
 }
 
 void FlushStandardStreams() {

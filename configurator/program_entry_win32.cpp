@@ -169,5 +169,8 @@ int RunConfigurator(int argc, wchar_t** argv) {
 // The arguments come from the wide command line (wmain), split by the C
 // runtime's rules as they always were.
 int wmain(int argc, wchar_t** argv) {
+  // The configuration file, and with it every text the configurator shows,
+  // stays in the ANSI code page.
+  UseAnsiText();
   return EndStandardStreams(RunConfigurator(argc, argv));
 }

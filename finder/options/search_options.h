@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "common/bounded_text.h"
+#include "common/message_table.h"
 #include "finder/options/calendar.h"
 
 // How a date, time or size criterion compares; all bounds inclusive.
@@ -36,7 +37,7 @@ inline constexpr std::size_t kLongPathSize = 32768;
 inline constexpr std::size_t kCommandLineSize = 32768;
 inline constexpr std::size_t kCommandSize = 520;  // file-name text, template, expanded command
 inline constexpr std::size_t kDefaultOptionSize = 1024;
-inline constexpr std::size_t kPromptSize = 3 * 80;  // a message of the string table, in UTF-8
+inline constexpr std::size_t kPromptSize = msg::kMessageBufferSize;  // a message of the string table
 
 using PathText = BoundedText<kPathSize>;
 using NameText = BoundedText<kNameSize>;
