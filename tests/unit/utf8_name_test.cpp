@@ -79,4 +79,22 @@ TEST(DecodeUtf8Name, StopsAtCapacity) {
   EXPECT_EQ(Decode("\xE3\x81\x82\xE3\x81\x82", 1), u"\u3042");
 }
 
+// Encoding back: what decoding gives comes out as the UTF-8 it came from, a
+// lone surrogate as U+FFFD, and a character that does not fit is left out.
+TEST(EncodeUtf8Name, RoundTripsAndBounds) {
+  for (const char* text : {"", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xF0\x9F\x98\x80.txt",
+                           "\xDF\xBF\xEF\xBF\xBF\xF4\x8F\xBF\xBF"}) {
+    char out[64];
+    std::u16string wide = Decode(text);
+    EXPECT_EQ(std::string(out, EncodeUtf8Name(wide.c_str(), out, sizeof out)), text);
+  }
+  char out[5];
+  EXPECT_EQ(std::string(out, EncodeUtf8Name(u"a\xD800"
+                                            "b\xDC00",
+                                            out, 64)),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
+  EXPECT_EQ(std::string(out, EncodeUtf8Name(u"ab\u00E9\u65E5", out, sizeof out)), "ab\xC3\xA9");
+}
+
 }  // namespace
