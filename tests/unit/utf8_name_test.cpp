@@ -88,13 +88,13 @@ TEST(EncodeUtf8Name, RoundTripsAndBounds) {
     std::u16string wide = Decode(text);
     EXPECT_EQ(std::string(out, EncodeUtf8Name(wide.c_str(), out, sizeof out)), text);
   }
-  char out[5];
+  char out[16];
   EXPECT_EQ(std::string(out, EncodeUtf8Name(u"a\xD800"
                                             "b\xDC00",
                                             out, 64)),
             "a\xEF\xBF\xBD"
             "b\xEF\xBF\xBD");
-  EXPECT_EQ(std::string(out, EncodeUtf8Name(u"ab\u00E9\u65E5", out, sizeof out)), "ab\xC3\xA9");
+  EXPECT_EQ(std::string(out, EncodeUtf8Name(u"ab\u00E9\u65E5", out, 5)), "ab\xC3\xA9");
 }
 
 }  // namespace
