@@ -91,7 +91,7 @@ TEST(EncodeUtf8Name, RoundTripsAndBounds) {
   char out[16];
   EXPECT_EQ(std::string(out, EncodeUtf8Name(u"a\xD800"
                                             "b\xDC00",
-                                            out, 64)),
+                                            out, sizeof out)),
             "a\xEF\xBF\xBD"
             "b\xEF\xBF\xBD");
   EXPECT_EQ(std::string(out, EncodeUtf8Name(u"ab\u00E9\u65E5", out, 5)), "ab\xC3\xA9");
