@@ -30,11 +30,14 @@ enum FileAttribute : std::uint32_t {
 inline constexpr std::size_t kPathSize = 260;  // a name or a pattern, terminator included
 // The same in UTF-8, three bytes a UTF-16 unit at most.
 inline constexpr std::size_t kNameSize = 3 * kPathSize;
-// A path of the walk, terminator included: the platform's 32,767 UTF-16
-// units, each a byte in the ASCII a deep tree's names are mostly made of.
-inline constexpr std::size_t kLongPathSize = 32768;
-// An expanded command: the platform's command line of 32,767 units.
-inline constexpr std::size_t kCommandLineSize = 32768;
+// The platform's longest path and longest command line: 32,767 UTF-16 units
+// and a terminator.
+inline constexpr std::size_t kPlatformPathUnits = 32768;
+inline constexpr std::size_t kCommandLineUnits = 32768;
+// The same in UTF-8, three bytes a unit at most: a path of the walk and an
+// expanded command, terminator included.
+inline constexpr std::size_t kLongPathSize = 3 * kPlatformPathUnits;
+inline constexpr std::size_t kCommandLineSize = 3 * kCommandLineUnits;
 inline constexpr std::size_t kCommandSize = 520;  // file-name text, template, expanded command
 inline constexpr std::size_t kDefaultOptionSize = 1024;
 inline constexpr std::size_t kPromptSize = msg::kMessageBufferSize;  // a message of the string table

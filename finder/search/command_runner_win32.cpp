@@ -54,22 +54,28 @@ bool ConfirmRun() {
   }
 }
 
+// The expanded command as CreateProcessW takes it, which may also write into
+// it: converted once it is known to be run.
+wchar_t commandLine[kCommandLineUnits];
+
+// Converts searchState.expandedCommand into commandLine; false when it is
+// longer than the platform's command line.
+bool ConvertCommand() {
+  return WideFromText(kInsideCodePage, searchState.expandedCommand.view(), commandLine,
+                      kCommandLineUnits) >= 0;
+}
+
 void StartChild(const char* directory) {
   const SearchOptions& options = searchState.options;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  // The wide copy is also the one CreateProcessW may write into.
-  static wchar_t commandLine[kCommandLineSize];
   wchar_t wideDirectory[kCurrentDirectoryUnits + 1];
   FlushStandardStreams();
   // The listing's reader has gone: the run ends, and runs nothing more.
   if (searchState.stop.Stopped()) return;
-  // Neither conversion can fail: a text of the ANSI code page has no more
-  // UTF-16 units than bytes, and the directory was measured before.
-  if (WideFromText(kInsideCodePage, searchState.expandedCommand.view(), commandLine,
-                   kCommandLineSize) < 0 ||
-      WideFromText(kInsideCodePage, directory, wideDirectory, std::size(wideDirectory)) < 0)
+  // The directory was measured before.
+  if (WideFromText(kInsideCodePage, directory, wideDirectory, std::size(wideDirectory)) < 0)
     return;
   if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, options.creationFlags, nullptr,
                       wideDirectory, &startup, &process)) {
@@ -137,9 +143,11 @@ void RunCommandForFile(const FileEntry& entry, std::size_t namePosition) {
   std::string_view directory(searchState.searchPath, namePosition);
   bool directoryFits = DirectoryCanBeCurrent(namePosition - 1);
   FileTemplateInput file{directory, entry.name, entry.shortName};
-  if (!directoryFits || !ExpandCommandTemplate(searchState.options.commandTemplate.view(), file,
-                                               searchState.options.shortNames, ShortPathOf,
-                                               searchState.expandedCommand)) {
+  if (!directoryFits ||
+      !ExpandCommandTemplate(searchState.options.commandTemplate.view(), file,
+                             searchState.options.shortNames, ShortPathOf,
+                             searchState.expandedCommand) ||
+      !ConvertCommand()) {
     EntryText name(directory);
     name.Append(entry.name);
     ReportEntry(directoryFits ? kTooLong : kDirectoryTooLong, name.view());
@@ -156,7 +164,8 @@ void RunCommandForMember(std::string_view memberName) {
   if (!directoryFits ||
       !ExpandMemberTemplate(searchState.options.commandTemplate.view(), searchState.archivePath,
                             memberName, searchState.options.shortNames, ShortPathOf,
-                            searchState.expandedCommand)) {
+                            searchState.expandedCommand) ||
+      !ConvertCommand()) {
     EntryText name(searchState.archivePath);
     name.Append(" : ");
     name.Append(memberName);

@@ -2,9 +2,8 @@
 // of the program, opening files, short and full paths.
 //
 // Paths and names are converted to and from the text inside the program
-// (kInsideCodePage) with the conversion the -A calls apply, which keeps every
-// name and every failure as those calls gave them. Paths of 260 units
-// and more reach the system with the \\?\ prefix (long_path.h).
+// (kInsideCodePage). Paths of 260 units and more reach the system with the
+// \\?\ prefix (long_path.h).
 #include "finder/search/file_system_win32.h"
 
 #include <windows.h>
@@ -18,7 +17,7 @@
 
 namespace {
 
-constexpr std::size_t kWideSize = kLongPathSize + kLongPathPrefixUnits;
+constexpr std::size_t kWideSize = kPlatformPathUnits + kLongPathPrefixUnits;
 
 // One buffer for every path on its way to the system: each call copies what
 // it needs before it returns, and a buffer per call would be a stack frame of

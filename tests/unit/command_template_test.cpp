@@ -95,13 +95,14 @@ TEST(ExpandMemberTemplate, Codes) {
             "TOOLSA~1.ZIP|\\PROGRA~1");
 }
 
-// The platform's command line is the limit: 72 full paths of 452 bytes fit
-// its 32,767, 73 do not.
+// The buffer holds the platform's command line in UTF-8 (the edge counts its
+// 32,767 UTF-16 units): 217 full paths of 452 bytes fit its 98,303 bytes, 218
+// do not.
 TEST(ExpandTemplates, ACommandThatDoesNotFitIsReported) {
   std::string directory = "C:\\" + std::string(250, 'd') + "\\";
   std::string name(198, 'n');
   std::string fits, over;
-  for (int i = 0; i < 72; ++i) fits += "$F ";
+  for (int i = 0; i < 217; ++i) fits += "$F ";
   over = fits + "$F";
   fits.pop_back();
   CommandLineText out;
