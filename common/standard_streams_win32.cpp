@@ -36,10 +36,6 @@ struct StandardSink {
   std::size_t heldSize = 0;
 };
 
-bool IsAnsiLeadByte(unsigned char byte) {
-  return IsDBCSLeadByte(byte) != FALSE;
-}
-
 // Most listings are ASCII: those go out without a look at code pages.
 bool IsAscii(const char* data, std::size_t size) {
   std::uint64_t high = 0;

@@ -26,17 +26,10 @@ bool CopyAscii(const From* text, std::size_t count, To* out, std::size_t size, l
 
 constexpr std::size_t kMaxCount = 0x7fffffff;
 
-bool IsLeadByteOfAnsi(unsigned char byte) {
-  return IsDBCSLeadByte(byte) != FALSE;
-}
-
-}  // namespace
-
-namespace {
-
+// A room of 0 would make the call count instead of convert.
 long ConvertToWide(unsigned codePage, std::string_view text, wchar_t* out, std::size_t size) {
   if (text.empty()) return 0;
-  if (text.size() > kMaxCount || size > kMaxCount) return -1;
+  if (size == 0 || text.size() > kMaxCount || size > kMaxCount) return -1;
   int written = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out,
                                     static_cast<int>(size));
   return written > 0 ? written : -1;
@@ -70,7 +63,7 @@ long WideFromText(unsigned codePage, std::string_view text, wchar_t* out, std::s
         std::size_t take = run.size() < sizeof bytes * kEscapedByteSize
                                ? run.size()
                                : sizeof bytes * kEscapedByteSize - kEscapedByteSize;
-        std::size_t whole = WholeCharacters(run.substr(0, take), IsLeadByteOfAnsi);
+        std::size_t whole = WholeCharacters(run.substr(0, take), IsAnsiLeadByte);
         if (whole == 0) whole = take;
         long piece = ConvertToWide(CP_ACP, {bytes, UnescapeRun(run.substr(0, whole), bytes)},
                                    out + used + written, size - 1 - used - written);
@@ -90,7 +83,8 @@ long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::siz
   long length = 0;
   if (size == 0) return -1;
   if (CopyAscii(text.data(), text.size(), out, size, length)) return length;
-  if (text.size() > kMaxCount || size - 1 > kMaxCount) return -1;
+  // A room of 0 would make the call count instead of convert.
+  if (size < 2 || text.size() > kMaxCount || size - 1 > kMaxCount) return -1;
   int written = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out,
                                     static_cast<int>(size - 1), nullptr, nullptr);
   if (written <= 0) return -1;
@@ -106,4 +100,8 @@ long WideLength(unsigned codePage, std::string_view text) {
   int units =
       MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   return units > 0 ? units : -1;
+}
+
+bool IsAnsiLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != FALSE;
 }

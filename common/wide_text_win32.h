@@ -24,3 +24,6 @@ long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::siz
 // The UTF-16 units `text` of code page `codePage` takes; -1 when it cannot be
 // converted.
 long WideLength(unsigned codePage, std::string_view text);
+
+// The lead bytes of the ANSI code page's double-byte characters.
+bool IsAnsiLeadByte(unsigned char byte);
