@@ -82,10 +82,15 @@ std::size_t ToAnsi(std::string_view text, char* out, std::size_t size, wchar_t* 
   return used;
 }
 
+// Older consoles refuse a call of much more than 16,000 units; a surrogate
+// pair stays in one call.
 bool WriteConsole(StandardSink& sink, const wchar_t* at, std::size_t units) {
+  constexpr std::size_t kConsoleUnits = 8192;
   while (units > 0) {
+    std::size_t take = units < kConsoleUnits ? units : kConsoleUnits;
+    if (take < units && at[take - 1] >= 0xD800 && at[take - 1] <= 0xDBFF) --take;
     DWORD written = 0;
-    if (!WriteConsoleW(sink.bytes.handle, at, static_cast<DWORD>(units), &written, nullptr) ||
+    if (!WriteConsoleW(sink.bytes.handle, at, static_cast<DWORD>(take), &written, nullptr) ||
         written == 0)
       return Failed(sink);
     at += written;
