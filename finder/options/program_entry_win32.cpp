@@ -75,7 +75,8 @@ void TrimFileNameText(CommandText& text) {
 }
 
 void ReadDefaultOptions(SearchOptions& options, const ParserFacts& facts) {
-  char text[kDefaultOptionSize];
+  // A value of kDefaultOptionSize units in UTF-8.
+  char text[3 * kDefaultOptionSize];
   int loaded = LoadStringId(msg::kDefaultOption, text, sizeof text);
   if (loaded > 0) ParseDefaultOptions(std::string_view(text, loaded), options, facts, StdErr());
 
