@@ -41,8 +41,7 @@ int QueryConsoleSize() {
 
 void WritePagedLine(std::string_view line, bool toStandardError) {
   SearchOptions& options = searchState.options;
-  // A text of the ANSI code page: a double-byte character takes two columns.
-  const int rows = ScreenRows(line.size(), toStandardError ? errorColumns : outputColumns);
+  const int rows = LineRows(line, toStandardError ? errorColumns : outputColumns);
   const PageStep step = CountPageRows(options.lineCount, options.pageLines, rows);
   if (step.pauseBefore) Pause();
   TextWriter& stream = toStandardError ? StdErr() : StdOut();

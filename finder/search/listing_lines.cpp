@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/display_columns.h"
+
 namespace {
 
 // A 32-bit size fills 13 columns at most ("2,147,483,647"); both forms leave a
@@ -20,11 +22,17 @@ void AppendBlanks(ListingLine& line, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) line.Append(' ');
 }
 
-// Writes `text` into a column of `width`, cut to fit and padded with blanks.
+// Writes `text` into a column `width` screen columns wide, cut to fit and
+// padded with blanks. The cut never halves a UTF-8 character; a wide one that
+// would pass the edge leaves a blank in its place.
 void AppendColumn(ListingLine& line, std::string_view text, std::size_t width) {
-  if (text.size() > width) text = text.substr(0, width);
-  line.Append(text);
-  AppendBlanks(line, width - text.size());
+  // An ASCII 8.3 name, the usual one, is its own width.
+  bool ascii = text.size() <= width;
+  for (std::size_t i = 0; ascii && i < text.size(); ++i)
+    ascii = static_cast<unsigned char>(text[i]) < 0x80;
+  const ColumnSpan fit = ascii ? ColumnSpan{text.size(), text.size()} : FitColumns(text, width);
+  line.Append(text.substr(0, fit.bytes));
+  AppendBlanks(line, width - fit.columns);
 }
 
 // Decimal digits with "," between groups of three, built right to left.

@@ -82,5 +82,6 @@ ListingLine BuildForm1Line(const FileEntry& entry, DosDateTime stamp);
 // Form 2: the 8.3 name (the short name, else the long one) split at its last
 // "." into columns 0-7 and 9-11, the size ending in column 25 (or "<DIR>" in
 // 15-19), the date in 28-35, the time in 38-45, S H R A in 47-50 and the long
-// name from column 52. No line end.
+// name from column 52. Columns are screen columns (common/display_columns.h):
+// a wide character fills two of the 8.3 columns. No line end.
 ListingLine BuildForm2Line(const FileEntry& entry, DosDateTime stamp);

@@ -1,11 +1,22 @@
 #include "finder/search/page_rows.h"
 
-int ScreenRows(std::size_t width, int columns) {
-  if (columns < 1 || width == 0) return 1;
-  const std::size_t rows = (width - 1) / static_cast<std::size_t>(columns) + 1;
+#include "common/display_columns.h"
+
+int LineRows(std::string_view line, int columns) {
+  // Redirected output pages as written: nothing to measure.
+  if (columns < 1 || line.empty()) return 1;
+  const auto width = static_cast<std::size_t>(columns);
   // No line is that long; the cap keeps the counter from overflowing.
-  constexpr std::size_t kMostRows = 1 << 20;
-  return static_cast<int>(rows < kMostRows ? rows : kMostRows);
+  constexpr int kMostRows = 1 << 20;
+  int rows = 0;
+  do {
+    ColumnSpan row = FitColumns(line, width);
+    // On a console one column wide a wide character still takes a row.
+    if (row.bytes == 0) row = FitColumns(line, 2);
+    line.remove_prefix(row.bytes);
+    ++rows;
+  } while (!line.empty() && rows < kMostRows);
+  return rows;
 }
 
 PageStep CountPageRows(int& lineCount, int pageLines, int rows) {

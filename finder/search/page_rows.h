@@ -1,12 +1,14 @@
 // Counting the rows a listing fills on the screen, for the pause under /P.
 #pragma once
 
-#include <cstddef>
+#include <string_view>
 
-// The rows a line of `width` columns takes on a console `columns` wide: a
-// line longer than the console wraps. At least one; one for every line when
-// `columns` is below 1 (the output is no console and pages as written).
-int ScreenRows(std::size_t width, int columns);
+// The rows `line` takes on a console `columns` wide, measured in screen
+// columns (common/display_columns.h), not bytes: a line longer than the
+// console wraps, and a wide character that would straddle the right edge
+// starts the next row. At least one; one for every line when `columns` is
+// below 1 (the output is no console and pages as written).
+int LineRows(std::string_view line, int columns);
 
 struct PageStep {
   bool pauseBefore = false;  // pause before writing the line

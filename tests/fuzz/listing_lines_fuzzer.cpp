@@ -1,8 +1,8 @@
 // The listing lines of both table forms and the directory header from
 // arbitrary names, short names, sizes, stamps and attributes: nothing is cut,
 // and the columns stay where the listing promises them (the long name whole
-// from column 38 in form 1 and from column 52 in form 2, whenever the size
-// fits its field), whatever the bytes of the names.
+// from column 38 in form 1 and from screen column 52 in form 2, whenever the
+// size fits its field), whatever the bytes of the names.
 // Input: two bytes of date, two of time, eight of size, one of attributes,
 // then the long name, a zero byte, the short name, a zero byte, a directory.
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/display_columns.h"
 #include "finder/search/listing_lines.h"
 
 namespace {
@@ -47,7 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ListingLine form2 = BuildForm2Line(entry, stamp);
   if (form2.truncated()) std::abort();
-  if (sizeFits && form2.view().substr(52) != name) std::abort();
+  // The 8.3 columns are screen columns: a UTF-8 name there takes more bytes.
+  const std::size_t before = form2.size() - name.size();
+  if (sizeFits &&
+      (form2.view().substr(before) != name || DisplayColumns(form2.view().substr(0, before)) != 52))
+    std::abort();
 
   for (bool japanese : {false, true}) {
     HeaderLine header = DirectoryHeaderLine(directory, japanese);

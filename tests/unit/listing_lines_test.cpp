@@ -72,6 +72,25 @@ const LineCase kLines[] = {
      Entry("HUGE.IMG", "", kAttrArchive, 12345678901ull), kNewYearsEve,
      "99/12/31  23:59:58 12,345,678,901 ___A HUGE.IMG",
      "HUGE     IMG 12,345,678,901  99/12/31  23:59:58 ___A HUGE.IMG"},
+    // UTF-8 names fill the 8.3 columns by screen columns; code page bytes
+    // (no UTF-8 sequence) one column each, as before.
+    {"wide characters take two columns", Entry("日本.txt", "", kAttrArchive, 1), kNewYearsEve,
+     "99/12/31  23:59:58             1 ___A 日本.txt",
+     "日本     txt             1  99/12/31  23:59:58 ___A 日本.txt"},
+    {"a two-byte character takes one", Entry("café.txt", "", 0, 1), kNewYearsEve,
+     "99/12/31  23:59:58             1 ____ café.txt",
+     "café     txt             1  99/12/31  23:59:58 ____ café.txt"},
+    {"an emoji, halfwidth katakana", Entry("😀.ｱｲｳｴ", "", 0, 1), kNewYearsEve,
+     "99/12/31  23:59:58             1 ____ 😀.ｱｲｳｴ",
+     "😀       ｱｲｳ             1  99/12/31  23:59:58 ____ 😀.ｱｲｳｴ"},
+    {"fullwidth cut at a character, a blank where a wide one would straddle",
+     Entry("ＡＡＡＡＡ.ab日", "", 0, 1), kNewYearsEve,
+     "99/12/31  23:59:58             1 ____ ＡＡＡＡＡ.ab日",
+     "ＡＡＡＡ ab              1  99/12/31  23:59:58 ____ ＡＡＡＡＡ.ab日"},
+    {"code page 932 bytes", Entry("\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0", "", 0, 1),
+     kNewYearsEve, "99/12/31  23:59:58             1 ____ \x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0",
+     "\x82\xA0\x82\xA0\x82\xA0\x82\xA0                 1  99/12/31  23:59:58 ____ "
+     "\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0"},
 };
 
 TEST(ListingLines, Form1AndForm2WholeLines) {

@@ -1,4 +1,4 @@
-// Rows of a wrapped line, and where the pause comes when lines wrap.
+// Rows of a wrapped line in screen columns, and where the pause comes when lines wrap.
 #include "finder/search/page_rows.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +6,38 @@
 #include <string>
 #include <vector>
 
+#include "common/display_columns.h"
+
 namespace {
 
-TEST(ScreenRows, ALineTakesTheRowsItWrapsToAndOneWithoutAConsole) {
-  const int rows[][3] = {{0, 50, 1}, {50, 50, 1}, {51, 50, 2}, {101, 50, 3}, {300, 0, 1}};
-  for (const auto& row : rows) EXPECT_EQ(ScreenRows(row[0], row[1]), row[2]) << row[0];
+// Rows of a line on a console of `consoleColumns`, and the screen columns
+// the line takes: a byte outside a UTF-8 sequence (code page text) is one.
+TEST(LineRows, ALineTakesTheRowsItsColumnsWrapToAndOneWithoutAConsole) {
+  const struct {
+    std::string line;
+    std::size_t columns;
+    int consoleColumns, rows;
+  } kRows[] = {
+      {"", 0, 50, 1},
+      {std::string(50, 'x'), 50, 50, 1},
+      {std::string(51, 'x'), 51, 50, 2},
+      {std::string(101, 'x'), 101, 50, 3},
+      {std::string(300, 'x'), 300, 0, 1},
+      {"日本", 4, 4, 1},
+      {"café", 4, 4, 1},
+      {"😀", 2, 2, 1},
+      {"Ａ", 2, 1, 1},  // alone on a console one column wide
+      {"ｱｱ", 2, 2, 1},
+      {"\x82\xA0\x82\xA0", 4, 3, 2},      // ああ in code page 932
+      {"\xE6\x97!\xC3", 4, 4, 1},         // a cut sequence, a lone lead byte
+      {"\xC0\xAF\xED\xA0\x80", 5, 5, 1},  // an overlong form, an encoded surrogate
+      {"a日a日", 6, 2, 4},                // a wide character never straddles the edge
+      {"abcdefgh日本abcdefgh", 20, 10, 2},
+  };
+  for (const auto& row : kRows) {
+    EXPECT_EQ(DisplayColumns(row.line), row.columns) << row.line;
+    EXPECT_EQ(LineRows(row.line, row.consoleColumns), row.rows) << row.line;
+  }
 }
 
 // Lines of these rows on pages of `pageLines`: "|" marks a pause.
