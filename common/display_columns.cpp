@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "common/inside_text.h"
+
 namespace {
 
 struct CodeRange {
@@ -117,11 +119,16 @@ ColumnSpan FitColumns(std::string_view text, std::size_t columns) {
     span.columns += run;
     if (run == room) break;
 
-    // A byte that starts no well-formed sequence is code page text (or
-    // damage): one column, as every byte was before names were UTF-8.
+    // A byte of the ANSI code page escaped in the text (inside_text.h) takes
+    // the column it takes there (a double-byte character is two such bytes),
+    // and so does a byte that starts no well-formed sequence (damage).
     char32_t value = 0;
-    const std::size_t length = ReadSequence(text, at, value);
-    const std::size_t width = length == 0 ? 1 : CharacterColumns(value);
+    std::size_t length = 0, width = 1;
+    if (IsEscapedByteAt(text, at)) {
+      length = kEscapedByteSize;
+    } else if ((length = ReadSequence(text, at, value)) != 0) {
+      width = CharacterColumns(value);
+    }
     if (width > columns - span.columns) break;
     at += length == 0 ? 1 : length;
     span.columns += width;

@@ -15,9 +15,9 @@ struct ColumnSpan {
 // Columns of `text` read as UTF-8, as the console shows it: East Asian wide
 // and fullwidth characters (CJK, kana, Hangul syllables, fullwidth forms,
 // emoji) take two, every other character one, halfwidth katakana included.
-// A byte that is not part of a well-formed sequence takes one column, so that
-// text of a single- or double-byte ANSI code page counts one column a byte,
-// as it did before names were UTF-8.
+// A byte of the ANSI code page escaped in the text (inside_text.h) takes one
+// column, as it does in that code page, and so does a byte that is not part
+// of a well-formed sequence.
 std::size_t DisplayColumns(std::string_view text);
 
 // The longest beginning of `text` that fits in `columns` columns without

@@ -10,11 +10,6 @@ unsigned char Byte(std::string_view text, std::size_t at) {
   return static_cast<unsigned char>(text[at]);
 }
 
-bool IsEscapeAt(std::string_view text, std::size_t at) {
-  return at + kEscapedByteSize <= text.size() && Byte(text, at) == kEscapeLead &&
-         (Byte(text, at + 1) & 0xFC) == 0xB0 && (Byte(text, at + 2) & 0xC0) == 0x80;
-}
-
 unsigned char EscapedByte(std::string_view text, std::size_t at) {
   return static_cast<unsigned char>((Byte(text, at + 1) & 3) << 6 | (Byte(text, at + 2) & 0x3F));
 }
@@ -29,6 +24,11 @@ std::size_t SequenceLength(unsigned char first) {
 }
 
 }  // namespace
+
+bool IsEscapedByteAt(std::string_view text, std::size_t at) {
+  return at + kEscapedByteSize <= text.size() && Byte(text, at) == kEscapeLead &&
+         (Byte(text, at + 1) & 0xFC) == 0xB0 && (Byte(text, at + 2) & 0xC0) == 0x80;
+}
 
 std::size_t EscapeCodePageBytes(std::string_view bytes, LeadByteTest isLeadByte, char* out,
                                 std::size_t size) {
@@ -54,29 +54,29 @@ std::size_t EscapeCodePageBytes(std::string_view bytes, LeadByteTest isLeadByte,
 bool HoldsEscapedBytes(std::string_view text) {
   for (std::size_t at = text.find(static_cast<char>(kEscapeLead)); at != std::string_view::npos;
        at = text.find(static_cast<char>(kEscapeLead), at + 1))
-    if (IsEscapeAt(text, at)) return true;
+    if (IsEscapedByteAt(text, at)) return true;
   return false;
 }
 
 std::size_t RunEnd(std::string_view text, std::size_t from, bool& escaped) {
-  escaped = IsEscapeAt(text, from);
+  escaped = IsEscapedByteAt(text, from);
   std::size_t at = from;
   if (escaped) {
-    while (IsEscapeAt(text, at)) at += kEscapedByteSize;
+    while (IsEscapedByteAt(text, at)) at += kEscapedByteSize;
     return at;
   }
   for (;;) {
     const void* lead = std::memchr(text.data() + at, kEscapeLead, text.size() - at);
     if (!lead) return text.size();
     at = static_cast<std::size_t>(static_cast<const char*>(lead) - text.data());
-    if (IsEscapeAt(text, at)) return at;
+    if (IsEscapedByteAt(text, at)) return at;
     ++at;
   }
 }
 
 std::size_t UnescapeRun(std::string_view run, char* out) {
   std::size_t written = 0;
-  for (std::size_t at = 0; IsEscapeAt(run, at); at += kEscapedByteSize)
+  for (std::size_t at = 0; IsEscapedByteAt(run, at); at += kEscapedByteSize)
     out[written++] = static_cast<char>(EscapedByte(run, at));
   return written;
 }
@@ -92,11 +92,11 @@ std::size_t WholeCharacters(std::string_view text, LeadByteTest isLeadByte) {
       break;
     }
   }
-  if (!isLeadByte || size < kEscapedByteSize || !IsEscapeAt(text, size - kEscapedByteSize))
+  if (!isLeadByte || size < kEscapedByteSize || !IsEscapedByteAt(text, size - kEscapedByteSize))
     return size;
   // Which escaped byte is a first byte shows only from the run's start.
   std::size_t start = size - kEscapedByteSize;
-  while (start >= kEscapedByteSize && IsEscapeAt(text, start - kEscapedByteSize))
+  while (start >= kEscapedByteSize && IsEscapedByteAt(text, start - kEscapedByteSize))
     start -= kEscapedByteSize;
   std::size_t at = start;
   while (at < size) {

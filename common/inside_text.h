@@ -27,6 +27,9 @@ inline constexpr std::size_t kEscapedByteSize = 3;
 std::size_t EscapeCodePageBytes(std::string_view bytes, LeadByteTest isLeadByte, char* out,
                                 std::size_t size);
 
+// True when an escaped byte starts at `at`.
+bool IsEscapedByteAt(std::string_view text, std::size_t at);
+
 // True when `text` holds an escaped byte anywhere.
 bool HoldsEscapedBytes(std::string_view text);
 

@@ -11,7 +11,8 @@
 namespace {
 
 // Rows of a line on a console of `consoleColumns`, and the screen columns
-// the line takes: a byte outside a UTF-8 sequence (code page text) is one.
+// the line takes: an escaped code page byte, or one outside a UTF-8
+// sequence, is one.
 TEST(LineRows, ALineTakesTheRowsItsColumnsWrapToAndOneWithoutAConsole) {
   const struct {
     std::string line;
@@ -28,7 +29,8 @@ TEST(LineRows, ALineTakesTheRowsItsColumnsWrapToAndOneWithoutAConsole) {
       {"😀", 2, 2, 1},
       {"Ａ", 2, 1, 1},  // alone on a console one column wide
       {"ｱｱ", 2, 2, 1},
-      {"\x82\xA0\x82\xA0", 4, 3, 2},      // ああ in code page 932
+      // ああ as bytes of code page 932, escaped: a column a byte.
+      {"\xED\xB2\x82\xED\xB2\xA0\xED\xB2\x82\xED\xB2\xA0", 4, 3, 2},
       {"\xE6\x97!\xC3", 4, 4, 1},         // a cut sequence, a lone lead byte
       {"\xC0\xAF\xED\xA0\x80", 5, 5, 1},  // an overlong form, an encoded surrogate
       {"a日a日", 6, 2, 4},                // a wide character never straddles the edge
