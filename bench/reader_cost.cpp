@@ -33,10 +33,6 @@ struct DroppingSink final : MemberSink {
   void RunCommand(std::string_view) override {}
 };
 
-bool NoAnsi(const char16_t*, char*, std::size_t) {
-  return false;
-}
-
 bool UtcClock(std::int64_t seconds, MemberClock* clock) {
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm parts;
@@ -51,7 +47,7 @@ void ListOnce(std::string_view kind, const std::vector<std::uint8_t>& archive) {
   BufferedByteSource file(memory);
   DroppingSink sink;
   const char* name = kind == "zip" ? "ZIP" : kind == "lzh" ? "LHA" : "Cabinet";
-  ListArchiveMembers(*ArchiveFormatNamed(name), file, {sink, NoAnsi, UtcClock});
+  ListArchiveMembers(*ArchiveFormatNamed(name), file, {sink, UtcClock});
 }
 
 }  // namespace
