@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
   std::strncpy(searchState.archivePath, path, sizeof searchState.archivePath - 1);
   searchState.savedPattern[0] = '*';
   searchState.savedPatternWide[0] = u'*';
+  searchState.savedPatternAnsi[0] = '*';
   if (argc > 3 && std::string_view(argv[3]) == "long") {
     searchState.options.form = 1;
     searchState.options.needDetails = true;
