@@ -1,5 +1,6 @@
 #include "common/inside_text.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -24,6 +25,18 @@ std::size_t SequenceLength(unsigned char first) {
 }
 
 }  // namespace
+
+bool IsAsciiText(std::string_view text) {
+  std::uint64_t high = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    high |= word;
+  }
+  for (; i < text.size(); ++i) high |= Byte(text, i);
+  return (high & 0x8080808080808080) == 0;
+}
 
 bool IsEscapedByteAt(std::string_view text, std::size_t at) {
   return at + kEscapedByteSize <= text.size() && Byte(text, at) == kEscapeLead &&

@@ -27,6 +27,10 @@ inline constexpr std::size_t kEscapedByteSize = 3;
 std::size_t EscapeCodePageBytes(std::string_view bytes, LeadByteTest isLeadByte, char* out,
                                 std::size_t size);
 
+// True when every byte of `text` is ASCII, which every code page and UTF-8
+// agree on: most names and listings are, and skip conversions.
+bool IsAsciiText(std::string_view text);
+
 // True when an escaped byte starts at `at`.
 bool IsEscapedByteAt(std::string_view text, std::size_t at);
 

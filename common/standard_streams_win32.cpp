@@ -11,8 +11,6 @@
 // 65001), where what reads the output expects UTF-8.
 #include <windows.h>
 
-#include <cstdint>
-
 #include "common/error_code.h"
 #include "common/handle_sink.h"
 #include "common/inside_text.h"
@@ -35,19 +33,6 @@ struct StandardSink {
   char held[kHeldSize] = {};
   std::size_t heldSize = 0;
 };
-
-// Most listings are ASCII: those go out without a look at code pages.
-bool IsAscii(const char* data, std::size_t size) {
-  std::uint64_t high = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    std::uint64_t word;
-    CopyMemory(&word, data + i, 8);
-    high |= word;
-  }
-  for (; i < size; ++i) high |= static_cast<unsigned char>(data[i]);
-  return (high & 0x8080808080808080) == 0;
-}
 
 bool Failed(StandardSink& sink) {
   DWORD code = GetLastError();
@@ -123,7 +108,7 @@ bool WriteConverted(StandardSink& sink, const char* data, std::size_t size) {
   // Escaped bytes go out to a file as they are: only the console and UTF-8
   // decode them, and so need both bytes of a double-byte character at once.
   LeadByteTest isLeadByte = sink.target == Target::Ansi ? nullptr : IsAnsiLeadByte;
-  if (sink.heldSize == 0 && sink.target == Target::Ansi && IsAscii(data, size))
+  if (sink.heldSize == 0 && sink.target == Target::Ansi && IsAsciiText({data, size}))
     return HandleSink::Write(&sink.bytes, data, size);
   while (size > 0) {
     std::size_t used = sink.heldSize;

@@ -61,7 +61,7 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
     if (record.nameIsUtf8()) {
       if (!MatchUtf8Name(name.c_str(), text)) continue;
       shown = text;
-    } else if (!MatchCodePageName(name.c_str(), isLeadByte, text, shown)) {
+    } else if (!MatchCodePageName(name.name(), isLeadByte, text, shown)) {
       continue;
     }
     if (!listing.List({shown, ClockFromDos(record.stamp.date, record.stamp.time), record.size,

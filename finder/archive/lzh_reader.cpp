@@ -62,7 +62,7 @@ bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std:
   text[name.size()] = '\0';
   ShownName shown;
   std::string_view listed;
-  if (!MatchCodePageName(text, isLeadByte_, shown, listed)) return true;
+  if (!MatchCodePageName({text, name.size()}, isLeadByte_, shown, listed)) return true;
   return listing_.List({listed, clock, size, attributes});
 }
 

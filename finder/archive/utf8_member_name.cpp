@@ -18,11 +18,12 @@ bool MatchWideName(const char16_t* wide, ShownName& shown) {
   return true;
 }
 
-bool MatchCodePageName(const char* name, LeadByteTest isLeadByte, ShownName& shown,
+bool MatchCodePageName(std::string_view name, LeadByteTest isLeadByte, ShownName& shown,
                        std::string_view& listed) {
-  if (!MatchWildcard(searchState.savedPatternAnsi, name)) return false;
+  if (!MatchWildcard(searchState.savedPatternAnsi, name.data())) return false;
   listed = name;
-  std::size_t size = EscapeCodePageBytes(listed, isLeadByte, shown, sizeof shown);
-  if (size != listed.size() && size != std::string_view::npos) listed = {shown, size};
+  if (IsAsciiText(name)) return true;
+  std::size_t size = EscapeCodePageBytes(name, isLeadByte, shown, sizeof shown);
+  if (size != std::string_view::npos) listed = {shown, size};
   return true;
 }

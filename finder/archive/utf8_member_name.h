@@ -24,11 +24,11 @@ using ShownName = char[kShownNameSize];
 bool MatchUtf8Name(const char* utf8, ShownName& shown);
 // The same for a name already in UTF-16 (zero-terminated).
 bool MatchWideName(const char16_t* wide, ShownName& shown);
-// A name of the ANSI code page (zero-terminated, at most kUtf8NameUnits
-// bytes; `isLeadByte` for a double-byte code page) matched against
+// A name of the ANSI code page (a terminator behind it, at most
+// kUtf8NameUnits bytes; `isLeadByte` for a double-byte code page) matched against
 // searchState.savedPatternAnsi. On a match, the name as the listing carries
 // it: the name itself when it is ASCII, else escaped into `shown`.
-bool MatchCodePageName(const char* name, LeadByteTest isLeadByte, ShownName& shown,
+bool MatchCodePageName(std::string_view name, LeadByteTest isLeadByte, ShownName& shown,
                        std::string_view& listed);
 
 // Decodes a name stored in the OEM code page into UTF-16 in `out`

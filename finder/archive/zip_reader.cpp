@@ -317,12 +317,6 @@ std::uint64_t RecordedLocalOffset(const Member& member, const ExtraBlocks& block
 }
 
 // ASCII reads the same in every code page: such names stay on the fast path.
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 // How names stored without the UTF-8 flag are read.
 struct NameCodes {
   OemDecoder fromOem;
@@ -383,13 +377,13 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
     // The part ends at the name's terminator, so it is matched as it stands.
     std::string_view part = NamePart(variable.name, member.nameLength);
     char16_t wide[kUtf8NameUnits + 1];
-    if (codes.fromOem && !IsAscii(part) && codes.fromOem(part, wide, std::size(wide))) {
+    if (codes.fromOem && !IsAsciiText(part) && codes.fromOem(part, wide, std::size(wide))) {
       // Without the UTF-8 flag a name is in the OEM code page, as archivers on
       // Windows write it; where that is not the ANSI one the bytes would show
       // other letters (caf\x82 for café).
       if (!MatchWideName(wide, name)) return true;
       shown = name;
-    } else if (!MatchCodePageName(part.data(), codes.isLeadByte, name, shown)) {
+    } else if (!MatchCodePageName(part, codes.isLeadByte, name, shown)) {
       return true;
     }
   }
