@@ -3,52 +3,66 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cwchar>
+#include <cstring>
+#include <optional>
 #include <span>
 #include <string>
 
-#include "common/bounded_text.h"
 #include "common/error_code.h"
 #include "common/standard_streams.h"
 #include "configurator/configuration_patcher.h"
 #include "configurator/configuration_reader.h"
 #include "configurator/configuration_writer.h"
+#include "configurator/mapped_file_win32.h"
+#include "configurator/pe_resources.h"
 #include "configurator/string_table_patch.h"
 #include "configurator/system_paths_win32.h"
 
 namespace {
 
-class ModuleStrings final : public MessageSource {
+// The texts as the system's string loader would give them, from the
+// executable's bytes: the file is never loaded as a module, which fails on
+// paths of 260 characters and more.
+class ImageStrings final : public MessageSource {
  public:
-  explicit ModuleStrings(HMODULE module) : module_(module) {}
+  explicit ImageStrings(std::span<const std::uint8_t> image) : image_(image) {}
 
   bool Load(unsigned id, std::string_view& text, unsigned long& errorCode) override {
-    int length = LoadStringA(module_, id, buffer_.data(), static_cast<int>(buffer_.capacity()));
-    if (length <= 0) {
+    ResourceMiss miss;
+    auto stored = LoadResourceString(image_, id, miss);
+    if (!stored) {
+      errorCode = static_cast<unsigned long>(miss);
+      return false;
+    }
+    std::wstring wide(stored->begin(), stored->end());
+    int units = static_cast<int>(wide.size());
+    // Converted as the -A string loader converts: best fit, then the default
+    // character; the text ends at a null character, as a C string would.
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    ansi_.assign(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes <= 0 || WideCharToMultiByte(CP_ACP, 0, wide.data(), units, ansi_.data(), bytes,
+                                          nullptr, nullptr) != bytes) {
       errorCode = GetLastError();
       return false;
     }
-    buffer_.Recount();
-    text = buffer_.view();
-    exact_ = HoldsWholeText(id, text);
+    ansi_.resize(std::strlen(ansi_.c_str()));
+    text = ansi_;
+    exact_ = HoldsWholeText(wide, text);
     return true;
   }
   bool Exact() const override { return exact_; }
 
  private:
-  // The ANSI text is whole when it converts back to the stored UTF-16 text.
-  bool HoldsWholeText(unsigned id, std::string_view ansi) {
-    wchar_t stored[260];
-    int units = LoadStringW(module_, id, stored, 260);
-    if (units <= 0) return true;
-    wchar_t back[260];
-    int backUnits =
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), back, 260);
-    return backUnits == units && std::wmemcmp(back, stored, static_cast<std::size_t>(units)) == 0;
+  // The ANSI text is whole when it converts back to the stored text.
+  static bool HoldsWholeText(std::wstring_view stored, std::string_view ansi) {
+    std::wstring back(stored.size() + 1, L'\0');
+    int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                    back.data(), static_cast<int>(back.size()));
+    return units >= 0 && std::wstring_view(back.data(), static_cast<std::size_t>(units)) == stored;
   }
 
-  HMODULE module_;
-  BoundedText<260> buffer_;
+  std::span<const std::uint8_t> image_;
+  std::string ansi_;
   bool exact_ = true;
 };
 
@@ -96,35 +110,6 @@ void ReportOpenFailure(const char* path) {
   WriteErrorCode(StdErr(), error);
 }
 
-// The mapped executable, released in the order it was taken.
-class MappedFile {
- public:
-  explicit MappedFile(HANDLE file) : file_(file) {}
-  ~MappedFile() {
-    if (view_) UnmapViewOfFile(view_);
-    if (mapping_) CloseHandle(mapping_);
-    CloseHandle(file_);
-  }
-
-  bool Map() {
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file_, &size)) return false;
-    mapping_ = CreateFileMappingW(file_, nullptr, PAGE_READWRITE, 0, 0, nullptr);
-    if (!mapping_) return false;
-    view_ = MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0);
-    if (!view_) return false;
-    bytes_ = {static_cast<std::uint8_t*>(view_), static_cast<std::size_t>(size.QuadPart)};
-    return true;
-  }
-  std::span<std::uint8_t> Bytes() const { return bytes_; }
-
- private:
-  HANDLE file_;
-  HANDLE mapping_ = nullptr;
-  void* view_ = nullptr;
-  std::span<std::uint8_t> bytes_;
-};
-
 class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
@@ -140,17 +125,13 @@ class Handle {
 }  // namespace
 
 bool ReadConfigurationFrom(const char* executable, TextWriter& out) {
-  // Loaded as data only: the executable's own start-up code never runs.
-  SystemPath path(executable);
-  HMODULE module = LoadLibraryExW(path.get(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!module) {
-    WriteErrorCode(StdErr(), GetLastError());
+  std::optional<MappedFile> image;
+  if (unsigned long code = MapForReading(executable, image)) {
+    WriteErrorCode(StdErr(), code);
     return false;
   }
-  ModuleStrings strings(module);
-  bool done = ReadConfiguration(strings, out, StdErr());
-  FreeLibrary(module);
-  return done;
+  ImageStrings strings(image->Bytes());
+  return ReadConfiguration(strings, out, StdErr());
 }
 
 bool WriteConfiguration(const char* executable, const char* configuration) {
@@ -172,7 +153,7 @@ bool WriteConfiguration(const char* executable, const char* configuration) {
     return false;
   }
   MappedFile image(file);
-  if (!image.Map()) {
+  if (!image.Map(true)) {
     DWORD error = GetLastError();
     StdErr().Write("File mapping error.\n");
     WriteErrorCode(StdErr(), error);

@@ -5,8 +5,9 @@ class TextWriter;
 
 // Paths are full paths in UTF-8.
 
-// Mode R: writes the executable's default options and messages to `out`
-// through the system's string loader; false after "Error Code : %d".
+// Mode R: writes the executable's default options and messages to `out`,
+// read from the file's bytes as the system's string loader reads them;
+// false after "Error Code : %d".
 bool ReadConfigurationFrom(const char* executable, TextWriter& out);
 
 // Mode W: writes the values of the configuration file into the executable's

@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "common/error_code.h"
 #include "common/standard_streams.h"
+#include "configurator/file_version.h"
+#include "configurator/mapped_file_win32.h"
 #include "configurator/system_paths_win32.h"
 
 std::uint32_t ReadFileVersion(const char* path) {
@@ -16,28 +20,18 @@ std::uint32_t ReadFileVersion(const char* path) {
   }
   FindClose(search);
 
-  DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeW(system.get(), &handle);
-  if (size == 0) {
-    WriteErrorCode(StdErr(), GetLastError());
+  // From the file's bytes, as mode R takes the texts: loading the file as a
+  // module, which the system's version query tries first, fails on paths of
+  // 260 characters and more.
+  std::optional<MappedFile> image;
+  if (unsigned long code = MapForReading(path, image)) {
+    WriteErrorCode(StdErr(), code);
     return 0;
   }
-  void* info = HeapAlloc(GetProcessHeap(), 0, size);
-  if (!info) {
-    WriteErrorCode(StdErr(), GetLastError());
+  auto version = FileVersionOf(image->Bytes());
+  if (!version) {
+    WriteErrorCode(StdErr(), ERROR_RESOURCE_DATA_NOT_FOUND);
     return 0;
   }
-  std::uint32_t version = 0;
-  if (!GetFileVersionInfoW(system.get(), 0, size, info)) {
-    WriteErrorCode(StdErr(), GetLastError());
-  } else {
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT fixedSize = 0;
-    if (VerQueryValueW(info, L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) && fixed &&
-        fixedSize >= sizeof(VS_FIXEDFILEINFO)) {
-      version = fixed->dwFileVersionMS;
-    }
-  }
-  HeapFree(GetProcessHeap(), 0, info);
-  return version;
+  return *version;
 }

@@ -1,8 +1,10 @@
 // CFGTLVC: the entry of the configurator.
 //
 // Module map: configurator_arguments (command line, default extensions,
-// version text), file_version_win32 (version resources), configuration_modes_win32
-// (mode R through the string loader, mode W through a file mapping),
+// version text), pe_resources (the resource walk in the file's bytes: the
+// version, the texts, the message table), file_version and file_version_win32
+// (version resources), mapped_file_win32 (the executable's bytes),
+// configuration_modes_win32 (mode R and mode W over those bytes),
 // configuration_writer / configuration_reader (the text file in both
 // directions), configuration_patcher and string_table_patch (the rewrite of
 // the message table inside the executable).

@@ -1,12 +1,8 @@
 // Finding TLVC's message table inside its executable file and rewriting one
 // text of it in place.
 //
-// The table is found by walking the file's own headers (MS-DOS header, PE
-// header, section table, resource directory), never by loading the file as a
-// program, so the rewrite needs no resource compiler and keeps the file's
-// size. Every offset and length read from the file is checked against the
-// bytes actually there: a damaged or foreign file gives "not found", never a
-// read or write outside the image.
+// The table is found through the file's resource directory (pe_resources.h),
+// so the rewrite needs no resource compiler and keeps the file's size.
 #pragma once
 
 #include <cstddef>
@@ -16,21 +12,13 @@
 #include <string>
 #include <string_view>
 
-// One string block: where its data entry (the resource directory's
-// descriptor: data address, size) lies in the file, what it says, and where
-// its data lies in the file.
-struct StringBlock {
-  std::size_t entryOffset = 0;
-  std::uint32_t address = 0;  // relative to the image
-  std::uint32_t size = 0;
-  std::size_t dataOffset = 0;
-};
+#include "configurator/pe_resources.h"
 
 // The two blocks of the message table. Block 2's data lies directly behind
 // block 1's, so the table is one run of counted strings.
 struct StringTableLocation {
-  StringBlock first;
-  StringBlock second;
+  ResourceData first;
+  ResourceData second;
   std::size_t Begin() const { return first.dataOffset; }
   std::size_t End() const { return first.dataOffset + first.size + second.size; }
 };

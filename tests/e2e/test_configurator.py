@@ -306,30 +306,30 @@ class ModeW(ConfiguratorCase):
         self.assertTable(self.shipped_texts(EnglishFound="\n$C10 found", EnglishPause="Later wins",
                                             JananeseFound="見つかった"))
 
-    def test_any_name_and_configuration_paths_past_260_characters_in_both_modes(self):
+    def test_any_name_and_paths_past_260_characters_in_both_modes(self):
         # A folder the ANSI code page holds (in 932 with a second byte 0x5C),
-        # one it cannot hold, where CFGTLVC itself runs, and below it
-        # configuration files past 260 characters.
+        # one it cannot hold, and below it, past 260 characters, CFGTLVC,
+        # TLVC.EXE and the configuration files.
         for folder, ansi, env, codec in (("日本😀", "é", harness.wine_env(lang="C.UTF-8"), "cp1252"),
                                          ("한국😀", "表", JAPANESE, "cp932")):
             with self.subTest(folder=folder):
-                at = ansi * 40 + "\\" + folder + "\\"
-                deep = self.tmp / (ansi * 40) / folder
-                (deep / ("d" * 200)).mkdir(parents=True)
+                long = ansi * 40 + "\\" + folder + "\\" + "d" * 200 + "\\"
+                deep = self.tmp / (ansi * 40) / folder / ("d" * 200)
+                deep.mkdir(parents=True)
+                self.assertGreater(len(winpath(deep / "TLVC.EXE")), 260)
                 shutil.copyfile(TLVC, deep / "TLVC.EXE")
                 shutil.copyfile(CFGTLVC, deep / "CFGTLVC.EXE")
-                long = at + "d" * 200 + "\\"
-                (deep / ("d" * 200) / "EDIT.CFG").write_bytes(b'EnglishPause="Press key"\r\n')
+                (deep / "EDIT.CFG").write_bytes(b'EnglishPause="Press key"\r\n')
                 cfg = lambda *args: run(deep / "CFGTLVC.EXE", *args, cwd=self.tmp, env=env)
-                result = cfg(at + "TLVC", long + "MY")
+                result = cfg(long + "TLVC", long + "MY")
                 self.assertEqual(result.status, 0, result)
                 self.assertTrue(result.err.endswith(b"Complete reading configuration.\r\n"), result)
-                self.assertEqual((deep / ("d" * 200) / "MY.CFG").read_bytes().split(b"\r\n")[:2],
+                self.assertEqual((deep / "MY.CFG").read_bytes().split(b"\r\n")[:2],
                                  [HEADER, SHIPPED_LINES[0]])
-                result = cfg("W", at + "TLVC", long + "EDIT")
+                result = cfg("W", long + "TLVC", long + "EDIT")
                 self.assertEqual((result.status, result.err), (0, b"Complete writing configuration.\r\n"))
-                self.assertIn(b'EnglishPause="Press key"', cfg(at + "TLVC").out.split(b"\r\n"))
-                self.assertLines(cfg("W", at + "TLVC", ansi * 40 + "\\NONE").err, [
+                self.assertIn(b'EnglishPause="Press key"', cfg(long + "TLVC").out.split(b"\r\n"))
+                self.assertLines(cfg("W", long + "TLVC", ansi * 40 + "\\NONE").err, [
                     ("Cannot open file : %s\\%s\\NONE.CFG" % (winpath(self.tmp), ansi * 40)).encode(codec),
                     b"Error Code : 2"])
 

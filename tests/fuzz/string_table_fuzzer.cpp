@@ -1,4 +1,5 @@
-// The walk to the message table and the slot rewrite on untrusted files.
+// The walks to the message table, the version and the texts, and the slot
+// rewrite, on untrusted files.
 //
 // The first byte chooses the input's meaning: odd, the rest is a whole file;
 // even, the rest pokes bytes (offset low, offset high, value) into a valid
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "configurator/file_version.h"
 #include "configurator/string_table_patch.h"
 #include "tests/unit/string_table_image.h"
 
@@ -33,6 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       image[offset % image.size()] = data[at + 2];
     }
   }
+  FileVersionOf(image);
+  ResourceMiss miss;
+  for (unsigned id = 0; id < 32; ++id) LoadResourceString(image, id, miss);
   auto table = FindStringTable(image);
   if (!table) return 0;
 

@@ -1,5 +1,6 @@
-// A small PE image holding TLVC's message table as shipped: one ".rsrc"
-// section mapped at 0x3000, file offset 0x400, with the two string blocks.
+// A small PE image holding TLVC's message table as shipped and a version
+// resource: one ".rsrc" section mapped at 0x3000, file offset 0x400, with the
+// two string blocks and, behind them, the version's root block.
 // Shared by the unit tests and the fuzz target of the table walk.
 #pragma once
 
@@ -17,8 +18,11 @@ constexpr std::size_t kPe = 0x80;
 constexpr std::size_t kSectionHeader = kPe + 24 + 0xF0;
 constexpr std::size_t kRsrc = 0x400;
 constexpr std::uint32_t kRsrcAddress = 0x3000;
-constexpr std::size_t kTypeDir = 0x18, kLangDir1 = 0x38, kLangDir2 = 0x50;
-constexpr std::size_t kData1 = 0x68, kData2 = 0x78, kBlocks = 0x100;
+constexpr std::size_t kTypeDir = 0x20, kLangDir1 = 0x40, kLangDir2 = 0x58;
+constexpr std::size_t kData1 = 0x70, kData2 = 0x80, kBlocks = 0x100;
+constexpr std::size_t kVersionDir = 0x90, kVersionLangDir = 0xA8, kVersionData = 0xC0;
+constexpr std::size_t kVersion = kBlocks + 2144, kVersionSize = 92;  // 1.0, build 15
+constexpr std::size_t kFileVersion = kVersion + 40 + 8;
 constexpr std::size_t kRawSize = 0xA00;
 
 inline const std::u16string kTexts[13] = {
@@ -71,7 +75,7 @@ inline std::vector<std::uint8_t> ShippedImage() {
   Put32(b, kSectionHeader + 12, kRsrcAddress);
   Put32(b, kSectionHeader + 16, kRawSize);
   Put32(b, kSectionHeader + 20, kRsrc);
-  PutDirectory(b, 0, {{6, 0x80000000u | kTypeDir}});
+  PutDirectory(b, 0, {{6, 0x80000000u | kTypeDir}, {16, 0x80000000u | kVersionDir}});
   PutDirectory(b, kTypeDir, {{1, 0x80000000u | kLangDir1}, {2, 0x80000000u | kLangDir2}});
   PutDirectory(b, kLangDir1, {{1041, kData1}});
   PutDirectory(b, kLangDir2, {{1041, kData2}});
@@ -79,6 +83,17 @@ inline std::vector<std::uint8_t> ShippedImage() {
   Put32(b, kRsrc + kData1 + 4, 1212);
   Put32(b, kRsrc + kData2, kRsrcAddress + kBlocks + 1212);
   Put32(b, kRsrc + kData2 + 4, 932);
+  PutDirectory(b, kVersionDir, {{1, 0x80000000u | kVersionLangDir}});
+  PutDirectory(b, kVersionLangDir, {{1041, kVersionData}});
+  Put32(b, kRsrc + kVersionData, kRsrcAddress + kVersion);
+  Put32(b, kRsrc + kVersionData + 4, kVersionSize);
+  Put16(b, kRsrc + kVersion, kVersionSize);
+  Put16(b, kRsrc + kVersion + 2, 52);
+  const std::u16string key = u"VS_VERSION_INFO";
+  for (std::size_t i = 0; i < key.size(); ++i) Put16(b, kRsrc + kVersion + 6 + 2 * i, key[i]);
+  Put32(b, kRsrc + kFileVersion - 8, 0xFEEF04BDu);
+  Put32(b, kRsrc + kFileVersion, 0x00010000u);
+  Put32(b, kRsrc + kFileVersion + 4, 15);
   std::size_t at = kRsrc + kBlocks + 2;  // id 0 is empty
   for (const std::u16string& text : kTexts) {
     Put16(b, at, text.size());

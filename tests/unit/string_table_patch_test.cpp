@@ -13,6 +13,7 @@
 
 #include "common/text_writer.h"
 #include "configurator/configuration_patcher.h"
+#include "configurator/file_version.h"
 #include "tests/unit/string_table_image.h"
 
 namespace {
@@ -88,6 +89,51 @@ TEST(FindStringTable, StaysInsideEveryCutImage) {
   for (std::size_t size = 0; size <= image.size(); ++size) {
     std::vector<std::uint8_t> cut(image.begin(), image.begin() + size);
     EXPECT_EQ(FindStringTable(cut).has_value(), size >= tableEnd) << size;
+    EXPECT_EQ(FileVersionOf(cut).has_value(), size >= kRsrc + kVersion + kVersionSize) << size;
+    ResourceMiss miss;
+    for (unsigned id = 0; id < 32; ++id) LoadResourceString(cut, id, miss);
+  }
+}
+
+// The version and the texts as the system's version query and string
+// loader find them, on the shipped image and on damaged copies of it.
+TEST(ResourceReading, FindsTheVersionAndTheTextsAsTheSystemDoes) {
+  auto image = ShippedImage();
+  ResourceMiss miss{};
+  for (unsigned id : {0u, 27u, 32u}) {  // empty, empty, in no block
+    EXPECT_FALSE(LoadResourceString(image, id, miss)) << id;
+    EXPECT_EQ(miss, ResourceMiss::kNoName) << id;
+  }
+  using Damage = std::function<void(std::vector<std::uint8_t>&)>;
+  auto versionSize = [](std::uint32_t size) -> Damage {
+    return [size](auto& b) { Put32(b, kRsrc + kVersionData + 4, size); };
+  };
+  const std::optional<std::uint32_t> none, shipped = 0x00010000u;
+  const std::optional<ResourceMiss> found, noName = ResourceMiss::kNoName;
+  const struct {
+    const char* name;
+    Damage damage;
+    std::optional<std::uint32_t> version;
+    std::optional<ResourceMiss> id17Miss;
+  } cases[] = {
+      {"as shipped", [](auto&) {}, shipped, found},
+      {"no MZ", [](auto& b) { b[1] = 'X'; }, none, ResourceMiss::kNoResources},
+      {"no version type", [](auto& b) { Put32(b, kRsrc + 24, 17); }, none, found},
+      {"version not id 1", [](auto& b) { Put32(b, kRsrc + kVersionDir + 16, 2); }, none, found},
+      {"version beyond the section", versionSize(0x7FFFFFFF), none, found},
+      {"fixed part past the resource", versionSize(91), 0, found},
+      {"key past the resource", versionSize(36), 0, found},
+      {"value too short", [](auto& b) { Put16(b, kRsrc + kVersion + 2, 51); }, 0, found},
+      {"no string type", [](auto& b) { Put32(b, kRsrc + 16, 5); }, shipped, ResourceMiss::kNoType},
+      {"no block 2", [](auto& b) { Put32(b, kRsrc + kTypeDir + 24, 3); }, shipped, noName},
+      {"id 17 past block 2", [](auto& b) { Put32(b, kRsrc + kData2 + 4, 120); }, shipped, noName},
+  };
+  for (const auto& [name, damage, version, id17Miss] : cases) {
+    damage(image = ShippedImage());
+    EXPECT_EQ(FileVersionOf(image), version) << name;
+    auto text = LoadResourceString(image, 17, miss);
+    EXPECT_EQ(text ? std::nullopt : std::optional(miss), id17Miss) << name;
+    EXPECT_EQ(text.value_or(u"Cannot find files..."), u"Cannot find files...") << name;
   }
 }
 
