@@ -97,8 +97,9 @@ bool WritePiece(StandardSink& sink, std::string_view text) {
   long units = WideFromText(CP_UTF8, text, wide, kPiece + 1);
   if (units < 0) return Failed(sink);
   if (sink.target == Target::Console) return WriteConsole(sink, wide, units);
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, converted, kPiece, nullptr, nullptr);
-  if (bytes <= 0) return Failed(sink);
+  long bytes =
+      TextFromWide(CP_UTF8, {wide, static_cast<std::size_t>(units)}, converted, kPiece + 1);
+  if (bytes < 0) return Failed(sink);
   return HandleSink::Write(&sink.bytes, converted, static_cast<std::size_t>(bytes));
 }
 

@@ -10,6 +10,7 @@
 
 #include "common/error_code.h"
 #include "common/standard_streams.h"
+#include "common/wide_text_win32.h"
 #include "configurator/configuration_patcher.h"
 #include "configurator/configuration_reader.h"
 #include "configurator/configuration_writer.h"
@@ -35,13 +36,10 @@ class ImageStrings final : public MessageSource {
       return false;
     }
     std::wstring wide(stored->begin(), stored->end());
-    int units = static_cast<int>(wide.size());
     // Converted as the -A string loader converts: best fit, then the default
     // character; the text ends at a null character, as a C string would.
-    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    ansi_.assign(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes <= 0 || WideCharToMultiByte(CP_ACP, 0, wide.data(), units, ansi_.data(), bytes,
-                                          nullptr, nullptr) != bytes) {
+    ansi_.assign(3 * wide.size() + 1, '\0');
+    if (TextFromWide(CP_ACP, wide, ansi_.data(), ansi_.size()) < 0) {
       errorCode = GetLastError();
       return false;
     }
@@ -56,8 +54,7 @@ class ImageStrings final : public MessageSource {
   // The ANSI text is whole when it converts back to the stored text.
   static bool HoldsWholeText(std::wstring_view stored, std::string_view ansi) {
     std::wstring back(stored.size() + 1, L'\0');
-    int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                    back.data(), static_cast<int>(back.size()));
+    long units = WideFromText(CP_ACP, ansi, back.data(), back.size());
     return units >= 0 && std::wstring_view(back.data(), static_cast<std::size_t>(units)) == stored;
   }
 
@@ -76,27 +73,23 @@ class AnsiCodePage final : public AnsiConverter {
     if (ansi.empty()) return true;
     // However long the value, converting its first bytes tells that it is
     // longer than a slot.
-    int size = static_cast<int>(ansi.size() < 0x10000 ? ansi.size() : 0x10000);
-    int units = MultiByteToWideChar(codePage_, 0, ansi.data(), size, nullptr, 0);
-    if (units <= 0) {
+    std::string_view head = ansi.substr(0, 0x10000);
+    long units = WideLength(codePage_, head);
+    std::wstring converted(static_cast<std::size_t>(units > 0 ? units : 0) + 1, L'\0');
+    if (units <= 0 || WideFromText(codePage_, head, converted.data(), converted.size()) < 0) {
       WriteErrorCode(StdErr(), GetLastError());
       return false;
     }
-    std::wstring converted(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(codePage_, 0, ansi.data(), size, converted.data(), units);
-    wide.assign(converted.begin(), converted.end());
+    wide.assign(converted.begin(), converted.begin() + units);
     return true;
   }
 
   std::string FromUtf16(std::u16string_view wide) override {
     if (wide.empty()) return {};
     std::wstring source(wide.begin(), wide.end());
-    int size = static_cast<int>(source.size());
-    int bytes =
-        WideCharToMultiByte(codePage_, 0, source.data(), size, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string ansi(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(codePage_, 0, source.data(), size, ansi.data(), bytes, nullptr, nullptr);
+    std::string ansi(3 * source.size() + 1, '\0');
+    long bytes = TextFromWide(codePage_, source, ansi.data(), ansi.size());
+    ansi.resize(bytes > 0 ? static_cast<std::size_t>(bytes) : 0);
     return ansi;
   }
 

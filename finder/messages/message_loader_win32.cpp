@@ -27,15 +27,14 @@ int LoadStringId(unsigned id, char* buffer, int size) {
   std::size_t length = units[at];
   if (length == 0 || length > count - at - 1) return 0;
 
-  // Four bytes per unit is the most any ANSI code page needs.
-  constexpr int kUnitsConverted = 1024;
-  char text[4 * kUnitsConverted];
-  int converted =
-      WideCharToMultiByte(kInsideCodePage, 0, units + at + 1,
-                          static_cast<int>(length < kUnitsConverted ? length : kUnitsConverted),
-                          text, sizeof text, nullptr, nullptr);
+  // UTF-8 takes at most three bytes a unit.
+  constexpr std::size_t kUnitsConverted = 1024;
+  char text[3 * kUnitsConverted + 1];
+  long converted = TextFromWide(
+      kInsideCodePage, {units + at + 1, length < kUnitsConverted ? length : kUnitsConverted}, text,
+      sizeof text);
   if (converted < 0) converted = 0;
-  int room = converted < size - 1 ? converted : size - 1;
+  long room = converted < size - 1 ? converted : size - 1;
   int loaded = static_cast<int>(WholeCharacters({text, static_cast<std::size_t>(room)}, nullptr));
   CopyMemory(buffer, text, loaded);
   buffer[loaded] = '\0';
