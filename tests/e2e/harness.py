@@ -52,9 +52,13 @@ def wine_env(tz="UTC", lang=None, extra=None):
     return env
 
 
-def probe_env(log, lang=None):
-    """The environment for runs of tools/probe.exe that record into `log`."""
-    return wine_env(lang=lang, extra={"PROBE_LOG": winpath(log)})
+def probe_env(log, lang=None, wide=False):
+    """The environment for runs of tools/probe.exe that record into `log`
+    (wide: the wide current directory and command line, in UTF-8)."""
+    extra = {"PROBE_LOG": winpath(log)}
+    if wide:
+        extra["PROBE_WIDE"] = "1"
+    return wine_env(lang=lang, extra=extra)
 
 
 def winpath(path):

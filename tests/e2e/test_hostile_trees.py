@@ -39,6 +39,29 @@ MEMBER_NAMES = ["a b.txt", "$d.txt", "[x].txt", "%PATH%.txt", "{c}.txt", "dir/su
                 "q'u\"ote.txt", "no extension"]
 JAPANESE_MEMBERS = ["表.txt", "dir\\ソ.txt", "能力.txt", "ー.doc", "表\\x.txt"]
 JAPANESE_NAMES = ["表.txt", "ソフト.txt", "ー.txt", "能力表.txt"]
+# Names that code page 1252, 932 or both cannot hold, as Wine lists them
+# (ordered by their upper case in UTF-16 units); each folder holds one file.
+ANSI_FILES = ["A.txt", "ok.txt", "é.txt", "Ωmega.txt", "日本.txt", "Ａ.txt"]
+ANSI_FOLDERS = ["café\\in.txt", "Ā\\in.txt", "Ω\\in.txt", "日本\\jp.txt", "한국\\kr.txt",
+                "😀\\in.txt"]
+UTF8_MEMBERS = ["日本語.txt", "😀.txt"]
+# What the system's conversion to the ANSI code page makes of them: its best
+# fit, else "?" for each UTF-16 unit.
+BEST_FIT = {"cp1252": {"Ω": "O", "Ａ": "A", "Ā": "A", "😀": "??"}, "cp932": {"é": "e", "😀": "??"}}
+WAIT = b"Please wait a moment...\r"
+FINISH = b" " * 79 + b"\rFinished."
+
+
+def ansi_text(text, code_page):
+    fit = {ord(char): to for char, to in BEST_FIT[code_page].items()}
+    return text.translate(fit).encode(code_page, errors="replace")
+
+
+def ansi_walk(top, members=()):
+    """What `*.txt` lists below the ansi folder, in the walk's order: the
+    top's own files, the members of its archives, then the folders."""
+    archived = ["utf8.zip : " + member for member in members]
+    return [top + "\\" + name for name in ANSI_FILES + archived + ANSI_FOLDERS]
 
 
 def expected_walk(top, pattern, encoding="cp1252"):
@@ -140,13 +163,16 @@ class HostileTrees(TreeTestCase):
         (japanese / "表" / "x.txt").write_bytes(b"")
 
         ansi = r / "ansi"
-        for directory, inside in (("Ω", "in.txt"), ("日本", "jp.txt")):
-            (ansi / directory).mkdir(parents=True)
-            (ansi / directory / inside).write_bytes(b"")
-        for name in ("ok.txt", "é.txt", "Ωmega.txt", "日本.txt"):
+        for name in ANSI_FOLDERS:
+            (ansi / name.split("\\")[0]).mkdir(parents=True)
+            (ansi / name.replace("\\", "/")).write_bytes(b"")
+        for name in ANSI_FILES:
             (ansi / name).write_bytes(b"")
         # As an archiver on Windows writes "café.txt": code page 437, no UTF-8 flag.
         (ansi / "oem.zip").write_bytes(make_zip([b"caf\x82.txt"]))
+        with zipfile.ZipFile(ansi / "utf8.zip", "w") as archive:  # flag bit 11 set
+            for name in UTF8_MEMBERS:
+                archive.writestr(name, b"x")
 
         archives = r / "archives"
         archives.mkdir()
@@ -334,52 +360,72 @@ class HostileTrees(TreeTestCase):
                 self.assertLines(result.out, [archive + b" : " + n.encode("cp932") for n in names])
 
     def test_names_the_ansi_code_page_cannot_hold(self):
-        ansi = self.root / "ansi"
-        top = winpath(ansi).encode()
-        # Code page 1252: the system gives the nearest letters it has, or "?".
-        names = [top + b"\\ok.txt", top + b"\\\xe9.txt", top + b"\\Omega.txt", top + b"\\??.txt"]
-        result = self.tlvc("ansi", "*.txt", "/-U")
-        self.assertEnds(result)
-        self.assertLines(result.out, names)
-        # Neither directory can be named again through those names: "O" is
-        # not there and passes unseen; "??" is no valid name, which the walk
-        # reports and passes over, and the run ends with that code.
-        result = self.tlvc("ansi", "*.txt")
-        self.assertEqual(result.status, 123, result)
-        self.assertLines(result.out, names)
-        self.assertEqual(result.err, b"Please wait a moment...\rError Code : 123\r\n" + b" " * 79
-                         + b"\rFinished.")
-        # Code page 932 holds every one of them.
-        result = self.tlvc("ansi", "*.txt", env=JAPANESE)
-        self.assertEnds(result)
-        self.assertLines(result.out, [top + b"\\" + name.encode("cp932") for name in (
-            "ok.txt", "e.txt", "Ωmega.txt", "日本.txt", "Ω\\in.txt", "日本\\jp.txt")])
+        # Every folder is searched; redirected output is the system's best fit
+        # of each name, as the ANSI calls gave it before; a command gets the
+        # true name (Ａ.txt and A.txt are two files).
+        top = winpath(self.root / "ansi")
+        log = self.tmp / "probe.log"
+        for lang, code_page in (("C.UTF-8", "cp1252"), ("ja_JP.UTF-8", "cp932")):
+            with self.subTest(code_page=code_page):
+                log.unlink(missing_ok=True)
+                env = harness.probe_env(log, lang=lang, wide=True)
+                result = self.tlvc("ansi", "*.txt", "[" + PROBE, "$F]", env=env)
+                self.assertEqual(result.status, 0, result)
+                paths = ansi_walk(top)
+                self.assertLines(result.out, [ansi_text(path, code_page) for path in paths])
+                commands = [PROBE + " " + path for path in paths]
+                self.assertEqual(result.err, WAIT + b"".join(
+                    ansi_text(command, code_page) + b"\r\n" for command in commands) + FINISH)
+                self.assertEqual(log.read_text("utf-8").splitlines(), [
+                    path.rpartition("\\")[0] + "|" + command
+                    for path, command in zip(paths, commands)])
+                # Typed on the command line, the pattern matches as it is.
+                result = self.tlvc("ansi", "日本*.txt", env=env)
+                self.assertEnds(result)
+                self.assertLines(result.out, [ansi_text(top + "\\日本.txt", code_page)])
 
     def test_console_and_utf8_output_show_names_as_they_are(self):
         ansi = self.root / "ansi"
-        expected = (winpath(ansi) + "\\é.txt\r").encode("utf-8")
-        # A console gets the wide call: é, not what its code page 437 makes
-        # of the byte E9 (Θ).
-        status, raw = run_pty([TLVC, "?.txt", "/-U"], cwd=ansi)
-        self.assertEqual(status, 0, raw)
-        self.assertIn(expected + b"\r\n", terminal_text(raw))
-        # After chcp 65001, redirected output is UTF-8.
+        lines = [line.encode() for line in ansi_walk(winpath(ansi), UTF8_MEMBERS)]
+        # Wine's terminal shows each half of a surrogate pair as U+FFFD.
+        shown = [line.replace("😀".encode(), "\ufffd\ufffd".encode()) for line in lines]
         out = self.tmp / "out.txt"
-        status, raw = run_pty(["cmd", "/c", "chcp 65001 > nul & %s ?.txt /-U > %s"
-                               % (winpath(TLVC), winpath(out))], cwd=ansi)
-        self.assertEqual(status, 0, raw)
-        self.assertEqual(out.read_bytes(), expected + b"\n")
+        for lang in ("C.UTF-8", "ja_JP.UTF-8"):
+            env = harness.wine_env(lang=lang)
+            with self.subTest(lang=lang):
+                # A console gets the wide call: é, not what its code page 437
+                # makes of the byte E9 (Θ).
+                status, raw = run_pty([TLVC, "*.txt", "/Zutf8.zip"], cwd=ansi, env=env)
+                self.assertEqual(status, 0, raw)
+                self.assertEqual(terminal_text(raw), b"".join(line + b"\r\r\n" for line in shown))
+                # After chcp 65001, redirected output is UTF-8.
+                status, raw = run_pty(["cmd", "/c", "chcp 65001 > nul & %s *.txt /Zutf8.zip > %s"
+                                       % (winpath(TLVC), winpath(out))], cwd=ansi, env=env)
+                self.assertEqual(status, 0, raw)
+                self.assertLines(out.read_bytes(), lines)
 
-    def test_zip_names_in_the_oem_code_page(self):
-        archive = winpath(self.root / "ansi" / "oem.zip").encode()
-        # Code page 1252 against OEM 437: decoded, then shown in the ANSI code page.
-        result = self.tlvc("ansi", "*", "/Z", "/-O", "/-U")
-        self.assertEnds(result)
-        self.assertLines(result.out, [archive + b" : caf\xe9.txt"])
-        # Under 932 both are one code page: the bytes stay as they are.
-        result = self.tlvc("ansi", "*", "/Z", "/-O", "/-U", env=JAPANESE)
-        self.assertEnds(result)
-        self.assertLines(result.out, [archive + b" : caf\x82.txt"])
+    def test_zip_names_in_the_oem_code_page_and_in_utf_8(self):
+        top = winpath(self.root / "ansi")
+        log = self.tmp / "probe.log"
+        # Code page 1252 against OEM 437: decoded, then shown in the ANSI code
+        # page. Under 932 both are one code page: the bytes stay as they are.
+        # UTF-8 names: the best fit of the ANSI code page.
+        for lang, code_page, oem in (("C.UTF-8", "cp1252", b"caf\xe9.txt"),
+                                     ("ja_JP.UTF-8", "cp932", b"caf\x82.txt")):
+            with self.subTest(code_page=code_page):
+                env = harness.probe_env(log, lang=lang, wide=True)
+                result = self.tlvc("ansi", "*", "/Z", "/-O", "/-U", env=env)
+                self.assertEnds(result)
+                utf8 = [ansi_text(top + "\\utf8.zip : " + name, code_page) for name in UTF8_MEMBERS]
+                self.assertLines(result.out, [top.encode() + b"\\oem.zip : " + oem] + utf8)
+                # A command gets a UTF-8 name whole.
+                log.unlink(missing_ok=True)
+                result = self.tlvc("ansi", "*", "/Zutf8.zip", "/-O", "/-U", "[" + PROBE, "$N]",
+                                   env=env)
+                self.assertEnds(result)
+                self.assertLines(result.out, utf8)
+                self.assertEqual(log.read_text("utf-8").splitlines(),
+                                 ["%s|%s %s" % (top, PROBE, name[:-4]) for name in UTF8_MEMBERS])
 
     def test_damaged_and_misnamed_archives(self):
         archives = self.root / "archives"
