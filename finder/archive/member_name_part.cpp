@@ -1,5 +1,9 @@
 #include "finder/archive/member_name_part.h"
 
+bool IsShiftJisLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 LeadByteTest MemberNameLeadByteTest(std::uint32_t ansiCodePage) {
   return ansiCodePage == 932 ? IsShiftJisLeadByte : nullptr;
 }

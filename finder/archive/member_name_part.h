@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "finder/options/option_parser.h"
+#include "common/inside_text.h"
+
+// The lead bytes of code page 932 (0x81-0x9F, 0xE0-0xFC).
+bool IsShiftJisLeadByte(unsigned char byte);
 
 // The lead-byte test for names in the ANSI code page: IsShiftJisLeadByte in
 // code page 932, else null (every byte is a character of its own).

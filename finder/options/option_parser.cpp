@@ -1,5 +1,6 @@
 #include "finder/options/option_parser.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -35,17 +36,6 @@ std::size_t SkipBlanks(std::string_view text, std::size_t position) {
   return position;
 }
 
-// Bytes of the character at `position`. A lead byte takes the byte behind it
-// only when that can be a second byte (0x40 and up in every double-byte code
-// page), so a stray lead byte cannot swallow a blank or a quote.
-std::size_t CharLength(std::string_view text, std::size_t position, LeadByteTest isLeadByte) {
-  if (isLeadByte && position + 1 < text.size() &&
-      isLeadByte(static_cast<unsigned char>(text[position])) &&
-      static_cast<unsigned char>(text[position + 1]) >= 0x40)
-    return 2;
-  return 1;
-}
-
 std::uint16_t AttributeBit(char letter) {
   switch (Upper(letter)) {
     case 'A':
@@ -78,10 +68,8 @@ class OptionReader {
 
  private:
   char At(std::size_t position) const { return ::At(text_, position); }
-  std::size_t CharLength(std::size_t position) const {
-    return ::CharLength(text_, position, facts_.isLeadByte);
-  }
   bool OnCommandLine() const { return layer_ == Layer::kCommandLine; }
+  std::string_view InvalidCharacter(std::size_t position) const;
   bool Failed() const { return outcome_.kind != CommandLineOutcome::kContinue; }
 
   void Fail(std::string_view message) {
@@ -130,6 +118,18 @@ bool OptionReader::AppendToFileName(std::string_view part) {
   return true;
 }
 
+// The character that the invalid-option message names: a UTF-8 sequence
+// whole, as a lone byte of it would show as nothing readable.
+std::string_view OptionReader::InvalidCharacter(std::size_t position) const {
+  if (position >= text_.size()) return {};
+  std::size_t end = position + 1;
+  if (static_cast<unsigned char>(text_[position]) >= 0xC0)
+    while (end < text_.size() && end - position < 4 &&
+           (static_cast<unsigned char>(text_[end]) & 0xC0) == 0x80)
+      ++end;
+  return text_.substr(position, end - position);
+}
+
 CommandLineOutcome OptionReader::ParseCommandLine() {
   options_.fileNameText.Clear();
   std::size_t position = SkipBlanks(text_, 0);
@@ -147,17 +147,16 @@ CommandLineOutcome OptionReader::ParseCommandLine() {
       AppendToFileName(text_.substr(position + 1, end - position - 1));
       position = end == text_.size() ? end : end + 1;
     } else if (c == '[' || c == '{') {
-      if (!ExtractCommandTemplate(text_, position, options_, facts_.isLeadByte))
+      if (!ExtractCommandTemplate(text_, position, options_))
         Fail(CommandTemplateTooLongMessage(options_.japanese));
       options_.runCommand = true;
     } else if (c == '/' || (c == '-' && wordStart_)) {
       position = ReadOption(position);
     } else {
       // A hyphen inside a word (my-file.txt) belongs to the name.
-      const std::size_t length = CharLength(position);
-      AppendToFileName(text_.substr(position, length));
+      AppendToFileName(text_.substr(position, 1));
       wordStart_ = false;
-      position += length;
+      ++position;
     }
   }
   return outcome_;
@@ -233,8 +232,7 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
       break;
     default:
       if (OnCommandLine()) {
-        WriteInvalidOptionMessage(errors_, text_.substr(letterPosition, CharLength(letterPosition)),
-                                  options_.japanese);
+        WriteInvalidOptionMessage(errors_, InvalidCharacter(letterPosition), options_.japanese);
         outcome_ = {CommandLineOutcome::kFail, 2};
         return text_.size();
       }
@@ -311,8 +309,7 @@ std::size_t OptionReader::ReadAttributes(std::size_t position) {
       continue;
     }
     options_.attributesRequired |= AttributeBit(c);
-    // The second byte of a double-byte character is no attribute letter.
-    position += CharLength(position);
+    ++position;
   }
   return SkipBlanksAfterParameter(position);
 }
@@ -411,11 +408,7 @@ std::size_t OptionReader::ReadDateTimeRange(std::size_t position, bool time) {
 
 }  // namespace
 
-bool IsShiftJisLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-bool IsHelpRequest(std::string_view text, LeadByteTest isLeadByte) {
+bool IsHelpRequest(std::string_view text) {
   text = UpToZero(text);
   std::size_t position = SkipBlanks(text, 0);
   bool wordStart = position > 0;
@@ -429,10 +422,10 @@ bool IsHelpRequest(std::string_view text, LeadByteTest isLeadByte) {
     if (c == '/' || (c == '-' && wordStart)) {
       const char next = At(text, position + 1);
       if (next == '?' || next == 'H' || next == 'h') return true;
-      ++position;
-      if (position < text.size()) position += CharLength(text, position, isLeadByte);
+      // The letter behind the switch starts no switch of its own.
+      position += 2;
     } else {
-      position += CharLength(text, position, isLeadByte);
+      ++position;
     }
     wordStart = false;
   }
@@ -455,13 +448,10 @@ std::size_t SkipWord(std::string_view text, std::size_t position) {
   return SkipBlanks(text, position);
 }
 
-bool ExtractCommandTemplate(std::string_view text, std::size_t& position, SearchOptions& options,
-                            LeadByteTest isLeadByte) {
+bool ExtractCommandTemplate(std::string_view text, std::size_t& position, SearchOptions& options) {
   const char closing = At(text, position) == '{' ? '}' : ']';
   const std::size_t start = position + 1;
-  std::size_t end = start;
-  while (end < text.size() && text[end] != closing) end += CharLength(text, end, isLeadByte);
-  if (end > text.size()) end = text.size();
+  const std::size_t end = std::min(text.find(closing, start), text.size());
   position = SkipBlanks(text, end < text.size() ? end + 1 : end);
 
   options.creationFlags = kNormalPriorityClass;
@@ -469,9 +459,7 @@ bool ExtractCommandTemplate(std::string_view text, std::size_t& position, Search
   CommandText result;
   for (std::size_t i = 0; i < body.size();) {
     if (body[i] != '$') {
-      const std::size_t length = CharLength(body, i, isLeadByte);
-      result.Append(body.substr(i, length));
-      i += length;
+      result.Append(body[i++]);
       continue;
     }
     if (i + 1 == body.size()) {
@@ -493,12 +481,9 @@ bool ExtractCommandTemplate(std::string_view text, std::size_t& position, Search
       case 'S':
         options.shortNames = true;
         break;
-      default: {
-        const std::size_t length = 1 + CharLength(body, i + 1, isLeadByte);
-        result.Append(body.substr(i, length));
-        i += length;
-        continue;
-      }
+      default:
+        result.Append(body.substr(i, 2));
+        break;
     }
     i += 2;
   }

@@ -2,8 +2,10 @@
 // and the parser of the default options (string 1 of the string table and the
 // TLVC environment variable), with their helpers.
 //
-// All of them read 8-bit text in the ANSI code page and write the same fields
-// of SearchOptions, so parsing the three texts in order lets the last setting
+// All of them read UTF-8 text byte by byte: no byte of a character beyond
+// ASCII equals a blank, quote, switch or bracket, so such characters pass
+// through whole without being looked at. They write the same fields of
+// SearchOptions, so parsing the three texts in order lets the last setting
 // of a field win. Nothing here ends the process: errors are written to the
 // given writer (the entry passes standard error) and reported in the result.
 //
@@ -20,24 +22,17 @@
 #include "finder/options/date_time_values.h"
 #include "finder/options/search_options.h"
 
-// True for the first byte of a double-byte character.
-using LeadByteTest = bool (*)(unsigned char byte);
-
-// The lead bytes of code page 932 (0x81-0x9F, 0xE0-0xFC).
-bool IsShiftJisLeadByte(unsigned char byte);
-
 // Facts from outside that the parsers need besides the settings record. The
 // record itself supplies `consoleCodePage` (for /J), `startTime` (relative
 // dates and times) and `japanese` (the language of messages).
 struct ParserFacts {
-  LeadByteTest isLeadByte = nullptr;          // null: single-byte text
   LocalTimeFn localTime = StandardLocalTime;  // local calendar of relative values
 };
 
 // True when the text asks for the usage: "/?", "/H" or "/h" anywhere, or
 // "-?", "-H", "-h" at the start of a word. Sees the raw text: quoted names and
 // templates are not set apart.
-bool IsHelpRequest(std::string_view text, LeadByteTest isLeadByte = nullptr);
+bool IsHelpRequest(std::string_view text);
 
 // What the entry does after ParseCommandLine.
 struct CommandLineOutcome {
@@ -81,8 +76,7 @@ std::size_t SkipWord(std::string_view text, std::size_t position);
 // options.commandTemplate. Moves `position` past the closing character and
 // the blanks and tabs after it. Returns false, leaving commandTemplate as it
 // was, when the template does not fit; the flags are set either way.
-bool ExtractCommandTemplate(std::string_view text, std::size_t& position, SearchOptions& options,
-                            LeadByteTest isLeadByte = nullptr);
+bool ExtractCommandTemplate(std::string_view text, std::size_t& position, SearchOptions& options);
 
 // Reads one size at text[position]: digits with "," grouping and an optional
 // fraction, then an optional K, M, G or T (powers of 1024, either case).
@@ -90,8 +84,8 @@ bool ExtractCommandTemplate(std::string_view text, std::size_t& position, Search
 // position of the next "-", blank, tab or end of text.
 std::size_t ParseSize(std::string_view text, std::size_t position, std::uint64_t& value);
 
-// Messages of the option parsers, whole, ending in "\n"; Japanese in code
-// page 932. The invalid-option message takes the offending character(s).
+// Messages of the option parsers, whole, ending in "\n", in UTF-8. The
+// invalid-option message takes the offending character(s).
 std::string_view SizeParameterMissingMessage(bool japanese);
 std::string_view FileNameTooLongMessage(bool japanese);
 std::string_view CommandTemplateTooLongMessage(bool japanese);

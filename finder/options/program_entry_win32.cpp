@@ -122,8 +122,7 @@ void FormSearchPath(SearchOptions& options) {
     EndRun(1);
   }
 
-  // No byte of a UTF-8 sequence looks like a backslash.
-  PathSplit split = SplitSearchPath(path, nullptr);
+  PathSplit split = SplitSearchPath(path);
   if (!split.namesShare) {
     StdErr().Write(ShareNotSpecifiedMessage(options.japanese));
     EndRun(2);
@@ -174,8 +173,6 @@ int main() {
   options.consoleCodePage = GetConsoleCP();
   // Archive member names stored as bytes keep them in this code page.
   options.ansiCodePage = GetACP();
-  // The options are read as UTF-8, in which no byte of a character other
-  // than ASCII looks like one that the parsers stop at.
   ParserFacts facts;
 
   ReadDefaultOptions(options, facts);
@@ -184,7 +181,7 @@ int main() {
 
   // Before the command line is parsed: the usage speaks the language that
   // the default options chose.
-  if (IsHelpRequest(arguments, facts.isLeadByte)) {
+  if (IsHelpRequest(arguments)) {
     ShowUsage();
     EndRun(0);
   }

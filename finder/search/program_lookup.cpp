@@ -8,16 +8,6 @@
 
 namespace {
 
-// Calls `visit(index)` for every single-byte character and every first byte
-// of a double-byte one.
-template <typename Visit>
-void ForEachCharacter(std::string_view text, bool (*isLeadByte)(unsigned char), Visit visit) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    visit(i);
-    if (isLeadByte && isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
-  }
-}
-
 char Upper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -31,19 +21,15 @@ bool SameLetters(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-ProgramName AnalyzeProgramName(std::string_view name, bool (*isLeadByte)(unsigned char)) {
+ProgramName AnalyzeProgramName(std::string_view name) {
   ProgramName result;
-  ForEachCharacter(name, isLeadByte, [&](std::size_t i) {
-    if (name[i] == '\\') {
-      result.hasDirectory = true;
-      result.nameStart = i + 1;
-    }
-  });
-  std::string_view part = name.substr(result.nameStart);
-  std::size_t dot = std::string_view::npos;
-  ForEachCharacter(part, isLeadByte, [&](std::size_t i) {
-    if (part[i] == '.' && i >= 1) dot = i;
-  });
+  if (const std::size_t slash = name.rfind('\\'); slash != std::string_view::npos) {
+    result.hasDirectory = true;
+    result.nameStart = slash + 1;
+  }
+  const std::string_view part = name.substr(result.nameStart);
+  std::size_t dot = part.rfind('.');
+  if (dot == 0) dot = std::string_view::npos;
   result.stemLength = dot == std::string_view::npos ? part.size() : dot;
   result.hasExtension = dot != std::string_view::npos && dot + 1 < part.size();
   return result;
@@ -82,14 +68,6 @@ std::vector<std::string> PathDirectories(std::string_view path) {
     }
   }
   return directories;
-}
-
-bool EndsWithBackslash(std::string_view directory, bool (*isLeadByte)(unsigned char)) {
-  bool ends = false;
-  ForEachCharacter(directory, isLeadByte, [&](std::size_t i) {
-    ends = directory[i] == '\\' && i + 1 == directory.size();
-  });
-  return ends;
 }
 
 namespace {
@@ -150,7 +128,7 @@ struct Lookup {
   // in one (a root, or a PATH entry written so); returns the position behind
   // that backslash, or 0 when it does not fit.
   std::size_t PutDirectory(std::string_view directory) {
-    const bool separator = !EndsWithBackslash(directory, places.isLeadByte);
+    const bool separator = !directory.ends_with('\\');
     if (!WriteAtNamePosition(searchState.searchPath, kLongPathSize, 0,
                              {directory, separator ? "\\" : ""}))
       return 0;
@@ -164,7 +142,7 @@ void FindProgram(FileSystem& files, SearchSink& sink, const ProgramPlaces& place
   SearchState& state = searchState;
   state.options.attributesRequired = 0;
   const CommandText fileName(state.options.fileNameText.view());
-  ProgramName parts = AnalyzeProgramName(fileName.view(), places.isLeadByte);
+  ProgramName parts = AnalyzeProgramName(fileName.view());
   std::string_view name = fileName.view().substr(parts.nameStart);
   Lookup lookup{files, sink, places};
 

@@ -17,9 +17,7 @@ struct ProgramName {
   bool hasExtension = false;
 };
 
-// `isLeadByte` tells the lead bytes of double-byte characters in the ANSI
-// code page, whose second byte may look like a backslash.
-ProgramName AnalyzeProgramName(std::string_view name, bool (*isLeadByte)(unsigned char));
+ProgramName AnalyzeProgramName(std::string_view name);
 
 // The extensions tried for a name without one: those of a PATHEXT value in
 // its order, each once (letter case aside); ".COM;.EXE;.BAT;.CMD" when the
@@ -33,21 +31,15 @@ std::vector<std::string> ProgramExtensions(std::string_view pathExt);
 // are kept.
 std::vector<std::string> PathDirectories(std::string_view path);
 
-// Whether `directory` ends in a backslash that is not the second byte of a
-// double-byte character, so that a name can follow it directly.
-bool EndsWithBackslash(std::string_view directory, bool (*isLeadByte)(unsigned char));
-
 class FileSystem;
 class SearchSink;
 
-// What the lookup takes from the system: the current directory (none when
-// empty), the PATH and PATHEXT values, and the lead bytes of the ANSI code
-// page as for AnalyzeProgramName.
+// What the lookup takes from the system, in UTF-8: the current directory
+// (none when empty) and the PATH and PATHEXT values.
 struct ProgramPlaces {
   std::string_view currentDirectory;
   std::string_view path;
   std::string_view pathExt;
-  bool (*isLeadByte)(unsigned char) = nullptr;
 };
 
 // Lists every program of the name in options.fileNameText, with each of the

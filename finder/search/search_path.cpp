@@ -8,19 +8,10 @@ bool IsAsciiLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// The index of the first backslash at or after `from`, or npos. A lead byte
-// takes its second byte with it, whatever that byte is.
-std::size_t FindBackslash(const char* path, std::size_t from, LeadByteTest isLeadByte) {
-  for (std::size_t i = from; path[i] != '\0'; ++i) {
-    if (path[i] == '\\') return i;
-    if (isLeadByte && isLeadByte(static_cast<unsigned char>(path[i])) && path[i + 1] != '\0') ++i;
-  }
-  return std::string_view::npos;
-}
-
 }  // namespace
 
-PathSplit SplitSearchPath(char* path, LeadByteTest isLeadByte) {
+PathSplit SplitSearchPath(char* path) {
+  const std::string_view text(path);
   PathSplit split;
   std::size_t start = 0;
   if (IsAsciiLetter(path[0]) && path[1] == ':') {
@@ -29,18 +20,16 @@ PathSplit SplitSearchPath(char* path, LeadByteTest isLeadByte) {
   } else if (path[0] == '\\' && path[1] == '\\') {
     // A network path names a computer and a shared directory before any
     // directory of its own; without the share there is nothing to search.
-    std::size_t afterComputer = FindBackslash(path, 2, isLeadByte);
+    const std::size_t afterComputer = text.find('\\', 2);
     if (afterComputer == std::string_view::npos ||
-        FindBackslash(path, afterComputer + 1, isLeadByte) == std::string_view::npos) {
+        text.find('\\', afterComputer + 1) == std::string_view::npos) {
       split.namesShare = false;
       return split;
     }
     start = afterComputer + 1;
   }
-  split.namePosition = start;
-  for (std::size_t at = FindBackslash(path, start, isLeadByte); at != std::string_view::npos;
-       at = FindBackslash(path, at + 1, isLeadByte))
-    split.namePosition = at + 1;
+  const std::size_t last = text.rfind('\\');
+  split.namePosition = last == std::string_view::npos ? start : last + 1;
   return split;
 }
 

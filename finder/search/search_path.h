@@ -6,19 +6,15 @@
 #include <initializer_list>
 #include <string_view>
 
-// Tells the lead bytes of double-byte characters in the code page the path is
-// written in; null when that code page has none.
-using LeadByteTest = bool (*)(unsigned char);
-
 struct PathSplit {
   bool namesShare = true;        // false: a \\computer path without a shared directory
   std::size_t namePosition = 0;  // behind the directory part's last backslash
 };
 
 // Splits a full path as the platform forms it (C:\DIR\*.TXT, \\PC\SHARE\*.TXT).
-// A leading drive letter is turned to upper case in place. Double-byte
-// characters are stepped over whole, so a second byte of 0x5C is no separator.
-PathSplit SplitSearchPath(char* path, LeadByteTest isLeadByte);
+// A leading drive letter is turned to upper case in place. The path is UTF-8,
+// where every 0x5C byte is a backslash of its own.
+PathSplit SplitSearchPath(char* path);
 
 // Writes `parts` one after the other at `namePosition` of the `size`-byte
 // buffer `path` and terminates them. Returns false, leaving the buffer as it

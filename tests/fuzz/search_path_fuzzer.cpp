@@ -1,11 +1,10 @@
 // The split of the search path and the program name on arbitrary text,
-// against the rules read plainly over the characters of the text (a lead
-// byte takes the byte behind it): the name begins behind the last backslash
-// that is a character of its own, a network path needs its shared directory,
-// and writes behind the name position either fit whole or change nothing.
-// Input: one byte of choices (bit 0: double-byte stepping), the path up to a
-// zero byte (at most 259 bytes, as the platform forms it), then parts to
-// write behind the name position, separated by zero bytes.
+// against the rules read plainly over its bytes (UTF-8, where a 0x5C byte is
+// always a backslash): the name begins behind the last backslash, a network
+// path needs its shared directory, and writes behind the name position
+// either fit whole or change nothing.
+// Input: the path up to a zero byte (at most 259 bytes, as the platform forms
+// it), then parts to write behind the name position, separated by zero bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,33 +13,27 @@
 #include <string_view>
 #include <vector>
 
-#include "finder/options/option_parser.h"
 #include "finder/search/program_lookup.h"
 #include "finder/search/search_path.h"
 
 namespace {
 
-// Indexes of the backslashes that are characters of their own.
-std::vector<std::size_t> Backslashes(std::string_view text, std::size_t from, LeadByteTest lead) {
+std::vector<std::size_t> Backslashes(std::string_view text, std::size_t from) {
   std::vector<std::size_t> found;
-  for (std::size_t i = from; i < text.size(); ++i) {
+  for (std::size_t i = from; i < text.size(); ++i)
     if (text[i] == '\\') found.push_back(i);
-    if (lead && lead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
-  }
   return found;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return 0;
-  LeadByteTest lead = data[0] & 1 ? IsShiftJisLeadByte : nullptr;
-  std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::string_view input(reinterpret_cast<const char*>(data), size);
   std::string_view text = input.substr(0, std::min<std::size_t>(input.find('\0'), 259));
 
   char path[260] = {};
   std::memcpy(path, text.data(), text.size());
-  PathSplit split = SplitSearchPath(path, lead);
+  PathSplit split = SplitSearchPath(path);
 
   bool drive = text.size() >= 2 && text[1] == ':' &&
                ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
@@ -50,13 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t start = drive ? 2 : 0;
   bool share = true;
   if (!drive && text.substr(0, 2) == "\\\\") {
-    auto after = Backslashes(text, 2, lead);
+    auto after = Backslashes(text, 2);
     share = after.size() >= 2;
     start = share ? after[0] + 1 : 0;
   }
   if (split.namesShare != share) std::abort();
   if (share) {
-    auto all = Backslashes(text, start, lead);
+    auto all = Backslashes(text, start);
     std::size_t position = all.empty() ? start : all.back() + 1;
     if (split.namePosition != position) std::abort();
 
@@ -84,16 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The program name of /E: the name part behind the last backslash, its
   // stem up to the last "." from its second character on.
-  ProgramName program = AnalyzeProgramName(text, lead);
-  auto slashes = Backslashes(text, 0, lead);
+  ProgramName program = AnalyzeProgramName(text);
+  auto slashes = Backslashes(text, 0);
   std::size_t nameStart = slashes.empty() ? 0 : slashes.back() + 1;
   if (program.hasDirectory != !slashes.empty() || program.nameStart != nameStart) std::abort();
   std::string_view part = text.substr(nameStart);
   std::size_t dot = std::string_view::npos;
-  for (std::size_t i = 0; i < part.size(); ++i) {
-    if (part[i] == '.' && i >= 1) dot = i;
-    if (lead && lead(static_cast<unsigned char>(part[i])) && i + 1 < part.size()) ++i;
-  }
+  for (std::size_t i = 1; i < part.size(); ++i)
+    if (part[i] == '.') dot = i;
   if (program.stemLength != (dot == std::string_view::npos ? part.size() : dot)) std::abort();
   if (program.hasExtension != (dot != std::string_view::npos && dot + 1 < part.size()))
     std::abort();

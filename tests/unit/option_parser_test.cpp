@@ -115,26 +115,24 @@ struct Result {
   std::string errors;
 };
 
-Result Command(const std::string& text, SearchOptions options = Fresh(),
-               LeadByteTest isLeadByte = nullptr) {
+Result Command(const std::string& text, SearchOptions options = Fresh()) {
   Capture capture;
   Result result;
   {
     TextWriter errors(Capture::Sink, &capture, false);
-    result.outcome = ParseCommandLine(text, options, ParserFacts{isLeadByte, Utc}, errors);
+    result.outcome = ParseCommandLine(text, options, ParserFacts{Utc}, errors);
   }
   result.settings = Describe(options);
   result.errors = capture.bytes;
   return result;
 }
 
-Result Defaults(const std::string& text, SearchOptions options = Fresh(),
-                LeadByteTest isLeadByte = nullptr) {
+Result Defaults(const std::string& text, SearchOptions options = Fresh()) {
   Capture capture;
   Result result;
   {
     TextWriter errors(Capture::Sink, &capture, false);
-    ParseDefaultOptions(text, options, ParserFacts{isLeadByte, Utc}, errors);
+    ParseDefaultOptions(text, options, ParserFacts{Utc}, errors);
   }
   result.settings = Describe(options);
   result.errors = capture.bytes;
@@ -343,6 +341,8 @@ TEST(CommandLine, InvalidOptionsAndHelp) {
       {" /?", "flags=", "", kUsage},
       {" x /h y", "flags= name='x '", "", kUsage},
       {" x -H", "flags= name='x '", "", kUsage},
+      // The message names a UTF-8 character whole.
+      {" /表 x", "flags=", kInvalid + "表\n", kFail},
   });
 }
 
@@ -360,6 +360,8 @@ TEST(CommandLine, FileNameTextAndWordStarts) {
       // Options leave the word-start state as they found it.
       {"foo/U -N", "flags=U name='foo-N'"},
       {" /Zx -N", "flags=NZ zip=x"},
+      // No byte of a UTF-8 character beyond ASCII is a blank, quote or switch.
+      {" 表.txt \"日 本\"", "flags= name='表.txt 日 本'"},
   });
 }
 
@@ -374,6 +376,7 @@ TEST(CommandLine, Templates) {
       {" x [a$C] [b]", "flags=r creation=0x20 template='b' name='x '"},
       {" x [a$Q] {b}", "flags=rq creation=0x20 template='b' name='x '"},
       {" x []", "flags=r creation=0x20 name='x '"},
+      {" x [echo 日本$C]", "flags=r creation=0x30 template='echo 日本' name='x '"},
   });
 }
 
@@ -429,35 +432,6 @@ TEST(CommandLine, OverlongNameOrTemplateIsRefused) {
   TextWriter errors(Capture::Sink, &capture, false);
   ParseCommandLine(" " + fits + "   ", options, {}, errors);
   EXPECT_EQ(options.fileNameText.view(), fits);
-}
-
-TEST(CommandLine, DoubleByteCharactersInCodePage932) {
-  // "メー.txt": the second byte of ー is "[".
-  const std::string longVowel = "\x83\x81\x81[.txt";
-  // "表.txt": the second byte is "\\".
-  const std::string table = "\x95\\.txt";
-  const struct {
-    std::string text;
-    LeadByteTest lead;
-    std::string settings;
-    std::string errors;
-  } rows[] = {
-      {" " + longVowel, IsShiftJisLeadByte, "flags= name='" + longVowel + "'", ""},
-      {" " + longVowel, nullptr, "flags=r creation=0x20 template='.txt' name='\x83\x81\x81'", ""},
-      {" " + table, IsShiftJisLeadByte, "flags= name='" + table + "'", ""},
-      {" x [echo \x81]]", IsShiftJisLeadByte,
-       "flags=r creation=0x20 template='echo \x81]' name='x '", ""},
-      {" x [echo \x81]]", nullptr, "flags=r creation=0x20 template='echo \x81' name='x ]'", ""},
-      {" /A\x83S x", IsShiftJisLeadByte, "flags= name='x'", ""},
-      {" /A\x83S x", nullptr, "flags= attr=+04-00 name='x'", ""},
-      {" /\x95\\", IsShiftJisLeadByte, "flags=", kInvalid + "\x95\\\n"},
-      {" x [\x83$C]", IsShiftJisLeadByte, "flags=r creation=0x30 template='\x83' name='x '", ""},
-  };
-  for (const auto& row : rows) {
-    const Result result = Command(row.text, Fresh(), row.lead);
-    EXPECT_EQ(result.settings, row.settings) << row.text;
-    EXPECT_EQ(result.errors, row.errors) << row.text;
-  }
 }
 
 TEST(DefaultOptions, DifferFromTheCommandLine) {
@@ -517,7 +491,7 @@ TEST(OptionLayers, LaterLayersOverrideEarlierOnes) {
   SearchOptions options = Fresh();
   Capture capture;
   TextWriter errors(Capture::Sink, &capture, false);
-  const ParserFacts facts{nullptr, Utc};
+  const ParserFacts facts{Utc};
   ParseDefaultOptions("/J /O /U /Z /S5", options, facts, errors);
   ParseDefaultOptions("/F2 /-Z", options, facts, errors);
   ParseCommandLine(" *.txt /-J /-O /-U /S-10 /A:R", options, facts, errors);
@@ -536,7 +510,6 @@ TEST(HelpRequest, Rows) {
   };
   for (const auto& row : rows) {
     EXPECT_EQ(IsHelpRequest(row.text), row.help) << row.text;
-    EXPECT_EQ(IsHelpRequest(row.text, IsShiftJisLeadByte), row.help) << row.text;
   }
 }
 
