@@ -24,6 +24,12 @@ std::size_t SequenceLength(unsigned char first) {
   return 1;
 }
 
+// The UTF-16 units of the character a byte starts: none for a continuation
+// byte, two for the four-byte sequences beyond U+FFFF.
+std::size_t UnitsStartingAt(unsigned char byte) {
+  return ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+}
+
 }  // namespace
 
 bool IsAsciiText(std::string_view text) {
@@ -36,6 +42,25 @@ bool IsAsciiText(std::string_view text) {
   }
   for (; i < text.size(); ++i) high |= Byte(text, i);
   return (high & 0x8080808080808080) == 0;
+}
+
+std::size_t Utf16Units(std::string_view text) {
+  std::size_t units = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) units += UnitsStartingAt(Byte(text, at));
+  return units;
+}
+
+std::size_t BytesWithinUnits(std::string_view text, std::size_t units) {
+  std::size_t used = 0, at = 0;
+  while (at < text.size()) {
+    const std::size_t need = UnitsStartingAt(Byte(text, at));
+    if (units - used < need) break;
+    used += need;
+    // A character ends where its continuation bytes do.
+    do ++at;
+    while (at < text.size() && (Byte(text, at) & 0xC0) == 0x80);
+  }
+  return at;
 }
 
 bool IsEscapedByteAt(std::string_view text, std::size_t at) {

@@ -31,6 +31,11 @@ std::size_t EscapeCodePageBytes(std::string_view bytes, LeadByteTest isLeadByte,
 // agree on: most names and listings are, and skip conversions.
 bool IsAsciiText(std::string_view text);
 
+// The UTF-16 units that UTF-8 `text` takes, and the bytes of its longest
+// beginning that takes at most `units` of them.
+std::size_t Utf16Units(std::string_view text);
+std::size_t BytesWithinUnits(std::string_view text, std::size_t units);
+
 // True when an escaped byte starts at `at`.
 bool IsEscapedByteAt(std::string_view text, std::size_t at);
 

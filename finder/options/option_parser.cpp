@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/inside_text.h"
+
 namespace {
 
 constexpr std::uint32_t kJapaneseCodePage = 932;
@@ -101,16 +103,17 @@ class OptionReader {
   CommandLineOutcome outcome_;
 };
 
-// fileNameText holds 519 bytes. Blanks that no longer fit are let go: they
-// can only be the trailing blanks that the entry removes anyway, since any
-// later character would not fit either. Anything else that does not fit
-// refuses the name rather than searching for a different, shortened one.
+// fileNameText holds 519 characters (UTF-16 units). Blanks that no longer
+// fit are let go: they can only be the trailing blanks that the entry
+// removes anyway, since any later character would not fit either. Anything
+// else that does not fit refuses the name rather than searching for a
+// different, shortened one.
 bool OptionReader::AppendToFileName(std::string_view part) {
   CommandText& name = options_.fileNameText;
-  const std::size_t room = name.capacity() - name.size();
-  if (part.size() <= room) return name.Append(part);
-  name.Append(part.substr(0, room));
-  for (char c : part.substr(room))
+  const std::size_t room = kCommandSize - 1 - Utf16Units(name.view());
+  const std::size_t fits = BytesWithinUnits(part, room);
+  name.Append(part.substr(0, fits));
+  for (char c : part.substr(fits))
     if (!IsBlank(c)) {
       Fail(FileNameTooLongMessage(options_.japanese));
       return false;
@@ -487,7 +490,7 @@ bool ExtractCommandTemplate(std::string_view text, std::size_t& position, Search
     }
     i += 2;
   }
-  if (result.truncated()) return false;
+  if (result.truncated() || Utf16Units(result.view()) >= kCommandSize) return false;
   options.commandTemplate = result;
   return true;
 }

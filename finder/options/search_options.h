@@ -38,13 +38,15 @@ inline constexpr std::size_t kCommandLineUnits = 32768;
 // expanded command, terminator included.
 inline constexpr std::size_t kLongPathSize = 3 * kPlatformPathUnits;
 inline constexpr std::size_t kCommandLineSize = 3 * kCommandLineUnits;
-inline constexpr std::size_t kCommandSize = 520;  // file-name text, template, expanded command
+// The file name and the command template as typed: 519 characters (UTF-16
+// units) and a terminator, held in UTF-8.
+inline constexpr std::size_t kCommandSize = 520;
 inline constexpr std::size_t kDefaultOptionSize = 1024;
 inline constexpr std::size_t kPromptSize = msg::kMessageBufferSize;  // a message of the string table
 
 using PathText = BoundedText<kPathSize>;
 using NameText = BoundedText<kNameSize>;
-using CommandText = BoundedText<kCommandSize>;
+using CommandText = BoundedText<3 * kCommandSize>;
 using LongPathText = BoundedText<kLongPathSize>;
 using CommandLineText = BoundedText<kCommandLineSize>;
 using PromptText = BoundedText<kPromptSize>;

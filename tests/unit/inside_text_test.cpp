@@ -46,6 +46,14 @@ TEST(InsideText, CodePageBytesEscapeAndComeBackWhole) {
   EXPECT_TRUE(HoldsEscapedBytes(table));
 }
 
+TEST(InsideText, Utf16UnitsOfUtf8) {
+  const std::string text = "a\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80z";  // aé日😀z
+  EXPECT_EQ(Utf16Units(text), 6u);
+  const std::size_t ends[] = {0, 1, 3, 6, 6, 10, 11, 11};
+  for (std::size_t units = 0; units < std::size(ends); ++units)
+    EXPECT_EQ(BytesWithinUnits(text, units), ends[units]) << units;
+}
+
 TEST(InsideText, FlushesKeepTheEndOfACharacter) {
   const std::string pair = Escape("\x93\xFA", IsShiftJisLead);
   const struct {

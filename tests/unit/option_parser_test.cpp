@@ -400,6 +400,8 @@ TEST(CommandLine, MessagesInJapanese) {
 
 TEST(CommandLine, OverlongNameOrTemplateIsRefused) {
   const std::string fits(519, 'a');
+  std::string kanji;
+  for (int i = 0; i < 519; ++i) kanji += "\xE8\xA1\xA8";  // 表
   struct LongRow {
     std::string text;
     bool fails;
@@ -414,6 +416,12 @@ TEST(CommandLine, OverlongNameOrTemplateIsRefused) {
       {" x [" + fits + "]", false, ""},
       {" x [" + fits + "$Q$C]", false, ""},
       {" x [" + fits + "b]", true, "Command line to run is too long.\n"},
+      // The limit counts characters (UTF-16 units), not UTF-8 bytes.
+      {" " + kanji, false, ""},
+      {" " + kanji + "b", true, "File name is too long.\n"},
+      {" " + kanji.substr(3) + "\xF0\x9F\x98\x80", true, "File name is too long.\n"},
+      {" x [" + kanji + "]", false, ""},
+      {" x [" + kanji + "b]", true, "Command line to run is too long.\n"},
   };
   for (const LongRow& row : rows) {
     const Result result = Command(row.text);
