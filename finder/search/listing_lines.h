@@ -9,8 +9,9 @@
 #include "common/bounded_text.h"
 #include "finder/options/search_options.h"
 
-// Room for 52 columns, a 259-byte long name and a size wider than its field.
-using ListingLine = BoundedText<400>;
+// Room for 52 columns (an 8.3 name in UTF-8 takes more bytes than columns),
+// a long name in UTF-8 and a size wider than its field.
+using ListingLine = BoundedText<140 + kNameSize>;
 // "18,446,744,073,709,551,615" is the widest grouped number.
 using GroupedNumber = BoundedText<32>;
 // A header line: the label and a directory, which may be long.
