@@ -7,7 +7,6 @@
 // the rest is the archive.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "finder/archive/buffered_byte_source.h"
