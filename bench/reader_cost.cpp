@@ -10,6 +10,7 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -42,12 +43,12 @@ bool UtcClock(std::int64_t seconds, MemberClock* clock) {
   return true;
 }
 
-void ListOnce(std::string_view kind, const std::vector<std::uint8_t>& archive) {
+void ListOnce(RunContext& run, std::string_view kind, const std::vector<std::uint8_t>& archive) {
   MemoryByteSource memory(archive.data(), archive.size());
   BufferedByteSource file(memory);
   DroppingSink sink;
   const char* name = kind == "zip" ? "ZIP" : kind == "lzh" ? "LHA" : "Cabinet";
-  ListArchiveMembers(*ArchiveFormatNamed(name), file, {sink, UtcClock});
+  ListArchiveMembers(*ArchiveFormatNamed(name), file, {run, sink, UtcClock});
 }
 
 }  // namespace
@@ -64,19 +65,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "reader_cost: cannot read %s\n", argv[2]);
     return 1;
   }
-  searchState = SearchState{};
+  auto context = std::make_unique<RunContext>();
+  RunContext& run = *context;
   const char* path = "Z:\\work\\bench-corpus\\archive";
-  std::strncpy(searchState.archivePath, path, sizeof searchState.archivePath - 1);
-  searchState.savedPattern[0] = '*';
-  searchState.savedPatternWide[0] = u'*';
-  searchState.savedPatternAnsi[0] = '*';
+  std::strncpy(run.archivePath, path, sizeof run.archivePath - 1);
+  run.pattern.text[0] = '*';
+  run.pattern.wide[0] = u'*';
+  run.pattern.ansi[0] = '*';
   if (argc > 3 && std::string_view(argv[3]) == "long") {
-    searchState.options.form = 1;
-    searchState.options.needDetails = true;
+    run.options.form = 1;
+    run.options.needDetails = true;
   }
 
-  ListOnce(kind, archive);
-  const std::uint64_t members = searchState.totals.count;
+  ListOnce(run, kind, archive);
+  const std::uint64_t members = run.totals.count;
   if (members == 0) {
     std::fprintf(stderr, "reader_cost: no member listed\n");
     return 1;
@@ -84,14 +86,14 @@ int main(int argc, char** argv) {
   // Enough rounds for about a second in all.
   std::clock_t start = std::clock();
   int rounds = 1;
-  ListOnce(kind, archive);
+  ListOnce(run, kind, archive);
   const double once = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
   if (once > 0) rounds = static_cast<int>(0.2 / once) + 1;
 
   double best = 0;
   for (int repeat = 0; repeat < 5; ++repeat) {
     start = std::clock();
-    for (int i = 0; i < rounds; ++i) ListOnce(kind, archive);
+    for (int i = 0; i < rounds; ++i) ListOnce(run, kind, archive);
     const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
     const double perMember = seconds * 1e9 / (static_cast<double>(members) * rounds);
     if (repeat == 0 || perMember < best) best = perMember;

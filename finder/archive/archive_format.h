@@ -14,9 +14,11 @@
 #include "finder/archive/member_listing.h"
 #include "finder/archive/utf8_member_name.h"
 #include "finder/options/search_options.h"
+#include "finder/search/search_state.h"
 
 // What every reader is given besides the archive's bytes.
 struct MemberReading {
+  RunContext& run;                       // the settings, the pattern, the totals
   MemberSink& sink;                      // the listing and the user's command
   LocalTimeConverter toLocal = nullptr;  // UTC stamps to local time (LHA levels 2 and 3)
   OemDecoder fromOem = nullptr;          // ZIP names without the UTF-8 flag, where OEM is not ANSI
@@ -25,7 +27,7 @@ struct MemberReading {
 // Lists the matching members of one archive. `file` stands just behind the
 // first fixed header, whose bytes are `firstHeader` (the format's header
 // size). Members are matched against the pattern (utf8_member_name.h), filtered by the criteria of
-// searchState.options and handed to the sink; any damage ends the listing quietly, members listed
+// the run's options and handed to the sink; any damage ends the listing quietly, members listed
 // before it stay listed. Reads headers only.
 using MemberReader = void (*)(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                               const MemberReading& reading);
@@ -48,8 +50,3 @@ const ArchiveFormat* ArchiveFormatNamed(std::string_view name);
 // hands the archive to its reader; nothing when there is no such header.
 void ListArchiveMembers(const ArchiveFormat& format, ByteSource& file,
                         const MemberReading& reading);
-
-// The readers' view of the running program: standard output with paging
-// under /P and the user's command, the C runtime's local time and the OEM
-// code page. Defined at the program's edge.
-const MemberReading& StandardMemberReading();

@@ -9,7 +9,6 @@
 #include "finder/archive/cab_reader_records.h"
 #include "finder/archive/utf8_member_name.h"
 #include "finder/archive/wildcard.h"
-#include "finder/search/search_state.h"
 
 namespace {
 
@@ -39,11 +38,11 @@ NameRead ReadName(ByteSource& file, CabNameCollector& name) {
 
 void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                     const MemberReading& reading) {
-  const SearchOptions& options = searchState.options;
+  const SearchOptions& options = reading.run.options;
   if (firstHeader.size() != kCabHeaderSize) return;
   CabHeader cabinet = DecodeCabHeader(firstHeader);
   if (!file.Skip(std::int64_t{cabinet.firstFileOffset} - std::int64_t{kCabHeaderSize})) return;
-  MemberListing listing(reading.sink, ArchiveStyle::Cabinet);
+  MemberListing listing(reading.run, reading.sink, ArchiveStyle::Cabinet);
   // The long line shows a file by the last part of its name only.
   const bool lastPartOnly = options.form != 0;
   const LeadByteTest isLeadByte = MemberNameLeadByteTest(options.ansiCodePage);
@@ -59,9 +58,9 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
     std::string_view shown;
     ShownName text;
     if (record.nameIsUtf8()) {
-      if (!MatchUtf8Name(name.c_str(), text)) continue;
+      if (!MatchUtf8Name(reading.run.pattern, name.c_str(), text)) continue;
       shown = text;
-    } else if (!MatchCodePageName(name.name(), isLeadByte, text, shown)) {
+    } else if (!MatchCodePageName(reading.run.pattern, name.name(), isLeadByte, text, shown)) {
       continue;
     }
     if (!listing.List({shown, ClockFromDos(record.stamp.date, record.stamp.time), record.size,

@@ -12,7 +12,6 @@
 
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/wildcard.h"
-#include "finder/search/search_state.h"
 
 namespace {
 
@@ -23,10 +22,11 @@ constexpr EntryRest kStop = std::nullopt;
 
 class LzhWalk {
  public:
-  LzhWalk(ByteSource& file, MemberSink& sink, LocalTimeConverter toLocal)
+  LzhWalk(ByteSource& file, RunContext& run, MemberSink& sink, LocalTimeConverter toLocal)
       : file_(file),
-        options_(searchState.options),
-        listing_(sink),
+        options_(run.options),
+        pattern_(run.pattern),
+        listing_(run, sink),
         toLocal_(toLocal),
         isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)) {}
 
@@ -48,6 +48,7 @@ class LzhWalk {
 
   ByteSource& file_;
   const SearchOptions& options_;
+  const SearchPattern& pattern_;
   MemberListing listing_;
   LocalTimeConverter toLocal_;
   LeadByteTest isLeadByte_;  // of the ANSI code page, which names without 0x44 are in
@@ -62,7 +63,7 @@ bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std:
   text[name.size()] = '\0';
   ShownName shown;
   std::string_view listed;
-  if (!MatchCodePageName({text, name.size()}, isLeadByte_, shown, listed)) return true;
+  if (!MatchCodePageName(pattern_, {text, name.size()}, isLeadByte_, shown, listed)) return true;
   return listing_.List({listed, clock, size, attributes});
 }
 
@@ -75,7 +76,7 @@ bool LzhWalk::MatchAndListWide(std::span<const std::uint8_t> utf16le, const Memb
     wide[i] = static_cast<char16_t>(utf16le[2 * i] | utf16le[2 * i + 1] << 8);
   wide[units] = 0;
   ShownName shown;
-  if (!MatchWideName(wide, shown)) return true;
+  if (!MatchWideName(pattern_, wide, shown)) return true;
   return listing_.List({shown, clock, size, attributes});
 }
 
@@ -186,7 +187,7 @@ void ListLzhMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint8_t header[kLzhLevel3MaxHeader];
   if (firstHeader.size() != kLzhBaseSize) return;
   std::memcpy(header, firstHeader.data(), kLzhBaseSize);
-  LzhWalk walk(file, reading.sink, reading.toLocal);
+  LzhWalk walk(file, reading.run, reading.sink, reading.toLocal);
   for (;;) {
     LzhBaseHeader base = DecodeLzhBase(std::span(header, kLzhBaseSize));
     long more = LzhHeaderBytesToRead(base);

@@ -4,7 +4,6 @@
 
 #include "finder/search/entry_filter.h"
 #include "finder/search/listing_lines.h"
-#include "finder/search/search_state.h"
 
 namespace {
 
@@ -132,9 +131,9 @@ void WriteLine(MemberSink& sink, BoundedText<N>& line) {
 // The heading's buffers hold a whole archive path: they are kept out of
 // List's frame, which every member passes through (a frame of that size is
 // probed page by page on each call).
-[[gnu::noinline]] void WriteHeading(MemberSink& sink, ArchiveStyle style, bool japanese,
-                                    bool paged) {
-  auto heading = BuildMemberHeading(searchState.archivePath, style, japanese);
+[[gnu::noinline]] void WriteHeading(MemberSink& sink, const char* archivePath, ArchiveStyle style,
+                                    bool japanese, bool paged) {
+  auto heading = BuildMemberHeading(archivePath, style, japanese);
   if (paged) {
     for (std::string_view part :
          {heading.before.view(), heading.line.view(), heading.after.view()}) {
@@ -153,7 +152,7 @@ void WriteLine(MemberSink& sink, BoundedText<N>& line) {
 }  // namespace
 
 bool MemberListing::List(const ListedMember& member) {
-  const SearchOptions& options = searchState.options;
+  const SearchOptions& options = run_.options;
   const bool paged = options.pausePerScreen;
   if (sink_.Stopped()) return false;
 
@@ -162,7 +161,7 @@ bool MemberListing::List(const ListedMember& member) {
     // previous one behind it.
     if (!prefixDone_) {
       prefixDone_ = true;
-      shortLine_.Assign(searchState.archivePath);
+      shortLine_.Assign(run_.archivePath);
       shortLine_.Append(" : ");
       nameStart_ = shortLine_.size();
     }
@@ -175,16 +174,16 @@ bool MemberListing::List(const ListedMember& member) {
   } else {
     if (!headingDone_) {
       headingDone_ = true;  // also under /N: an archive gets at most one heading
-      if (!options.noEcho) WriteHeading(sink_, style_, options.japanese, paged);
+      if (!options.noEcho) WriteHeading(sink_, run_.archivePath, style_, options.japanese, paged);
     }
     if (!options.noEcho) {
       auto line = BuildMemberLongLine(member, style_);
       WriteLine(sink_, line);
       if (paged) sink_.LineWritten();
     }
-    searchState.totals.bytes += member.size;
+    run_.totals.bytes += member.size;
   }
-  ++searchState.totals.count;
+  ++run_.totals.count;
 
   if (options.runCommandOnMembers) sink_.RunCommand(member.name);
   return true;

@@ -4,9 +4,10 @@
 //
 // Each reader decodes its own records and, for every member, calls
 // MemberPassesFilters, matches the name (wildcard.h) and hands what it found
-// to MemberListing::List. The listing reads the settings, the archive path
-// and the totals from `searchState`; what it prints and the commands it runs
-// go to a MemberSink, so that the flow is tested without a console.
+// to MemberListing::List. The listing reads the settings and the archive path
+// from the run's context and adds to its totals; what it prints and the
+// commands it runs go to a MemberSink, so that the flow is tested without a
+// console.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,7 @@
 #include "common/bounded_text.h"
 #include "finder/archive/byte_source.h"
 #include "finder/options/search_options.h"
+#include "finder/search/search_state.h"
 
 // ---- Finding the first header ----------------------------------------------
 
@@ -110,8 +112,11 @@ MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle styl
 // Make one at the point where a reader starts listing an archive.
 class MemberListing {
  public:
-  explicit MemberListing(MemberSink& sink, ArchiveStyle style = ArchiveStyle::Archive)
-      : sink_(sink), style_(style) {}
+  MemberListing(RunContext& run, MemberSink& sink, ArchiveStyle style = ArchiveStyle::Archive)
+      : run_(run), sink_(sink), style_(style) {}
+
+  const SearchOptions& options() const { return run_.options; }
+  const SearchPattern& pattern() const { return run_.pattern; }
 
   // Lists one member that passed the filters and matched the pattern: its
   // line (short form: archive path, " : ", name; long form: the heading once,
@@ -122,6 +127,7 @@ class MemberListing {
   bool List(const ListedMember& member);
 
  private:
+  RunContext& run_;
   MemberSink& sink_;
   ArchiveStyle style_;
   bool headingDone_ = false;

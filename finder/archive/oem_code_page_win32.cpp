@@ -4,10 +4,10 @@
 
 #include "common/wide_text_win32.h"
 #include "finder/archive/utf8_member_name.h"
-#include "finder/search/search_state.h"
 
 bool FromOemCodePage(std::string_view bytes, char16_t* out, std::size_t capacity) {
   static const UINT oem = GetOEMCP();
-  return oem != searchState.options.ansiCodePage && bytes.size() < capacity &&
+  static const UINT ansi = GetACP();
+  return oem != ansi && bytes.size() < capacity &&
          WideFromText(oem, bytes, reinterpret_cast<wchar_t*>(out), capacity) >= 0;
 }

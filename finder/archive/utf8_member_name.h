@@ -10,6 +10,7 @@
 
 #include "common/inside_text.h"
 #include "finder/options/search_options.h"
+#include "finder/search/search_state.h"
 
 // Units a decoded name may have, and bytes a stored one.
 inline constexpr std::size_t kUtf8NameUnits = kPathSize;
@@ -19,17 +20,17 @@ inline constexpr std::size_t kShownNameSize = 3 * kUtf8NameUnits + 1;
 using ShownName = char[kShownNameSize];
 
 // Decodes `utf8` (zero-terminated; the first kUtf8NameUnits units of it) and
-// matches it against searchState.savedPatternWide; on a match the name, in
+// matches it against the pattern's wide form; on a match the name, in
 // well-formed UTF-8, is in `shown`.
-bool MatchUtf8Name(const char* utf8, ShownName& shown);
+bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, ShownName& shown);
 // The same for a name already in UTF-16 (zero-terminated).
-bool MatchWideName(const char16_t* wide, ShownName& shown);
+bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, ShownName& shown);
 // A name of the ANSI code page (a terminator behind it, at most
 // kUtf8NameUnits bytes; `isLeadByte` for a double-byte code page) matched against
-// searchState.savedPatternAnsi. On a match, the name as the listing carries
+// the pattern's ANSI form. On a match, the name as the listing carries
 // it: the name itself when it is ASCII, else escaped into `shown`.
-bool MatchCodePageName(std::string_view name, LeadByteTest isLeadByte, ShownName& shown,
-                       std::string_view& listed);
+bool MatchCodePageName(const SearchPattern& pattern, std::string_view name, LeadByteTest isLeadByte,
+                       ShownName& shown, std::string_view& listed);
 
 // Decodes a name stored in the OEM code page into UTF-16 in `out`
 // (`capacity` units, terminator included). False when the name is to stay

@@ -33,7 +33,6 @@
 #include "finder/archive/member_name_part.h"
 #include "finder/archive/utf8_member_name.h"
 #include "finder/archive/wildcard.h"
-#include "finder/search/search_state.h"
 
 namespace {
 
@@ -159,8 +158,7 @@ const char* NoteSeparators(std::uint64_t word, const char* at, Separators& found
 // member: without double-byte characters the name is read a word at a time
 // (the last word ending at the end of the name, over bytes already seen),
 // else a byte at a time.
-std::string_view NamePart(const char* name, std::size_t length) {
-  LeadByteTest isLeadByte = MemberNameLeadByteTest(searchState.options.ansiCodePage);
+std::string_view NamePart(const char* name, std::size_t length, LeadByteTest isLeadByte) {
   Separators found;
   const char* at = name;
   if (!isLeadByte && length >= 8) {
@@ -362,7 +360,7 @@ bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, Extr
 bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks& blocks,
                 const NameCodes& codes) {
   Variable& variable = scratch;
-  if (!MemberPassesFilters(searchState.options, member.date, member.time, member.size,
+  if (!MemberPassesFilters(listing.options(), member.date, member.time, member.size,
                            member.attributes))
     return true;
   char unicodePath[kLongestName + 1];
@@ -371,19 +369,21 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
   if (const char* utf8 = Utf8Name(member, blocks, variable.name, unicodePath)) {
     // The separators are ASCII and never part of a multi-byte sequence, so
     // the name part is found in the UTF-8 bytes.
-    if (!MatchUtf8Name(NamePart(utf8, std::strlen(utf8)).data(), name)) return true;
+    if (!MatchUtf8Name(listing.pattern(),
+                       NamePart(utf8, std::strlen(utf8), codes.isLeadByte).data(), name))
+      return true;
     shown = name;
   } else {
     // The part ends at the name's terminator, so it is matched as it stands.
-    std::string_view part = NamePart(variable.name, member.nameLength);
+    std::string_view part = NamePart(variable.name, member.nameLength, codes.isLeadByte);
     char16_t wide[kUtf8NameUnits + 1];
     if (codes.fromOem && !IsAsciiText(part) && codes.fromOem(part, wide, std::size(wide))) {
       // Without the UTF-8 flag a name is in the OEM code page, as archivers on
       // Windows write it; where that is not the ANSI one the bytes would show
       // other letters (caf\x82 for café).
-      if (!MatchWideName(wide, name)) return true;
+      if (!MatchWideName(listing.pattern(), wide, name)) return true;
       shown = name;
-    } else if (!MatchCodePageName(part, codes.isLeadByte, name, shown)) {
+    } else if (!MatchCodePageName(listing.pattern(), part, codes.isLeadByte, name, shown)) {
       return true;
     }
   }
@@ -659,13 +659,13 @@ void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint8_t record[kCentralHeaderSize];
   if (firstHeader.size() != kLocalHeaderSize) return;
   std::memcpy(record, firstHeader.data(), kLocalHeaderSize);
-  MemberListing listing(reading.sink);
+  const SearchOptions& options = reading.run.options;
+  MemberListing listing(reading.run, reading.sink);
   const Walk walk{file,
                   listing,
                   record,
                   file.Position() - kLocalHeaderSize,
-                  {reading.fromOem, MemberNameLeadByteTest(searchState.options.ansiCodePage)}};
-  const SearchOptions& options = searchState.options;
+                  {reading.fromOem, MemberNameLeadByteTest(options.ansiCodePage)}};
   if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
     if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, walk.codes))
       WalkToCentralDirectory(walk);

@@ -1,8 +1,10 @@
 // The end of a run: the summary line and the finish message.
 #pragma once
 
+#include "finder/search/search_state.h"
+
 // The found message with its $C and $S codes filled, on standard output.
-void PrintSummaryLine();
+void PrintSummaryLine(const RunContext& run);
 // "Finished." over the wait message, on standard error (when standard output
 // is not a console).
-void PrintFinishMessage();
+void PrintFinishMessage(SearchOptions& options);

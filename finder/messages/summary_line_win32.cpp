@@ -6,18 +6,17 @@
 #include "finder/messages/summary_line.h"
 #include "finder/search/search_state.h"
 
-void PrintSummaryLine() {
+void PrintSummaryLine(const RunContext& run) {
   MessageBuffer text;
-  if (LoadMessage(msg::kJapaneseFound, searchState.options.japanese, text) == 0) return;
-  StdOut().Write(ExpandFoundText(text.view(), searchState.totals).view());
+  if (LoadMessage(msg::kJapaneseFound, run.options.japanese, text) == 0) return;
+  StdOut().Write(ExpandFoundText(text.view(), run.totals).view());
   StdOut().Put('\n');
 }
 
-void PrintFinishMessage() {
+void PrintFinishMessage(SearchOptions& options) {
   // 79 blanks wipe the wait message from the console line the cursor is on.
   StdErr().Write(
       "                                                                               \r");
-  SearchOptions& options = searchState.options;
   if (LoadMessage(msg::kJapaneseFinish, options.japanese, options.statusText) == 0) return;
   StdErr().Write(options.statusText.view());
 }

@@ -13,13 +13,15 @@
 // TLVC variable, the command line), makes the file name a full path split
 // into directory and pattern, searches, and ends with the not-found message
 // or the summary. Every end of the run goes through EndRun, which flushes the
-// buffered streams first; a run that stopped early (searchState.stop: its
+// buffered streams first; a run that stopped early (run.stop: its
 // output gone, an error, Cancel at a query) ends there without a summary.
+// The run's state is one RunContext made here and passed down.
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string_view>
 
 #include "common/error_code.h"
@@ -44,12 +46,12 @@ namespace {
   std::exit(EndStandardStreams(status));
 }
 
-void EndRunIfStopped() {
-  if (searchState.stop.Stopped()) EndRun(searchState.stop.status());
+void EndRunIfStopped(const RunContext& run) {
+  if (run.stop.Stopped()) EndRun(run.stop.status());
 }
 
-void ShowUsage() {
-  StdErr().Write(UsageText(searchState.options.japanese));
+void ShowUsage(const SearchOptions& options) {
+  StdErr().Write(UsageText(options.japanese));
 }
 
 // The argument text: the command line behind the program name, which the
@@ -111,10 +113,11 @@ bool StandardOutputIsConsole() {
   return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR;
 }
 
-// The full path of the file name in searchState.searchPath, split into the
+// The full path of the file name in run.searchPath, split into the
 // directory and the pattern.
-void FormSearchPath(SearchOptions& options) {
-  char* path = searchState.searchPath;
+void FormSearchPath(RunContext& run) {
+  const SearchOptions& options = run.options;
+  char* path = run.searchPath;
   std::size_t namePosition = 0;
   if (std::uint32_t code = SystemFileSystem().FullPath(options.fileNameText.c_str(), path,
                                                        kLongPathSize, namePosition)) {
@@ -127,48 +130,51 @@ void FormSearchPath(SearchOptions& options) {
     StdErr().Write(ShareNotSpecifiedMessage(options.japanese));
     EndRun(2);
   }
-  searchState.topNamePosition = split.namePosition;
+  run.topNamePosition = split.namePosition;
 
   std::string_view pattern(path + split.namePosition);
   // No name is that long: the pattern could only be cut. Member names stored
   // as bytes of the ANSI code page are matched against the pattern as the
   // system converts it there (best fit included).
-  auto* wide = reinterpret_cast<wchar_t*>(searchState.savedPatternWide);
+  auto* wide = reinterpret_cast<wchar_t*>(run.pattern.wide);
   long units = WideFromText(CP_UTF8, pattern, wide, kPathSize);
-  if (units < 0 || TextFromWide(CP_ACP, {wide, static_cast<std::size_t>(units)},
-                                searchState.savedPatternAnsi, kNameSize) < 0) {
+  if (units < 0 || TextFromWide(CP_ACP, {wide, static_cast<std::size_t>(units)}, run.pattern.ansi,
+                                kNameSize) < 0) {
     StdErr().Printf("Error Code : %d\n", static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
     EndRun(1);
   }
-  pattern.copy(searchState.savedPattern, pattern.size());
-  searchState.savedPattern[pattern.size()] = '\0';
+  pattern.copy(run.pattern.text, pattern.size());
+  run.pattern.text[pattern.size()] = '\0';
 }
 
 // Ends the run: the not-found message, or the summary of forms 1 and 2, and
 // the finish message over the wait message when the listing went elsewhere.
-[[noreturn]] void FinishRun() {
-  const SearchOptions& options = searchState.options;
+[[noreturn]] void FinishRun(RunContext& run) {
+  SearchOptions& options = run.options;
   // A subdirectory that could not be read, or a command that could not
   // start, leaves its error code as the status.
-  int skippedError = searchState.stop.firstNoted();
-  if (searchState.totals.count == 0) {
+  int skippedError = run.stop.firstNoted();
+  if (run.totals.count == 0) {
     MessageBuffer notFound;
     LoadMessage(msg::kJapaneseNotFound, options.japanese, notFound);
     StdOut().Write(notFound.view());
     StdOut().Put('\n');
-    if (!searchState.stdoutIsConsole) PrintFinishMessage();
+    if (!run.stdoutIsConsole) PrintFinishMessage(options);
     EndRun(skippedError != 0 ? skippedError : 1);
   }
-  if (options.form != 0) PrintSummaryLine();
-  if (!searchState.stdoutIsConsole) PrintFinishMessage();
+  if (options.form != 0) PrintSummaryLine(run);
+  if (!run.stdoutIsConsole) PrintFinishMessage(options);
   EndRun(skippedError);
 }
 
 }  // namespace
 
 int main() {
-  SearchOptions& options = searchState.options;
-  searchState.stop.Watch(StdOut());
+  // Its buffers take some 300 KB: more than a frame should.
+  auto context = std::make_unique<RunContext>();
+  RunContext& run = *context;
+  SearchOptions& options = run.options;
+  run.stop.Watch(StdOut());
   options.startTime = static_cast<std::int64_t>(std::time(nullptr));
   options.consoleCodePage = GetConsoleCP();
   // Archive member names stored as bytes keep them in this code page.
@@ -182,14 +188,14 @@ int main() {
   // Before the command line is parsed: the usage speaks the language that
   // the default options chose.
   if (IsHelpRequest(arguments)) {
-    ShowUsage();
+    ShowUsage(options);
     EndRun(0);
   }
   CommandLineOutcome outcome = ParseCommandLine(arguments, options, facts, StdErr());
-  if (outcome.kind == CommandLineOutcome::kShowUsage) ShowUsage();
+  if (outcome.kind == CommandLineOutcome::kShowUsage) ShowUsage(options);
   if (outcome.kind != CommandLineOutcome::kContinue) EndRun(outcome.status);
   if (options.fileNameText.empty()) {
-    ShowUsage();
+    ShowUsage(options);
     EndRun(0);
   }
 
@@ -212,8 +218,8 @@ int main() {
     options.pausePrompt.Assign(prompt.view());
   }
 
-  searchState.stdoutIsConsole = StandardOutputIsConsole();
-  if (!searchState.stdoutIsConsole) {
+  run.stdoutIsConsole = StandardOutputIsConsole();
+  if (!run.stdoutIsConsole) {
     MessageBuffer wait;
     if (LoadMessage(msg::kJapaneseWait, options.japanese, wait) > 0) {
       options.statusText.Assign(wait.view());
@@ -226,7 +232,7 @@ int main() {
     // Only pausing needs the console's height, so only /P asks for it (the
     // console device is not opened for nothing); without a console it ends
     // the run.
-    int status = QueryConsoleSize();
+    int status = QueryConsoleSize(options);
     if (status != 0) {
       WriteErrorCode(StdErr(), static_cast<unsigned long>(status));
       EndRun(status);
@@ -238,12 +244,13 @@ int main() {
     // The lookup runs the command for each program it finds, so it needs
     // the query prompt as the search would.
     if (options.runCommand && options.queryBeforeRun) LoadQueryPrompt(options);
-    FindProgram();
-    EndRunIfStopped();
-    FinishRun();
+    ProgramSearchSink sink(run);
+    FindProgram(run, sink);
+    EndRunIfStopped(run);
+    FinishRun(run);
   }
 
-  FormSearchPath(options);
+  FormSearchPath(run);
   options.needDetails =
       options.attributesRequired != 0 || options.attributesExcluded != 0 || options.form != 0;
   if (options.runCommand) {
@@ -255,7 +262,8 @@ int main() {
     if (options.queryBeforeRun) LoadQueryPrompt(options);
   }
 
-  SearchDirectory(SystemFileSystem(), ProgramSearchSink(), searchState.topNamePosition, true);
-  EndRunIfStopped();
-  FinishRun();
+  ProgramSearchSink sink(run);
+  SearchDirectory(run, SystemFileSystem(), sink, run.topNamePosition, true);
+  EndRunIfStopped(run);
+  FinishRun(run);
 }

@@ -42,7 +42,8 @@ inline constexpr std::size_t kCommandLineSize = 3 * kCommandLineUnits;
 // units) and a terminator, held in UTF-8.
 inline constexpr std::size_t kCommandSize = 520;
 inline constexpr std::size_t kDefaultOptionSize = 1024;
-inline constexpr std::size_t kPromptSize = msg::kMessageBufferSize;  // a message of the string table
+inline constexpr std::size_t kPromptSize =
+    msg::kMessageBufferSize;  // a message of the string table
 
 using PathText = BoundedText<kPathSize>;
 using NameText = BoundedText<kNameSize>;
@@ -96,6 +97,9 @@ struct SearchOptions {
   PromptText statusText;
   int pageLines = 23;
   int lineCount = 0;
+  // The console's width for each stream that is the console; 0 for one that
+  // is redirected, whose lines page as written.
+  int outputColumns = 0, errorColumns = 0;
 };
 
 // Count of entries and members found and the sum of their sizes; never reset.

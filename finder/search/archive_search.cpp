@@ -9,31 +9,30 @@
 #include "finder/search/search_sink.h"
 #include "finder/search/search_state.h"
 
-void SearchArchives(FileSystem& files, SearchSink& sink, const ArchiveFormat& format,
-                    std::size_t namePosition) {
-  SearchState& state = searchState;
-  const NameText& pattern = state.options.*format.pattern;
+void SearchArchives(RunContext& run, FileSystem& files, SearchSink& sink,
+                    const ArchiveFormat& format, std::size_t namePosition) {
+  const NameText& pattern = run.options.*format.pattern;
   // A pattern that does not fit behind this directory could only be searched
   // cut short, which would open the wrong files: there is nothing to search.
   if (namePosition >= kLongPathSize || pattern.size() >= kLongPathSize - namePosition) return;
-  std::memcpy(state.searchPath + namePosition, pattern.c_str(), pattern.size() + 1);
+  std::memcpy(run.searchPath + namePosition, pattern.c_str(), pattern.size() + 1);
 
-  ListingStatus status = files.ListEach(state.searchPath, [&](const FileEntry& found) {
+  ListingStatus status = files.ListEach(run.searchPath, [&](const FileEntry& found) {
     std::size_t nameLength = std::strlen(found.name);
     if (nameLength >= kLongPathSize - namePosition) return true;
-    std::memcpy(state.archivePath, state.searchPath, namePosition);
-    std::memcpy(state.archivePath + namePosition, found.name, nameLength);
-    state.archivePath[namePosition + nameLength] = '\0';
+    std::memcpy(run.archivePath, run.searchPath, namePosition);
+    std::memcpy(run.archivePath + namePosition, found.name, nameLength);
+    run.archivePath[namePosition + nameLength] = '\0';
     // What cannot be opened (a directory that matches the pattern, a file
     // locked by another program) is passed over without a word.
-    files.OpenWith(state.archivePath, [&](ByteSource& file) {
+    files.OpenWith(run.archivePath, [&](ByteSource& file) {
       BufferedByteSource buffered(file);
       sink.ListArchive(format, buffered);
     });
-    return !state.stop.Stopped();
+    return !run.stop.Stopped();
   });
-  if (state.stop.Stopped() || status.code == 0) return;
+  if (run.stop.Stopped() || status.code == 0) return;
   if (!status.opened && (status.code == kErrorFileNotFound || status.code == kErrorPathNotFound))
     return;
-  state.stop.Fail(sink.Errors(), status.code);
+  run.stop.Fail(sink.Errors(), status.code);
 }

@@ -29,12 +29,12 @@ void ShortPathOf(std::string_view longPath, LongPathText& shortPath) {
 }
 
 // Asks whether to run the command; a Cancel answer stops the run.
-bool ConfirmRun() {
+bool ConfirmRun(RunContext& run) {
   TextWriter& err = StdErr();
-  err.Write(searchState.options.queryPrompt.view());
+  err.Write(run.options.queryPrompt.view());
   for (;;) {
     FlushStandardStreams();
-    if (searchState.stop.Stopped()) return false;
+    if (run.stop.Stopped()) return false;
     char key = ReadConsoleKey();
     if (key == 0) return false;
     switch (ClassifyQueryKey(key)) {
@@ -46,7 +46,7 @@ bool ConfirmRun() {
         return false;
       case QueryAnswer::Cancel:
         err.Write(kEraseLine);
-        searchState.stop.Request(0);
+        run.stop.Request(0);
         return false;
       case QueryAnswer::Ignore:
         break;
@@ -58,31 +58,30 @@ bool ConfirmRun() {
 // it: converted once it is known to be run.
 wchar_t commandLine[kCommandLineUnits];
 
-// Converts searchState.expandedCommand into commandLine; false when it is
+// Converts the expanded command into commandLine; false when it is
 // longer than the platform's command line.
-bool ConvertCommand() {
-  return WideFromText(kInsideCodePage, searchState.expandedCommand.view(), commandLine,
+bool ConvertCommand(const RunContext& run) {
+  return WideFromText(kInsideCodePage, run.expandedCommand.view(), commandLine,
                       kCommandLineUnits) >= 0;
 }
 
-void StartChild(const char* directory) {
-  const SearchOptions& options = searchState.options;
+void StartChild(RunContext& run, const char* directory) {
+  const SearchOptions& options = run.options;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   wchar_t wideDirectory[kCurrentDirectoryUnits + 1];
   FlushStandardStreams();
   // The listing's reader has gone: the run ends, and runs nothing more.
-  if (searchState.stop.Stopped()) return;
+  if (run.stop.Stopped()) return;
   // The directory was measured before.
-  if (WideFromText(kInsideCodePage, directory, wideDirectory, std::size(wideDirectory)) < 0)
-    return;
+  if (WideFromText(kInsideCodePage, directory, wideDirectory, std::size(wideDirectory)) < 0) return;
   if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, options.creationFlags, nullptr,
                       wideDirectory, &startup, &process)) {
     // A built-in of the command interpreter (copy, del) or a misspelt program
     // cannot start; dropped quietly, the run would look like a success. The
     // search goes on, and the first such code is the exit status.
-    searchState.stop.Note(StdErr(), GetLastError());
+    run.stop.Note(StdErr(), GetLastError());
     return;
   }
   if (!options.noWait) WaitForSingleObject(process.hProcess, INFINITE);
@@ -90,19 +89,19 @@ void StartChild(const char* directory) {
   CloseHandle(process.hProcess);
 }
 
-// Shows, asks and runs searchState.expandedCommand in the directory that
+// Shows, asks and runs the expanded command in the directory that
 // ends at the backslash `backslash` of searchPath.
-void RunCommandForEntry(std::size_t backslash) {
-  char* path = searchState.searchPath;
+void RunCommandForEntry(RunContext& run, std::size_t backslash) {
+  char* path = run.searchPath;
   std::size_t cut = CommandDirectoryEnd(path, backslash);
   char saved = path[cut];
   path[cut] = '\0';
 
-  if (searchState.options.pausePerScreen)
-    WritePagedLine(searchState.expandedCommand.view(), true);
+  if (run.options.pausePerScreen)
+    WritePagedLine(run.options, run.expandedCommand.view(), true);
   else
-    StdErr().Printf("%s\n", searchState.expandedCommand.c_str());
-  if (!searchState.options.queryBeforeRun || ConfirmRun()) StartChild(path);
+    StdErr().Printf("%s\n", run.expandedCommand.c_str());
+  if (!run.options.queryBeforeRun || ConfirmRun(run)) StartChild(run, path);
 
   path[cut] = saved;
 }
@@ -121,16 +120,16 @@ constexpr std::string_view kDirectoryTooLong[] = {
     "The directory is too long to run the command in : ",
     "コマンドを実行するディレクトリが長すぎます : "};
 
-void ReportEntry(const std::string_view (&message)[2], std::string_view entry) {
-  StdErr().Write(message[searchState.options.japanese ? 1 : 0]);
+void ReportEntry(bool japanese, const std::string_view (&message)[2], std::string_view entry) {
+  StdErr().Write(message[japanese ? 1 : 0]);
   StdErr().Write(entry);
   StdErr().Put('\n');
 }
 
 // Whether the directory ending at the backslash `backslash` of searchPath
 // can be a child's current directory.
-bool DirectoryCanBeCurrent(std::size_t backslash) {
-  std::string_view path(searchState.searchPath);
+bool DirectoryCanBeCurrent(const RunContext& run, std::size_t backslash) {
+  std::string_view path(run.searchPath);
   std::size_t cut = CommandDirectoryEnd(path, backslash);
   return WideLength(kInsideCodePage, path.substr(0, cut)) <
          static_cast<long>(kCurrentDirectoryUnits);
@@ -138,39 +137,37 @@ bool DirectoryCanBeCurrent(std::size_t backslash) {
 
 }  // namespace
 
-void RunCommandForFile(const FileEntry& entry, std::size_t namePosition) {
+void RunCommandForFile(RunContext& run, const FileEntry& entry, std::size_t namePosition) {
   if (namePosition == 0) return;
-  std::string_view directory(searchState.searchPath, namePosition);
-  bool directoryFits = DirectoryCanBeCurrent(namePosition - 1);
+  std::string_view directory(run.searchPath, namePosition);
+  bool directoryFits = DirectoryCanBeCurrent(run, namePosition - 1);
   FileTemplateInput file{directory, entry.name, entry.shortName};
   if (!directoryFits ||
-      !ExpandCommandTemplate(searchState.options.commandTemplate.view(), file,
-                             searchState.options.shortNames, ShortPathOf,
-                             searchState.expandedCommand) ||
-      !ConvertCommand()) {
+      !ExpandCommandTemplate(run.options.commandTemplate.view(), file, run.options.shortNames,
+                             ShortPathOf, run.expandedCommand) ||
+      !ConvertCommand(run)) {
     EntryText name(directory);
     name.Append(entry.name);
-    ReportEntry(directoryFits ? kTooLong : kDirectoryTooLong, name.view());
+    ReportEntry(run.options.japanese, directoryFits ? kTooLong : kDirectoryTooLong, name.view());
     return;
   }
-  RunCommandForEntry(namePosition - 1);
+  RunCommandForEntry(run, namePosition - 1);
 }
 
-void RunCommandForMember(std::string_view memberName) {
-  const char* path = searchState.searchPath;
+void RunCommandForMember(RunContext& run, std::string_view memberName) {
+  const char* path = run.searchPath;
   const char* backslash = std::strrchr(path, '\\');
   if (backslash == nullptr) return;
-  bool directoryFits = DirectoryCanBeCurrent(static_cast<std::size_t>(backslash - path));
+  bool directoryFits = DirectoryCanBeCurrent(run, static_cast<std::size_t>(backslash - path));
   if (!directoryFits ||
-      !ExpandMemberTemplate(searchState.options.commandTemplate.view(), searchState.archivePath,
-                            memberName, searchState.options.shortNames, ShortPathOf,
-                            searchState.expandedCommand) ||
-      !ConvertCommand()) {
-    EntryText name(searchState.archivePath);
+      !ExpandMemberTemplate(run.options.commandTemplate.view(), run.archivePath, memberName,
+                            run.options.shortNames, ShortPathOf, run.expandedCommand) ||
+      !ConvertCommand(run)) {
+    EntryText name(run.archivePath);
     name.Append(" : ");
     name.Append(memberName);
-    ReportEntry(directoryFits ? kTooLong : kDirectoryTooLong, name.view());
+    ReportEntry(run.options.japanese, directoryFits ? kTooLong : kDirectoryTooLong, name.view());
     return;
   }
-  RunCommandForEntry(static_cast<std::size_t>(backslash - path));
+  RunCommandForEntry(run, static_cast<std::size_t>(backslash - path));
 }

@@ -3,51 +3,44 @@
 #include "common/standard_streams.h"
 #include "finder/search/console_paging.h"
 #include "finder/search/page_rows.h"
-#include "finder/search/search_state.h"
 
 namespace {
-
-// The console's width for each stream that is the console; 0 for one that is
-// redirected, whose lines page as written.
-int outputColumns = 0;
-int errorColumns = 0;
 
 int ColumnsIfConsole(DWORD stream, int columns) {
   return GetFileType(GetStdHandle(stream)) == FILE_TYPE_CHAR ? columns : 0;
 }
 
-void Pause() {
-  StdOut().Write(searchState.options.pausePrompt.view());
+void Pause(const SearchOptions& options) {
+  StdOut().Write(options.pausePrompt.view());
   StdOut().Put('\n');
   ReadConsoleKey();
 }
 
 }  // namespace
 
-int QueryConsoleSize() {
+int QueryConsoleSize(SearchOptions& options) {
   HANDLE console = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
   if (console == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
   // The buffer's height, not the window's: that is what a page scrolls by.
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (GetConsoleScreenBufferInfo(console, &info)) {
-    searchState.options.pageLines = info.dwSize.Y - 2;
-    outputColumns = ColumnsIfConsole(STD_OUTPUT_HANDLE, info.dwSize.X);
-    errorColumns = ColumnsIfConsole(STD_ERROR_HANDLE, info.dwSize.X);
+    options.pageLines = info.dwSize.Y - 2;
+    options.outputColumns = ColumnsIfConsole(STD_OUTPUT_HANDLE, info.dwSize.X);
+    options.errorColumns = ColumnsIfConsole(STD_ERROR_HANDLE, info.dwSize.X);
   }
   CloseHandle(console);
   return 0;
 }
 
-void WritePagedLine(std::string_view line, bool toStandardError) {
-  SearchOptions& options = searchState.options;
-  const int rows = LineRows(line, toStandardError ? errorColumns : outputColumns);
+void WritePagedLine(SearchOptions& options, std::string_view line, bool toStandardError) {
+  const int rows = LineRows(line, toStandardError ? options.errorColumns : options.outputColumns);
   const PageStep step = CountPageRows(options.lineCount, options.pageLines, rows);
-  if (step.pauseBefore) Pause();
+  if (step.pauseBefore) Pause(options);
   TextWriter& stream = toStandardError ? StdErr() : StdOut();
   stream.Write(line);
   stream.Put('\n');
-  if (step.pauseAfter) Pause();
+  if (step.pauseAfter) Pause(options);
 }
 
 char ReadConsoleKey() {

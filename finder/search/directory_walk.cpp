@@ -4,6 +4,7 @@
 #include "finder/search/directory_walk.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "finder/search/archive_search.h"
@@ -15,56 +16,61 @@
 
 namespace {
 
-void Fail(SearchSink& sink, std::uint32_t code) {
-  searchState.stop.Fail(sink.Errors(), code);
-}
-
-// A subdirectory that cannot be opened (access denied, as the compatibility
-// junctions of every current Windows volume are) would otherwise end a
-// search over a whole volume at its first protected folder. It is reported
-// and passed over; the first such code becomes the run's exit status.
-void ReportSkippedDirectory(SearchSink& sink, std::uint32_t code) {
-  searchState.stop.Note(sink.Errors(), code);
-}
-
-// The directories of the walk's current path, for the link-loop guard, and
-// the file system their identities are read from.
-PathIdentities pathIdentities;
-FileSystem* identityFiles = nullptr;
-
-// A level of the path: its directory as searchPath holds it in front of
-// `namePosition`, read as "directory\." so that a root keeps its backslash.
-bool ReadLevelIdentity(std::size_t namePosition, DirectoryIdentity& identity) {
-  static char path[kLongPathSize + 1];
-  if (namePosition >= kLongPathSize) return false;
-  std::memcpy(path, searchState.searchPath, namePosition);
-  path[namePosition] = '.';
-  path[namePosition + 1] = '\0';
-  return identityFiles->Identity(path, identity);
-}
-
-// The junction or symbolic link whose path stands in searchPath leads to a
-// directory on the current path.
-bool LeadsBackOntoPath(FileSystem& files) {
-  DirectoryIdentity target;
-  identityFiles = &files;
-  return files.Identity(searchState.searchPath, target) &&
-         pathIdentities.IsOnPath(target, ReadLevelIdentity);
-}
-
 bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
+// One search over a tree: the run, where it reads and where it reports, and
+// the directories of the current path for the link-loop guard.
+struct Walk {
+  RunContext& run;
+  FileSystem& files;
+  SearchSink& sink;
+  PathIdentities pathIdentities;
+
+  void SearchDirectory(std::size_t namePosition, bool topDirectory);
+  void WalkSubdirectories(std::size_t namePosition);
+
+  void Fail(std::uint32_t code) { run.stop.Fail(sink.Errors(), code); }
+
+  // A subdirectory that cannot be opened (access denied, as the compatibility
+  // junctions of every current Windows volume are) would otherwise end a
+  // search over a whole volume at its first protected folder. It is reported
+  // and passed over; the first such code becomes the run's exit status.
+  void ReportSkippedDirectory(std::uint32_t code) { run.stop.Note(sink.Errors(), code); }
+
+  // A level of the path: its directory as searchPath holds it in front of
+  // `namePosition`, read as "directory\." so that a root keeps its backslash.
+  bool ReadLevelIdentity(std::size_t namePosition, DirectoryIdentity& identity) {
+    std::string path(run.searchPath, namePosition < kLongPathSize ? namePosition : 0);
+    if (path.empty()) return false;
+    path += '.';
+    return files.Identity(path.c_str(), identity);
+  }
+
+  // The junction or symbolic link whose path stands in searchPath leads to a
+  // directory on the current path.
+  bool LeadsBackOntoPath() {
+    DirectoryIdentity target;
+    return files.Identity(run.searchPath, target) &&
+           pathIdentities.IsOnPath(target,
+                                   [this](std::size_t namePosition, DirectoryIdentity& identity) {
+                                     return ReadLevelIdentity(namePosition, identity);
+                                   });
+  }
+
+  bool ListOrdinaryEntries(std::size_t namePosition, bool topDirectory);
+  bool SubdirectoryOpens(std::size_t namePosition);
+};
+
 // The entries of one directory that match the pattern and the criteria:
 // listed, counted and given the command. False when the rest of this
 // directory's work is void (it is not there or cannot be read).
-bool ListOrdinaryEntries(FileSystem& files, SearchSink& sink, std::size_t namePosition,
-                         bool topDirectory) {
-  const SearchOptions& options = searchState.options;
-  char* path = searchState.searchPath;
+bool Walk::ListOrdinaryEntries(std::size_t namePosition, bool topDirectory) {
+  const SearchOptions& options = run.options;
+  char* path = run.searchPath;
   // The caller made sure the pattern fits; the top directory holds it already.
-  WriteAtNamePosition(path, kLongPathSize, namePosition, {searchState.savedPattern});
+  WriteAtNamePosition(path, kLongPathSize, namePosition, {run.pattern.text});
 
   bool headerShown = false;
   ListingStatus status = files.ListEach(path, [&](const FileEntry& entry) {
@@ -77,100 +83,102 @@ bool ListOrdinaryEntries(FileSystem& files, SearchSink& sink, std::size_t namePo
     // shown whole nor handed to a command: it is passed over.
     if (!WriteAtNamePosition(path, kLongPathSize, namePosition, {entry.name})) return true;
     if (!options.noEcho) sink.Show(entry, namePosition, headerShown);
-    CountAndRun(sink, entry, namePosition);
-    return !searchState.stop.Stopped();
+    CountAndRun(run, sink, entry, namePosition);
+    return !run.stop.Stopped();
   });
-  if (searchState.stop.Stopped()) return false;
+  if (run.stop.Stopped()) return false;
   if (status.code == 0) return true;
   if (status.opened) {
-    Fail(sink, status.code);
+    Fail(status.code);
     return false;
   }
   if (status.code == kErrorFileNotFound) return true;
   if (status.code == kErrorPathNotFound) {
     // The named directory does not exist: nothing to report, nothing to
     // sum up, and not a failure of the search.
-    if (topDirectory) searchState.stop.Request(0);
+    if (topDirectory) run.stop.Request(0);
     return false;
   }
   if (topDirectory)
-    Fail(sink, status.code);
+    Fail(status.code);
   else
-    ReportSkippedDirectory(sink, status.code);
+    ReportSkippedDirectory(status.code);
   return false;
 }
 
 // Without /O nothing has opened a subdirectory before its archive passes,
 // which would end the run at the first one that cannot be read. One look at
 // the directory tells; false when it is to be passed over (already reported).
-bool SubdirectoryOpens(FileSystem& files, SearchSink& sink, std::size_t namePosition) {
-  if (!WriteAtNamePosition(searchState.searchPath, kLongPathSize, namePosition, {"*"}))
-    return false;
-  ListingStatus status =
-      files.ListEach(searchState.searchPath, [](const FileEntry&) { return false; });
+bool Walk::SubdirectoryOpens(std::size_t namePosition) {
+  if (!WriteAtNamePosition(run.searchPath, kLongPathSize, namePosition, {"*"})) return false;
+  ListingStatus status = files.ListEach(run.searchPath, [](const FileEntry&) { return false; });
   if (status.opened) return true;
   if (status.code == kErrorFileNotFound || status.code == kErrorPathNotFound) return false;
-  ReportSkippedDirectory(sink, status.code);
+  ReportSkippedDirectory(status.code);
   return false;
 }
 
-}  // namespace
-
-void CountAndRun(SearchSink& sink, const FileEntry& entry, std::size_t namePosition) {
-  const SearchOptions& options = searchState.options;
-  ++searchState.totals.count;
-  if (options.form != 0) searchState.totals.bytes += entry.size;
-  if (options.runCommand) {
-    searchState.searchPath[namePosition] = '\0';
-    sink.RunCommand(entry, namePosition);
-  }
-}
-
-void SearchDirectory(FileSystem& files, SearchSink& sink, std::size_t namePosition,
-                     bool topDirectory) {
-  const SearchOptions& options = searchState.options;
+void Walk::SearchDirectory(std::size_t namePosition, bool topDirectory) {
+  const SearchOptions& options = run.options;
   if (options.searchOrdinary) {
-    if (!ListOrdinaryEntries(files, sink, namePosition, topDirectory)) return;
+    if (!ListOrdinaryEntries(namePosition, topDirectory)) return;
   } else if (!topDirectory && (options.searchLzh || options.searchZip || options.searchCab)) {
-    if (!SubdirectoryOpens(files, sink, namePosition)) return;
+    if (!SubdirectoryOpens(namePosition)) return;
   }
 
   for (const ArchiveFormat& format : kArchiveFormats) {
     if (!(options.*format.wanted)) continue;
-    SearchArchives(files, sink, format, namePosition);
-    if (searchState.stop.Stopped()) return;
+    SearchArchives(run, files, sink, format, namePosition);
+    if (run.stop.Stopped()) return;
   }
 
   if (topDirectory && !options.searchSubdirectories) return;
-  WalkSubdirectories(files, sink, namePosition);
+  WalkSubdirectories(namePosition);
 }
 
-void WalkSubdirectories(FileSystem& files, SearchSink& sink, std::size_t namePosition) {
+void Walk::WalkSubdirectories(std::size_t namePosition) {
   PathIdentities::Level level(pathIdentities, namePosition);
-  char* path = searchState.searchPath;
-  bool topDirectory = namePosition == searchState.topNamePosition;
+  char* path = run.searchPath;
+  bool topDirectory = namePosition == run.topNamePosition;
   if (!WriteAtNamePosition(path, kLongPathSize, namePosition, {"*"})) return;
 
   ListingStatus status = files.ListEach(path, [&](const FileEntry& entry) {
     if (!(entry.attributes & kAttrDirectory) || IsDotEntry(entry.name)) return true;
     std::string_view name(entry.name);
     if ((entry.attributes & kAttrReparsePoint) &&
-        (!WriteAtNamePosition(path, kLongPathSize, namePosition, {name}) ||
-         LeadsBackOntoPath(files)))
+        (!WriteAtNamePosition(path, kLongPathSize, namePosition, {name}) || LeadsBackOntoPath()))
       return true;
     // A subdirectory whose path and pattern would not fit the path buffer
     // cannot be searched without cutting names; it is passed over.
-    if (!WriteAtNamePosition(path, kLongPathSize, namePosition,
-                             {name, "\\", searchState.savedPattern}))
+    if (!WriteAtNamePosition(path, kLongPathSize, namePosition, {name, "\\", run.pattern.text}))
       return true;
-    SearchDirectory(files, sink, namePosition + name.size() + 1, false);
-    return !searchState.stop.Stopped();
+    SearchDirectory(namePosition + name.size() + 1, false);
+    return !run.stop.Stopped();
   });
-  if (searchState.stop.Stopped() || status.code == 0) return;
-  if (status.opened) return Fail(sink, status.code);
+  if (run.stop.Stopped() || status.code == 0) return;
+  if (status.opened) return Fail(status.code);
   if (status.code == kErrorFileNotFound || status.code == kErrorPathNotFound) return;
   if (topDirectory)
-    Fail(sink, status.code);
+    Fail(status.code);
   else
-    ReportSkippedDirectory(sink, status.code);
+    ReportSkippedDirectory(status.code);
+}
+
+}  // namespace
+
+void CountAndRun(RunContext& run, SearchSink& sink, const FileEntry& entry,
+                 std::size_t namePosition) {
+  const SearchOptions& options = run.options;
+  ++run.totals.count;
+  if (options.form != 0) run.totals.bytes += entry.size;
+  if (options.runCommand) {
+    run.searchPath[namePosition] = '\0';
+    sink.RunCommand(entry, namePosition);
+  }
+}
+
+void SearchDirectory(RunContext& run, FileSystem& files, SearchSink& sink, std::size_t namePosition,
+                     bool topDirectory) {
+  Walk walk{run, files, sink, {}};
+  walk.SearchDirectory(namePosition, topDirectory);
 }

@@ -22,4 +22,4 @@ bool MatchesCriteria(const SearchOptions& options, std::uint32_t attributes, std
 // The same for an entry of the platform's directory search, against the
 // run's options; its UTC last-write time is turned into local time only when
 // a date or time criterion asks for it.
-bool MatchesCriteria(const FileEntry& entry);
+bool MatchesCriteria(const SearchOptions& options, const FileEntry& entry);

@@ -2,10 +2,8 @@
 
 #include "finder/search/entry_filter.h"
 #include "finder/search/file_entry_win32.h"
-#include "finder/search/search_state.h"
 
-bool MatchesCriteria(const FileEntry& entry) {
-  const SearchOptions& options = searchState.options;
+bool MatchesCriteria(const SearchOptions& options, const FileEntry& entry) {
   if (options.dateMode == RangeMode::None && options.timeMode == RangeMode::None)
     return MatchesCriteria(options, entry.attributes, entry.size, nullptr);
   DosDateTime stamp;

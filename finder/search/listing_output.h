@@ -4,10 +4,10 @@
 
 #include <cstddef>
 
-#include "finder/options/search_options.h"
+#include "finder/search/search_state.h"
 
 // The three header lines of the directory that stands in searchPath in front
 // of `namePosition`.
-void PrintDirectoryHeader(std::size_t namePosition);
-void PrintEntryForm1(const FileEntry& entry);
-void PrintEntryForm2(const FileEntry& entry);
+void PrintDirectoryHeader(RunContext& run, std::size_t namePosition);
+void PrintEntryForm1(SearchOptions& options, const FileEntry& entry);
+void PrintEntryForm2(SearchOptions& options, const FileEntry& entry);

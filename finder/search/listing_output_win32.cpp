@@ -17,25 +17,25 @@ DosDateTime LocalStamp(std::uint64_t lastWriteTime) {
   return NearestDosDateTime(FileTimeFields(LocalFileTime(lastWriteTime)));
 }
 
-void WriteListingLine(std::string_view line) {
-  if (searchState.options.pausePerScreen) return WritePagedLine(line);
+void WriteListingLine(SearchOptions& options, std::string_view line) {
+  if (options.pausePerScreen) return WritePagedLine(options, line);
   StdOut().Write(line);
   StdOut().Put('\n');
 }
 
 }  // namespace
 
-void PrintDirectoryHeader(std::size_t namePosition) {
-  const SearchOptions& options = searchState.options;
+void PrintDirectoryHeader(RunContext& run, std::size_t namePosition) {
+  SearchOptions& options = run.options;
   if (options.noEcho) return;
-  std::size_t length = strnlen(searchState.searchPath, sizeof searchState.searchPath);
-  std::string_view directory(searchState.searchPath, namePosition < length ? namePosition : length);
+  std::size_t length = strnlen(run.searchPath, sizeof run.searchPath);
+  std::string_view directory(run.searchPath, namePosition < length ? namePosition : length);
   HeaderLine header = DirectoryHeaderLine(directory, options.japanese);
   if (options.pausePerScreen) {
     // Each of the three lines counts towards the page.
-    WriteListingLine("");
-    WriteListingLine(header.view());
-    WriteListingLine("");
+    WriteListingLine(options, "");
+    WriteListingLine(options, header.view());
+    WriteListingLine(options, "");
   } else {
     StdOut().Put('\n');
     StdOut().Write(header.view());
@@ -43,12 +43,12 @@ void PrintDirectoryHeader(std::size_t namePosition) {
   }
 }
 
-void PrintEntryForm1(const FileEntry& entry) {
-  if (searchState.options.noEcho) return;
-  WriteListingLine(BuildForm1Line(entry, LocalStamp(entry.lastWriteTime)).view());
+void PrintEntryForm1(SearchOptions& options, const FileEntry& entry) {
+  if (options.noEcho) return;
+  WriteListingLine(options, BuildForm1Line(entry, LocalStamp(entry.lastWriteTime)).view());
 }
 
-void PrintEntryForm2(const FileEntry& entry) {
-  if (searchState.options.noEcho) return;
-  WriteListingLine(BuildForm2Line(entry, LocalStamp(entry.lastWriteTime)).view());
+void PrintEntryForm2(SearchOptions& options, const FileEntry& entry) {
+  if (options.noEcho) return;
+  WriteListingLine(options, BuildForm2Line(entry, LocalStamp(entry.lastWriteTime)).view());
 }

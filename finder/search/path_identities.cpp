@@ -1,6 +1,6 @@
 #include "finder/search/path_identities.h"
 
-bool PathIdentities::IsOnPath(const DirectoryIdentity& target, Reader read) {
+bool PathIdentities::IsOnPath(const DirectoryIdentity& target, const Reader& read) {
   for (std::size_t level = 0; level < levels_.size(); ++level) {
     Entry& entry = levels_[level];
     if (level >= known_) {

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // What tells two names of one directory apart from two directories: the
@@ -27,7 +28,7 @@ class PathIdentities {
  public:
   // Reads the identity of the directory that stands in front of
   // `namePosition` (its path and a backslash); false when it cannot be read.
-  using Reader = bool (*)(std::size_t namePosition, DirectoryIdentity& identity);
+  using Reader = std::function<bool(std::size_t namePosition, DirectoryIdentity& identity)>;
 
   // One level of the path, for as long as the walk is inside that directory.
   class Level {
@@ -49,7 +50,7 @@ class PathIdentities {
   // True when `target` (the directory a link leads to) is one of the levels.
   // A level whose identity cannot be read counts as no match, and is tried
   // again at the next link.
-  bool IsOnPath(const DirectoryIdentity& target, Reader read);
+  bool IsOnPath(const DirectoryIdentity& target, const Reader& read);
 
  private:
   struct Entry {

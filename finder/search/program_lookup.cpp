@@ -72,23 +72,24 @@ std::vector<std::string> PathDirectories(std::string_view path) {
 
 namespace {
 
-// Writes `text` into searchPath at `position`; false when it does not fit.
-bool PutAt(std::size_t position, std::string_view text) {
-  return WriteAtNamePosition(searchState.searchPath, kLongPathSize, position, {text});
-}
-
 struct Lookup {
+  RunContext& run;
   FileSystem& files;
   SearchSink& sink;
   const ProgramPlaces& places;
   std::vector<std::string> extensions = ProgramExtensions(places.pathExt);
   bool headerShown = false;
 
+  // Writes `text` into searchPath at `position`; false when it does not fit.
+  bool PutAt(std::size_t position, std::string_view text) {
+    return WriteAtNamePosition(run.searchPath, kLongPathSize, position, {text});
+  }
+
   void CheckCandidate(std::size_t namePosition) {
-    if (searchState.stop.Stopped()) return;
+    if (run.stop.Stopped()) return;
     FileEntry entry;
     bool found = false;
-    ListingStatus status = files.ListEach(searchState.searchPath, [&](const FileEntry& first) {
+    ListingStatus status = files.ListEach(run.searchPath, [&](const FileEntry& first) {
       entry = first;
       found = true;
       return false;
@@ -103,9 +104,9 @@ struct Lookup {
     // Listing a hit writes the name as the file system spells it over the
     // one asked for; form 0 shows nothing for a path that cannot hold it.
     bool nameFits = PutAt(namePosition, entry.name);
-    if (!searchState.options.noEcho && (searchState.options.form != 0 || nameFits))
+    if (!run.options.noEcho && (run.options.form != 0 || nameFits))
       sink.Show(entry, namePosition, headerShown);
-    CountAndRun(sink, entry, namePosition);
+    CountAndRun(run, sink, entry, namePosition);
   }
 
   // Tries the candidates of the directory that stands in searchPath in
@@ -118,8 +119,7 @@ struct Lookup {
     }
     std::string_view stem = name.substr(0, parts.stemLength);
     for (std::string_view extension : extensions) {
-      if (WriteAtNamePosition(searchState.searchPath, kLongPathSize, namePosition,
-                              {stem, extension}))
+      if (WriteAtNamePosition(run.searchPath, kLongPathSize, namePosition, {stem, extension}))
         CheckCandidate(namePosition);
     }
   }
@@ -129,8 +129,7 @@ struct Lookup {
   // that backslash, or 0 when it does not fit.
   std::size_t PutDirectory(std::string_view directory) {
     const bool separator = !directory.ends_with('\\');
-    if (!WriteAtNamePosition(searchState.searchPath, kLongPathSize, 0,
-                             {directory, separator ? "\\" : ""}))
+    if (!WriteAtNamePosition(run.searchPath, kLongPathSize, 0, {directory, separator ? "\\" : ""}))
       return 0;
     return directory.size() + (separator ? 1 : 0);
   }
@@ -138,17 +137,17 @@ struct Lookup {
 
 }  // namespace
 
-void FindProgram(FileSystem& files, SearchSink& sink, const ProgramPlaces& places) {
-  SearchState& state = searchState;
-  state.options.attributesRequired = 0;
-  const CommandText fileName(state.options.fileNameText.view());
+void FindProgram(RunContext& run, FileSystem& files, SearchSink& sink,
+                 const ProgramPlaces& places) {
+  run.options.attributesRequired = 0;
+  const CommandText fileName(run.options.fileNameText.view());
   ProgramName parts = AnalyzeProgramName(fileName.view());
   std::string_view name = fileName.view().substr(parts.nameStart);
-  Lookup lookup{files, sink, places};
+  Lookup lookup{run, files, sink, places};
 
   if (parts.hasDirectory) {
     std::size_t namePosition = 0;
-    if (files.FullPath(fileName.c_str(), state.searchPath, kLongPathSize, namePosition) != 0 ||
+    if (files.FullPath(fileName.c_str(), run.searchPath, kLongPathSize, namePosition) != 0 ||
         namePosition == 0)
       return;
     lookup.TryCandidates(namePosition, name, parts);

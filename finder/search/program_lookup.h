@@ -33,6 +33,7 @@ std::vector<std::string> PathDirectories(std::string_view path);
 
 class FileSystem;
 class SearchSink;
+struct RunContext;
 
 // What the lookup takes from the system, in UTF-8: the current directory
 // (none when empty) and the PATH and PATHEXT values.
@@ -44,7 +45,7 @@ struct ProgramPlaces {
 
 // Lists every program of the name in options.fileNameText, with each of the
 // PATHEXT extensions, in the current directory and then along PATH.
-void FindProgram(FileSystem& files, SearchSink& sink, const ProgramPlaces& places);
+void FindProgram(RunContext& run, FileSystem& files, SearchSink& sink, const ProgramPlaces& places);
 
 // The same on the real system's current directory and variables.
-void FindProgram();
+void FindProgram(RunContext& run, SearchSink& sink);

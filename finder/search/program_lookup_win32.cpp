@@ -7,7 +7,6 @@
 #include "common/wide_text_win32.h"
 #include "finder/search/file_system_win32.h"
 #include "finder/search/program_lookup.h"
-#include "finder/search/search_sink_win32.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ std::string EnvironmentValue(const wchar_t* name) {
 
 }  // namespace
 
-void FindProgram() {
+void FindProgram(RunContext& run, SearchSink& sink) {
   char current[kNameSize];
   wchar_t wideCurrent[kPathSize];
   long currentLength = -1;
@@ -41,5 +40,5 @@ void FindProgram() {
       std::string_view(current, currentLength > 0 ? static_cast<std::size_t>(currentLength) : 0);
   places.path = path;
   places.pathExt = pathExt;
-  FindProgram(SystemFileSystem(), ProgramSearchSink(), places);
+  FindProgram(run, SystemFileSystem(), sink, places);
 }

@@ -9,6 +9,7 @@
 
 #include "finder/archive/archive_format.h"
 #include "finder/options/search_options.h"
+#include "finder/search/search_state.h"
 
 class ByteSource;
 class TextWriter;
@@ -28,10 +29,11 @@ class SearchSink {
   virtual void RunCommand(const FileEntry& entry, std::size_t namePosition) = 0;
   // Lists the matching members of an opened archive.
   virtual void ListArchive(const ArchiveFormat& format, ByteSource& archive) = 0;
-  // Where the "Error Code" lines go (searchState.stop writes them).
+  // Where the "Error Code" lines go (the run's stop writes them).
   virtual TextWriter& Errors() = 0;
 };
 
 // Counts an entry that was found and gives it the command; searchPath holds
 // its full path.
-void CountAndRun(SearchSink& sink, const FileEntry& entry, std::size_t namePosition);
+void CountAndRun(RunContext& run, SearchSink& sink, const FileEntry& entry,
+                 std::size_t namePosition);

@@ -1,51 +1,41 @@
 #include "finder/search/search_sink_win32.h"
 
 #include "common/standard_streams.h"
-#include "finder/archive/archive_format.h"
 #include "finder/search/command_runner.h"
 #include "finder/search/console_paging.h"
 #include "finder/search/entry_filter.h"
 #include "finder/search/listing_output.h"
-#include "finder/search/search_state.h"
 
-namespace {
+bool ProgramSearchSink::Selects(const FileEntry& entry) {
+  return MatchesCriteria(run_.options, entry);
+}
 
-class ProgramSink final : public SearchSink {
- public:
-  bool Selects(const FileEntry& entry) override { return MatchesCriteria(entry); }
-
-  void Show(const FileEntry& entry, std::size_t namePosition, bool& headerShown) override {
-    const SearchOptions& options = searchState.options;
-    if (options.form == 0) {
-      if (options.pausePerScreen) return WritePagedLine(searchState.searchPath);
-      StdOut().Write(searchState.searchPath);
-      StdOut().Put('\n');
-      return;
-    }
-    if (!headerShown) {
-      PrintDirectoryHeader(namePosition);
-      headerShown = true;
-    }
-    if (options.form == 1)
-      PrintEntryForm1(entry);
-    else
-      PrintEntryForm2(entry);
+void ProgramSearchSink::Show(const FileEntry& entry, std::size_t namePosition, bool& headerShown) {
+  SearchOptions& options = run_.options;
+  if (options.form == 0) {
+    if (options.pausePerScreen) return WritePagedLine(options, run_.searchPath);
+    StdOut().Write(run_.searchPath);
+    StdOut().Put('\n');
+    return;
   }
-
-  void RunCommand(const FileEntry& entry, std::size_t namePosition) override {
-    RunCommandForFile(entry, namePosition);
+  if (!headerShown) {
+    PrintDirectoryHeader(run_, namePosition);
+    headerShown = true;
   }
+  if (options.form == 1)
+    PrintEntryForm1(options, entry);
+  else
+    PrintEntryForm2(options, entry);
+}
 
-  void ListArchive(const ArchiveFormat& format, ByteSource& archive) override {
-    ListArchiveMembers(format, archive, StandardMemberReading());
-  }
+void ProgramSearchSink::RunCommand(const FileEntry& entry, std::size_t namePosition) {
+  RunCommandForFile(run_, entry, namePosition);
+}
 
-  TextWriter& Errors() override { return StdErr(); }
-};
+void ProgramSearchSink::ListArchive(const ArchiveFormat& format, ByteSource& archive) {
+  ListArchiveMembers(format, archive, StandardMemberReading(run_, members_));
+}
 
-}  // namespace
-
-SearchSink& ProgramSearchSink() {
-  static ProgramSink sink;
-  return sink;
+TextWriter& ProgramSearchSink::Errors() {
+  return StdErr();
 }

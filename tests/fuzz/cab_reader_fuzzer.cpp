@@ -10,7 +10,6 @@
 
 #include "finder/archive/buffered_byte_source.h"
 #include "finder/archive/cab_reader.h"
-#include "finder/search/search_state.h"
 #include "tests/unit/archive_test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -20,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   archive_test::ResetSearch(
       (steer & 128) ? "*.T?T" : "*",
       (steer & 32) ? "C:\\A\\VERY\\LONG\\PATH\\TO\\THE\\FUZZ\\CABINET.CAB" : "C:\\C.CAB");
-  SearchOptions& options = searchState.options;
+  SearchOptions& options = archive_test::TestRun().options;
   options.form = steer & 1;
   if (steer & 2) options.attributesRequired = 0x20;
   if (steer & 4) options.attributesExcluded = 0x02;
@@ -37,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), buffered, {sink});
+    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), buffered, {archive_test::TestRun(), sink});
   } else {
-    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), memory, {sink});
+    ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), memory, {archive_test::TestRun(), sink});
   }
   return 0;
 }

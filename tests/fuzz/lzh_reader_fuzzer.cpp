@@ -11,7 +11,6 @@
 
 #include "finder/archive/buffered_byte_source.h"
 #include "finder/archive/lzh_reader.h"
-#include "finder/search/search_state.h"
 #include "tests/unit/archive_test_support.h"
 
 namespace {
@@ -29,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1) return 0;
   const std::uint8_t steer = data[size - 1];
   archive_test::ResetSearch((steer & 128) ? "*.T?T" : "*", "C:\\FUZZ\\ARCHIVE.LZH");
-  SearchOptions& options = searchState.options;
+  SearchOptions& options = archive_test::TestRun().options;
   options.form = steer & 1;
   if (steer & 2) options.attributesRequired = 0x20;
   if (steer & 4) options.attributesExcluded = 0x02;
@@ -50,9 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListArchiveMembers(*ArchiveFormatNamed("LHA"), buffered, {sink, FuzzLocalTime});
+    ListArchiveMembers(*ArchiveFormatNamed("LHA"), buffered,
+                       {archive_test::TestRun(), sink, FuzzLocalTime});
   } else {
-    ListArchiveMembers(*ArchiveFormatNamed("LHA"), memory, {sink, FuzzLocalTime});
+    ListArchiveMembers(*ArchiveFormatNamed("LHA"), memory,
+                       {archive_test::TestRun(), sink, FuzzLocalTime});
   }
   return 0;
 }

@@ -11,14 +11,13 @@
 
 #include "finder/archive/buffered_byte_source.h"
 #include "finder/archive/zip_reader.h"
-#include "finder/search/search_state.h"
 #include "tests/unit/archive_test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const std::uint8_t steer = data[0];
   archive_test::ResetSearch((steer & 128) ? "*.T?T" : "*", "C:\\FUZZ\\ARCHIVE.ZIP");
-  SearchOptions& options = searchState.options;
+  SearchOptions& options = archive_test::TestRun().options;
   options.form = steer & 1;
   if (steer & 2) options.attributesRequired = 0x01;
   if (steer & 4) options.attributesExcluded = 0x02;
@@ -36,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (steer & 1) {
     // Through the read-ahead buffer as the program reads, on every other run.
     BufferedByteSource buffered(memory);
-    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), buffered, {sink});
+    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), buffered, {archive_test::TestRun(), sink});
   } else {
-    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), memory, {sink});
+    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), memory, {archive_test::TestRun(), sink});
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,22 +81,29 @@ inline Bytes Fixture(const std::string& name) {
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-// A fresh search state: pattern `pattern`, archive `archive`, short form.
+// The run the readers under test list in.
+inline RunContext& TestRun() {
+  static const auto run = std::make_unique<RunContext>();
+  return *run;
+}
+
+// A fresh run: pattern `pattern`, archive `archive`, short form.
 inline void ResetSearch(const char* pattern, const char* archive) {
-  searchState = SearchState{};
+  RunContext& run = TestRun();
+  run = RunContext{};
   std::string_view text = pattern;
-  text.copy(searchState.savedPattern, sizeof searchState.savedPattern - 1);
-  text.copy(searchState.savedPatternAnsi, sizeof searchState.savedPatternAnsi - 1);
+  text.copy(run.pattern.text, sizeof run.pattern.text - 1);
+  text.copy(run.pattern.ansi, sizeof run.pattern.ansi - 1);
   for (std::size_t i = 0; i < text.size() && i + 1 < kPathSize; ++i)
-    searchState.savedPatternWide[i] = static_cast<unsigned char>(text[i]);
+    run.pattern.wide[i] = static_cast<unsigned char>(text[i]);
   std::string_view path = archive;
-  path.copy(searchState.archivePath, sizeof searchState.archivePath - 1);
+  path.copy(run.archivePath, sizeof run.archivePath - 1);
 }
 
 // The long form, as the start-up sets it (attributes and details needed).
 inline void UseLongForm() {
-  searchState.options.form = 1;
-  searchState.options.needDetails = true;
+  TestRun().options.form = 1;
+  TestRun().options.needDetails = true;
 }
 
 }  // namespace archive_test

@@ -16,7 +16,7 @@ const std::string kHeading = "\nCabinet file of C:\\T\\A.CAB\n\n";
 std::string List(const Bytes& cabinet) {
   RecordingSink sink;
   MemoryByteSource source(cabinet.data(), cabinet.size());
-  ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), source, {sink});
+  ListArchiveMembers(*ArchiveFormatNamed("Cabinet"), source, {TestRun(), sink});
   return sink.out;
 }
 
@@ -78,8 +78,8 @@ class CabReader : public ::testing::Test {
 TEST_F(CabReader, FixtureListsShortWithFolderParts) {
   EXPECT_EQ(List(Fixture("members.cab")),
             ShortLines({"README.TXT", "DOCS\\README.TXT", "BIG.DAT", "caf\xC3\xA9.txt"}));
-  EXPECT_EQ(searchState.totals.count, 4u);
-  EXPECT_EQ(searchState.totals.bytes, 0u);
+  EXPECT_EQ(TestRun().totals.count, 4u);
+  EXPECT_EQ(TestRun().totals.bytes, 0u);
 }
 
 TEST_F(CabReader, FixtureListsLongWithBlankPaddedHours) {
@@ -90,7 +90,7 @@ TEST_F(CabReader, FixtureListsLongWithBlankPaddedHours) {
                 "00/01/02  13:14:16             6 ___A README.TXT\n"
                 "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n"
                 "24/07/08   9:10:10             7 ___A caf\xC3\xA9.txt\n");
-  EXPECT_EQ(searchState.totals.bytes, 7u + 6 + 1234567 + 7);
+  EXPECT_EQ(TestRun().totals.bytes, 7u + 6 + 1234567 + 7);
 }
 
 TEST_F(CabReader, CabinetInsideAProgramIsFoundPastStrayHeaders) {
@@ -137,12 +137,12 @@ TEST_F(CabReader, Utf8NamesAreMatchedWideAndShownWhole) {
   Bytes cabinet = Cabinet(
       {{"caf\xC3\xA9.txt", 5, 0xA0}, {"\xE3\x81\x82.txt", 5, 0xA0}, {"caf\xC3\xA9.raw", 5, 0x20}});
   // The wide pattern holds the decoded unit; the code page one is not consulted.
-  searchState.savedPatternWide[0] = u'*';
-  searchState.savedPatternWide[1] = 0xE9;
-  searchState.savedPatternWide[2] = u'.';
-  searchState.savedPatternWide[3] = u'*';
-  searchState.savedPatternWide[4] = 0;
-  std::strcpy(searchState.savedPatternAnsi, "NOTHING");
+  TestRun().pattern.wide[0] = u'*';
+  TestRun().pattern.wide[1] = 0xE9;
+  TestRun().pattern.wide[2] = u'.';
+  TestRun().pattern.wide[3] = u'*';
+  TestRun().pattern.wide[4] = 0;
+  std::strcpy(TestRun().pattern.ansi, "NOTHING");
   EXPECT_EQ(List(cabinet), ShortLines({"caf\xC3\xA9.txt"}));
   // A name without the mark keeps its bytes.
   ResetSearch("*", kArchive);
@@ -186,16 +186,16 @@ TEST_F(CabReader, CriteriaAndCommandsApplyToMembers) {
       Cabinet({{"PLAIN.TXT", 10, 0x20},
                {"HIDDEN.TXT", 20, 0x22},
                {"OLD.TXT", 30, 0x21, static_cast<std::uint16_t>(1 + 1 * 32 + 10 * 512)}});
-  searchState.options.attributesRequired = kAttrHidden;
-  searchState.options.needDetails = true;
+  TestRun().options.attributesRequired = kAttrHidden;
+  TestRun().options.needDetails = true;
   EXPECT_EQ(List(cabinet), ShortLines({"HIDDEN.TXT"}));
   ResetSearch("*", kArchive);
-  searchState.options.dateMode = RangeMode::AtLeast;
-  searchState.options.dateLow = kDate2021;
-  searchState.options.runCommandOnMembers = true;
-  searchState.options.noEcho = true;
+  TestRun().options.dateMode = RangeMode::AtLeast;
+  TestRun().options.dateLow = kDate2021;
+  TestRun().options.runCommandOnMembers = true;
+  TestRun().options.noEcho = true;
   EXPECT_EQ(List(cabinet), "!PLAIN.TXT\n!HIDDEN.TXT\n");
-  EXPECT_EQ(searchState.totals.count, 2u);
+  EXPECT_EQ(TestRun().totals.count, 2u);
 }
 
 TEST_F(CabReader, NameOf260BytesIsListed) {

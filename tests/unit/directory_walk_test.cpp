@@ -38,19 +38,19 @@ struct WalkRun {
 
 // The status the run stops with, or -1 when it goes on.
 int Walk(memory_fs::MemoryFileSystem& files, memory_fs::RecordingSearchSink& sink, WalkRun run) {
-  searchState = SearchState{};
-  SearchOptions& options = searchState.options;
+  RunContext& context = sink.run;
+  SearchOptions& options = context.options;
   options.form = run.form;
   options.searchSubdirectories = run.subdirectories;
   options.searchOrdinary = run.ordinary;
   options.searchZip = run.zip;
   options.runCommand = run.command;
   options.zipPattern.Assign("*.ZIP");
-  std::snprintf(searchState.searchPath, kPathSize, "C:\\T\\%s", run.pattern);
-  std::snprintf(searchState.savedPattern, kPathSize, "%s", run.pattern);
-  searchState.topNamePosition = 5;
-  SearchDirectory(files, sink, 5, true);
-  return searchState.stop.Stopped() ? searchState.stop.status() : -1;
+  std::snprintf(context.searchPath, kPathSize, "C:\\T\\%s", run.pattern);
+  std::snprintf(context.pattern.text, kPathSize, "%s", run.pattern);
+  context.topNamePosition = 5;
+  SearchDirectory(context, files, sink, 5, true);
+  return context.stop.Stopped() ? context.stop.status() : -1;
 }
 
 TEST(DirectoryWalk, FindsInTheSystemsOrderDepthFirst) {
@@ -77,11 +77,12 @@ TEST(DirectoryWalk, FindsInTheSystemsOrderDepthFirst) {
   };
   for (const Row& row : rows) {
     memory_fs::MemoryFileSystem files = Tree();
-    memory_fs::RecordingSearchSink sink;
+    auto context = memory_fs::NewRun();
+    memory_fs::RecordingSearchSink sink(*context);
     EXPECT_EQ(Walk(files, sink, row.run), -1) << row.run.pattern;
     EXPECT_EQ(sink.lines, row.lines) << row.run.pattern;
-    EXPECT_EQ(searchState.totals.count, row.count) << row.run.pattern;
-    EXPECT_EQ(searchState.totals.bytes, row.bytes) << row.run.pattern;
+    EXPECT_EQ(context->totals.count, row.count) << row.run.pattern;
+    EXPECT_EQ(context->totals.bytes, row.bytes) << row.run.pattern;
   }
 }
 
@@ -107,10 +108,11 @@ TEST(DirectoryWalk, FailuresOfAListing) {
     memory_fs::MemoryFileSystem files = Tree();
     files.Add("C:\\T\\a2.txt");
     files.Fail(row.directory, row.code, row.opened);
-    memory_fs::RecordingSearchSink sink;
+    auto context = memory_fs::NewRun();
+    memory_fs::RecordingSearchSink sink(*context);
     EXPECT_EQ(Walk(files, sink, {"A*.TXT", 0, true, true, false, false}), row.stopped) << row.code;
     EXPECT_EQ(sink.lines, row.lines) << row.directory << " " << row.code;
-    EXPECT_EQ(searchState.stop.firstNoted(), row.firstNoted) << row.directory;
+    EXPECT_EQ(context->stop.firstNoted(), row.firstNoted) << row.directory;
   }
 }
 

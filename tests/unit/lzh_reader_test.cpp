@@ -27,7 +27,7 @@ bool EastLocal(std::int64_t seconds, MemberClock* out) {
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());
-  ListArchiveMembers(*ArchiveFormatNamed("LHA"), source, {sink, toLocal});
+  ListArchiveMembers(*ArchiveFormatNamed("LHA"), source, {TestRun(), sink, toLocal});
   return sink.out;
 }
 
@@ -171,8 +171,8 @@ TEST_F(LzhReader, FixturesOfEveryLevelListShort) {
     ASSERT_FALSE(archive.empty()) << name;
     // The directories (-lhd-) have empty names, which no pattern matches.
     EXPECT_EQ(List(archive), ShortLines({"README.TXT", "FILE.TXT", "BIG.DAT"})) << name;
-    EXPECT_EQ(searchState.totals.count, 3u);
-    searchState.totals = {};
+    EXPECT_EQ(TestRun().totals.count, 3u);
+    TestRun().totals = {};
   }
 }
 
@@ -197,8 +197,8 @@ TEST_F(LzhReader, FixturesListLongWithHeadings) {
                                              "21/03/04  09:08:07             7 ___A README.TXT\n"
                                              "19/12/31  23:59:58             6 ___A FILE.TXT\n"
                                              "00/01/02  13:14:16     1,234,567 ___A BIG.DAT\n");
-  EXPECT_EQ(searchState.totals.count, 12u);
-  EXPECT_EQ(searchState.totals.bytes, 4u * 1234580);
+  EXPECT_EQ(TestRun().totals.count, 12u);
+  EXPECT_EQ(TestRun().totals.bytes, 4u * 1234580);
 }
 
 TEST_F(LzhReader, ArchiveBehindAStubIsListedLikeAPlainOne) {
@@ -256,37 +256,37 @@ TEST_F(LzhReader, AttributesComeFromTheAttributeHeader) {
 
   // A member without an attribute header passes /A:A.
   ResetSearch("*", kArchive);
-  searchState.options.attributesRequired = kAttrArchive;
-  searchState.options.needDetails = true;
+  TestRun().options.attributesRequired = kAttrArchive;
+  TestRun().options.needDetails = true;
   EXPECT_EQ(List(archive), ShortLines({"ZERO.TXT", "ONEPLAIN.TXT", "TWOPLAIN.TXT"}));
-  searchState.options.attributesRequired = kAttrHidden;
+  TestRun().options.attributesRequired = kAttrHidden;
   EXPECT_EQ(List(archive), ShortLines({"ONE.TXT"}));
 }
 
 TEST_F(LzhReader, Level2StampsAreComparedInLocalTime) {
   // 2021-03-04 20:00:00 UTC is 2021-03-05 05:00:00 nine hours east.
   Bytes archive = Archive({Level2({{0x01, "LATE.TXT"}}, 5, 1614888000)});
-  searchState.options.dateMode = RangeMode::Equal;
-  searchState.options.dateValue = 5 + 3 * 32 + 41 * 512;
+  TestRun().options.dateMode = RangeMode::Equal;
+  TestRun().options.dateValue = 5 + 3 * 32 + 41 * 512;
   EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
   EXPECT_EQ(List(archive, UtcLocal), "");
-  searchState.options.dateMode = RangeMode::None;
-  searchState.options.timeMode = RangeMode::AtMost;
-  searchState.options.timeHigh = 5 * 2048;
+  TestRun().options.dateMode = RangeMode::None;
+  TestRun().options.timeMode = RangeMode::AtMost;
+  TestRun().options.timeHigh = 5 * 2048;
   EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
   // Before 1980 a stamp has no packed form: no date criterion selects it,
   // as for a file of a directory.
   Bytes early = Archive({Level2({{0x01, "EARLY.TXT"}}, 5, 86400)});
-  searchState.options.timeMode = RangeMode::None;
-  searchState.options.dateMode = RangeMode::AtMost;
-  searchState.options.dateHigh = 0xFFFF;
+  TestRun().options.timeMode = RangeMode::None;
+  TestRun().options.dateMode = RangeMode::AtMost;
+  TestRun().options.dateHigh = 0xFFFF;
   EXPECT_EQ(List(early, UtcLocal), "");
   EXPECT_EQ(List(archive, UtcLocal), ShortLines({"LATE.TXT"}));
-  searchState.options.dateMode = RangeMode::None;
+  TestRun().options.dateMode = RangeMode::None;
 
   // A failed conversion falls back to UTC rather than to no date.
   UseLongForm();
-  searchState.options.timeMode = RangeMode::None;
+  TestRun().options.timeMode = RangeMode::None;
   auto failing = [](std::int64_t, MemberClock*) { return false; };
   EXPECT_EQ(List(archive, failing),
             "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  20:00:00             5 ___A LATE.TXT\n");
@@ -295,12 +295,12 @@ TEST_F(LzhReader, Level2StampsAreComparedInLocalTime) {
 TEST_F(LzhReader, CriteriaApplyToMembers) {
   Bytes archive = Archive(
       {Level0("SMALL.TXT", 10), Level1("BIG.TXT", {}, 5000), Level2({{0x01, "HUGE.TXT"}}, 90000)});
-  searchState.options.sizeMode = RangeMode::AtLeast;
-  searchState.options.sizeLow = 5000;
+  TestRun().options.sizeMode = RangeMode::AtLeast;
+  TestRun().options.sizeLow = 5000;
   EXPECT_EQ(List(archive), ShortLines({"BIG.TXT", "HUGE.TXT"}));
-  searchState.options.sizeMode = RangeMode::Between;
-  searchState.options.sizeLow = 1;
-  searchState.options.sizeHigh = 4999;
+  TestRun().options.sizeMode = RangeMode::Between;
+  TestRun().options.sizeLow = 1;
+  TestRun().options.sizeHigh = 4999;
   EXPECT_EQ(List(archive), ShortLines({"SMALL.TXT"}));
 }
 
@@ -417,19 +417,19 @@ TEST_F(LzhReader, NewerHeadersFeedTheCriteriaAndTotals) {
       Level0("NEXT"),
   });
   // Sizes compare as 64-bit numbers and are summed whole.
-  searchState.options.sizeMode = RangeMode::AtLeast;
-  searchState.options.sizeLow = 4000000000u;
+  TestRun().options.sizeMode = RangeMode::AtLeast;
+  TestRun().options.sizeLow = 4000000000u;
   UseLongForm();
   EXPECT_EQ(List(archive),
             "\nArchive file of C:\\T\\A.LZH\n\n"
             "21/03/04  09:08:07 5,000,000,000 ___A HUGE.BIN\n");
-  EXPECT_EQ(searchState.totals.bytes, 5000000000ull);
+  EXPECT_EQ(TestRun().totals.bytes, 5000000000ull);
 
   // 2021-03-04 20:00:00 UTC in the Windows stamp is 2021-03-05 nine hours
   // east, for the date criterion as for the base stamp.
   ResetSearch("*", kArchive);
-  searchState.options.dateMode = RangeMode::Equal;
-  searchState.options.dateValue = 5 + 3 * 32 + 41 * 512;
+  TestRun().options.dateMode = RangeMode::Equal;
+  TestRun().options.dateValue = 5 + 3 * 32 + 41 * 512;
   EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
 
   // A UTF-16 name is shown whole, whatever the code page holds.

@@ -5,10 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
-
-#include "finder/search/search_state.h"
 
 namespace {
 
@@ -151,11 +150,9 @@ TEST(MemberLongLine, ClockFieldsBeyondTwoDigitsShowWhole) {
 
 class MemberListingTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    searchState = SearchState();
-    std::strcpy(searchState.archivePath, "C:\\DL\\TOOLS.ZIP");
-  }
-  void TearDown() override { searchState = SearchState(); }
+  void SetUp() override { std::strcpy(run.archivePath, "C:\\DL\\TOOLS.ZIP"); }
+  std::unique_ptr<RunContext> context = std::make_unique<RunContext>();
+  RunContext& run = *context;
   static ListedMember Member(const char* name, std::uint64_t size = 10) {
     return {name, ClockFromDos((20 << 9) | (1 << 5) | 2, (3 << 11) | (4 << 5) | 5), size, 0x20};
   }
@@ -163,22 +160,22 @@ class MemberListingTest : public ::testing::Test {
 };
 
 TEST_F(MemberListingTest, ShortFormCountsButAddsNoBytes) {
-  MemberListing listing(sink);
+  MemberListing listing(run, sink);
   EXPECT_TRUE(listing.List(Member("a.txt")));
   EXPECT_TRUE(listing.List(Member("b.txt")));
   EXPECT_EQ(sink.out, "C:\\DL\\TOOLS.ZIP : a.txt\nC:\\DL\\TOOLS.ZIP : b.txt\n");
-  EXPECT_EQ(searchState.totals.count, 2u);
-  EXPECT_EQ(searchState.totals.bytes, 0u);
+  EXPECT_EQ(run.totals.count, 2u);
+  EXPECT_EQ(run.totals.bytes, 0u);
 }
 
 TEST_F(MemberListingTest, LongFormHeadingOncePerArchive) {
-  searchState.options.form = 1;
+  run.options.form = 1;
   {
-    MemberListing listing(sink);
+    MemberListing listing(run, sink);
     listing.List(Member("a.txt", 5));
     listing.List(Member("b.txt", 7));
   }
-  MemberListing next(sink, ArchiveStyle::Cabinet);
+  MemberListing next(run, sink, ArchiveStyle::Cabinet);
   next.List(Member("c.txt", 1));
   EXPECT_EQ(sink.out,
             "\nArchive file of C:\\DL\\TOOLS.ZIP\n\n"
@@ -186,15 +183,15 @@ TEST_F(MemberListingTest, LongFormHeadingOncePerArchive) {
             "00/01/02  03:04:10             7 ___A b.txt\n"
             "\nCabinet file of C:\\DL\\TOOLS.ZIP\n\n"
             "00/01/02   3:04:10             1 ___A c.txt\n");
-  EXPECT_EQ(searchState.totals.count, 3u);
-  EXPECT_EQ(searchState.totals.bytes, 13u);
+  EXPECT_EQ(run.totals.count, 3u);
+  EXPECT_EQ(run.totals.bytes, 13u);
 }
 
 TEST_F(MemberListingTest, PagingCountsEveryHeadingLine) {
-  searchState.options.form = 1;
-  searchState.options.pausePerScreen = true;
-  searchState.options.japanese = true;
-  MemberListing listing(sink);
+  run.options.form = 1;
+  run.options.pausePerScreen = true;
+  run.options.japanese = true;
+  MemberListing listing(run, sink);
   listing.List(Member("a.txt"));
   EXPECT_EQ(sink.out,
             "\n|アーカイブファイル名 : C:\\DL\\TOOLS.ZIP\n|\n|00/01/02  03:04:10            10 "
@@ -202,29 +199,29 @@ TEST_F(MemberListingTest, PagingCountsEveryHeadingLine) {
 }
 
 TEST_F(MemberListingTest, NoEchoStillCountsRunsAndSpendsTheHeading) {
-  searchState.options.form = 1;
-  searchState.options.noEcho = true;
-  searchState.options.runCommandOnMembers = true;
-  MemberListing listing(sink);
+  run.options.form = 1;
+  run.options.noEcho = true;
+  run.options.runCommandOnMembers = true;
+  MemberListing listing(run, sink);
   listing.List(Member("a.txt"));
-  searchState.options.noEcho = false;
+  run.options.noEcho = false;
   listing.List(Member("b.txt"));
   // The heading was spent on the first, silent member.
   EXPECT_EQ(sink.out, "!a.txt\n00/01/02  03:04:10            10 ___A b.txt\n!b.txt\n");
-  EXPECT_EQ(searchState.totals.count, 2u);
+  EXPECT_EQ(run.totals.count, 2u);
 }
 
 // The longest archive path and the longest name converted from UTF-8 fit;
 // what is longer still ends the archive.
 TEST_F(MemberListingTest, ShortLineThatWouldNotFitEndsTheArchive) {
   std::string path = "C:\\" + std::string(kLongPathSize - 10, 'd') + "\\A.ZIP";
-  std::strcpy(searchState.archivePath, path.c_str());
-  MemberListing listing(sink);
+  std::strcpy(run.archivePath, path.c_str());
+  MemberListing listing(run, sink);
   std::string longest(3 * kPathSize - 3, 'n');
   EXPECT_TRUE(listing.List(Member(longest.c_str())));
   EXPECT_FALSE(listing.List(Member((longest + "n").c_str())));
   EXPECT_EQ(sink.out, path + " : " + longest + "\n");
-  EXPECT_EQ(searchState.totals.count, 1u);
+  EXPECT_EQ(run.totals.count, 1u);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,14 +109,15 @@ class MemoryFileSystem final : public FileSystem {
 // DIR|NAME"; "run DIR|NAME", "archive FORMAT BYTES", and each "Error Code"
 // line as written. The criteria refuse names that start with "x".
 struct RecordingSearchSink final : SearchSink {
+  explicit RecordingSearchSink(RunContext& run) : run(run) {}
+  RunContext& run;
   std::vector<std::string> lines;
-  static std::string At(std::size_t namePosition) {
-    return std::string(searchState.searchPath, namePosition);
+  std::string At(std::size_t namePosition) const {
+    return std::string(run.searchPath, namePosition);
   }
   bool Selects(const FileEntry& entry) override { return entry.name[0] != 'x'; }
   void Show(const FileEntry& entry, std::size_t namePosition, bool& headerShown) override {
-    if (searchState.options.form == 0)
-      return lines.push_back(At(std::strlen(searchState.searchPath)));
+    if (run.options.form == 0) return lines.push_back(At(std::strlen(run.searchPath)));
     if (!headerShown) lines.push_back("header " + At(namePosition));
     headerShown = true;
     lines.push_back("show " + At(namePosition) + "|" + entry.name);
@@ -139,5 +141,10 @@ struct RecordingSearchSink final : SearchSink {
   TextWriter before{Record, this, false};
   TextWriter errors{Record, this, false, &before};
 };
+
+// A run's context, too large for a test's frame.
+inline std::unique_ptr<RunContext> NewRun() {
+  return std::make_unique<RunContext>();
+}
 
 }  // namespace memory_fs

@@ -65,12 +65,12 @@ TEST(FindProgram, CandidatesInOrder) {
       {"W\\tool", "C:\\W", {"C:\\W\\TOOL.BAT"}},
   };
   for (const Row& row : rows) {
-    searchState = SearchState{};
-    searchState.options.fileNameText.Assign(row.name);
-    memory_fs::RecordingSearchSink sink;
-    FindProgram(files, sink, {row.current, "C:;;D:", ""});
+    auto run = memory_fs::NewRun();
+    run->options.fileNameText.Assign(row.name);
+    memory_fs::RecordingSearchSink sink(*run);
+    FindProgram(*run, files, sink, {row.current, "C:;;D:", ""});
     EXPECT_EQ(sink.lines, row.lines) << row.name;
-    EXPECT_EQ(searchState.totals.count, row.lines.size()) << row.name;
+    EXPECT_EQ(run->totals.count, row.lines.size()) << row.name;
   }
 }
 

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "archive_test_support.h"
-#include "finder/search/search_state.h"
 
 namespace {
+
+using archive_test::TestRun;
 
 using archive_test::RecordingSink;
 
@@ -178,13 +179,13 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
 class ZipReaderTest : public ::testing::Test {
  protected:
   void SetUp() override { archive_test::ResetSearch("*", "C:\\A.ZIP"); }
-  void TearDown() override { searchState = SearchState(); }
-  void LongForm() { searchState.options.form = 1; }
+  void TearDown() override { TestRun() = RunContext(); }
+  void LongForm() { TestRun().options.form = 1; }
   OemDecoder fromOem_ = nullptr;
   std::string List(const std::vector<std::uint8_t>& zip) {
     MemoryByteSource source(zip.data(), zip.size());
     RecordingSink sink;
-    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), source, {sink, nullptr, fromOem_});
+    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), source, {TestRun(), sink, nullptr, fromOem_});
     return sink.out;
   }
   static std::string Long(const char* name, const char* size = "4",
@@ -198,10 +199,10 @@ class ZipReaderTest : public ::testing::Test {
 const std::vector<Entry> kThree = {{"readme.txt"}, {"src/main.c"}, {"doc\\guide.txt"}};
 
 TEST_F(ZipReaderTest, ShortFormListsTheNamePartOfEveryMatch) {
-  std::strcpy(searchState.savedPatternAnsi, "*.TXT");
+  std::strcpy(TestRun().pattern.ansi, "*.TXT");
   EXPECT_EQ(List(MakeZip(kThree)), "C:\\A.ZIP : readme.txt\nC:\\A.ZIP : guide.txt\n");
-  EXPECT_EQ(searchState.totals.count, 2u);
-  EXPECT_EQ(searchState.totals.bytes, 0u);
+  EXPECT_EQ(TestRun().totals.count, 2u);
+  EXPECT_EQ(TestRun().totals.bytes, 0u);
 }
 
 TEST_F(ZipReaderTest, NamePartRules) {
@@ -239,8 +240,8 @@ TEST_F(ZipReaderTest, LongFormListsFromTheCentralDirectoryWithAttributes) {
   LongForm();
   auto zip = MakeZip({{"a.txt", "xy", 1234567, 0x21}, {"b.txt", "", 0, 0x00}});
   EXPECT_EQ(List(zip), kHeading + Long("a.txt", "1,234,567", "__RA") + Long("b.txt", "0", "____"));
-  EXPECT_EQ(searchState.totals.count, 2u);
-  EXPECT_EQ(searchState.totals.bytes, 1234567u);
+  EXPECT_EQ(TestRun().totals.count, 2u);
+  EXPECT_EQ(TestRun().totals.bytes, 1234567u);
 }
 
 TEST_F(ZipReaderTest, SelfExtractingStubChangesNothing) {
@@ -255,25 +256,25 @@ TEST_F(ZipReaderTest, SelfExtractingStubChangesNothing) {
 TEST_F(ZipReaderTest, CriteriaApplyToMembers) {
   std::vector<Entry> entries = {{"old.txt"}, {"new.txt"}, {"big.txt", "", 5000}};
   entries[0].date = (20 << 9) | (1 << 5) | 1;
-  searchState.options.dateMode = RangeMode::AtLeast;
-  searchState.options.dateLow = kDate;
+  TestRun().options.dateMode = RangeMode::AtLeast;
+  TestRun().options.dateLow = kDate;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : new.txt\nC:\\A.ZIP : big.txt\n");
-  searchState.options.sizeMode = RangeMode::AtMost;
-  searchState.options.sizeHigh = 4;
+  TestRun().options.sizeMode = RangeMode::AtMost;
+  TestRun().options.sizeHigh = 4;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : new.txt\n");
 }
 
 TEST_F(ZipReaderTest, AttributeCriterionReadsTheCentralDirectoryEvenInTheShortForm) {
-  searchState.options.attributesRequired = 0x01;
+  TestRun().options.attributesRequired = 0x01;
   EXPECT_EQ(List(MakeZip({{"a"}, {"b", "", 0, 0x01}})), "C:\\A.ZIP : b\n");
 }
 
 TEST_F(ZipReaderTest, CommandRunsForEachListedMember) {
-  searchState.options.runCommandOnMembers = true;
-  searchState.options.noEcho = true;
-  std::strcpy(searchState.savedPatternAnsi, "*.c");
+  TestRun().options.runCommandOnMembers = true;
+  TestRun().options.noEcho = true;
+  std::strcpy(TestRun().pattern.ansi, "*.c");
   EXPECT_EQ(List(MakeZip(kThree)), "!main.c\n");
-  EXPECT_EQ(searchState.totals.count, 1u);
+  EXPECT_EQ(TestRun().totals.count, 1u);
 }
 
 TEST_F(ZipReaderTest, NameOf260BytesIsListedAnd261EndsTheArchive) {
@@ -282,7 +283,7 @@ TEST_F(ZipReaderTest, NameOf260BytesIsListedAnd261EndsTheArchive) {
   EXPECT_EQ(List(MakeZip({{"a"}, {name260}, {"b"}})),
             kHeading + Long("a") + Long(name260.c_str()) + Long("b"));
   EXPECT_EQ(List(MakeZip({{"a"}, {name261}, {"b"}})), kHeading + Long("a"));
-  searchState.options.form = 0;
+  TestRun().options.form = 0;
   EXPECT_EQ(List(MakeZip({{"a"}, {name261}, {"b"}})), "C:\\A.ZIP : a\n");
 }
 
@@ -376,10 +377,10 @@ TEST_F(ZipReaderTest, SizesAfterDataAreListedFromTheCentralDirectory) {
   std::string stub(3000, 'S');
   EXPECT_EQ(List(MakeZip(entries, {stub})),
             "C:\\A.ZIP : a.txt\nC:\\A.ZIP : b.txt\nC:\\A.ZIP : c.txt\n");
-  searchState.options.sizeMode = RangeMode::Equal;
-  searchState.options.sizeValue = 99;
+  TestRun().options.sizeMode = RangeMode::Equal;
+  TestRun().options.sizeValue = 99;
   EXPECT_EQ(List(MakeZip(entries, {stub})), "C:\\A.ZIP : b.txt\n");
-  searchState.options.sizeMode = RangeMode::None;
+  TestRun().options.sizeMode = RangeMode::None;
   LongForm();
   EXPECT_EQ(List(MakeZip(entries, {stub})),
             kHeading + Long("a.txt") + Long("b.txt", "99") + Long("c.txt"));
@@ -443,8 +444,8 @@ TEST_F(ZipReaderTest, WhatTheLocalWalkCannotPassHidesNothing) {
       {"local compressed size past the end", localSize(0x7FFFFFF0, made)},
   };
   for (auto [form, excluded] : {std::pair{0, 0}, {1, 0}, {0, 0x02}}) {
-    searchState.options.form = form;
-    searchState.options.attributesExcluded = static_cast<std::uint16_t>(excluded);
+    TestRun().options.form = form;
+    TestRun().options.attributesExcluded = static_cast<std::uint16_t>(excluded);
     const std::string expected = List(made);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), form ? 8 : 5);
     for (const auto& [what, zip] : rows)
@@ -453,8 +454,8 @@ TEST_F(ZipReaderTest, WhatTheLocalWalkCannotPassHidesNothing) {
   // A directory in another order than the entries (README.TXT and src/main.c,
   // names of one length, swapped) and a gap behind the first entry: a member
   // may be missed, none is listed twice.
-  searchState.options.form = 0;
-  searchState.options.attributesExcluded = 0;
+  TestRun().options.form = 0;
+  TestRun().options.attributesExcluded = 0;
   Bytes reordered = insert(u32(centrals[1] + 42), gap);
   auto moved = reordered.begin() + directory + gap.size();
   std::rotate(moved, moved + 56, moved + 112);
@@ -489,7 +490,7 @@ TEST_F(ZipReaderTest, LargeFirstMemberDoesNotHideTheCentralDirectory) {
   LongForm();
   EXPECT_EQ(List(MakeZip({{"big.iso", "", 0x80000000u}})),
             kHeading + Long("big.iso", "2,147,483,648"));
-  EXPECT_EQ(searchState.totals.bytes, 0x80000000u);
+  EXPECT_EQ(TestRun().totals.bytes, 0x80000000u);
 }
 
 // ---- Archives of today: ZIP64 sizes and UTF-8 names. ----
@@ -503,21 +504,21 @@ TEST_F(ZipReaderTest, Zip64SizesComeFromTheExtraField) {
   entries[0].size64 = k5GiB;
   entries[0].data = "0123456789";
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : big.iso\nC:\\A.ZIP : next.txt\n");
-  searchState.options.sizeMode = RangeMode::AtLeast;
-  searchState.options.sizeLow = 0xFFFFFFFF;
+  TestRun().options.sizeMode = RangeMode::AtLeast;
+  TestRun().options.sizeLow = 0xFFFFFFFF;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : big.iso\n");
-  searchState.options.sizeMode = RangeMode::AtMost;
-  searchState.options.sizeHigh = 0xFFFFFFFF;
+  TestRun().options.sizeMode = RangeMode::AtMost;
+  TestRun().options.sizeHigh = 0xFFFFFFFF;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : next.txt\n");
-  searchState.options.sizeMode = RangeMode::Between;  // /S:5000M-5200M
-  searchState.options.sizeLow = 5000ull << 20;
-  searchState.options.sizeHigh = 5200ull << 20;
+  TestRun().options.sizeMode = RangeMode::Between;  // /S:5000M-5200M
+  TestRun().options.sizeLow = 5000ull << 20;
+  TestRun().options.sizeHigh = 5200ull << 20;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : big.iso\n");
-  searchState.options.sizeMode = RangeMode::None;
+  TestRun().options.sizeMode = RangeMode::None;
   LongForm();
-  searchState.totals = {};
+  TestRun().totals = {};
   EXPECT_EQ(List(MakeZip(entries)), kHeading + Long("big.iso", "5,368,709,120") + Long("next.txt"));
-  EXPECT_EQ(searchState.totals.bytes, k5GiB + 4);
+  EXPECT_EQ(TestRun().totals.bytes, k5GiB + 4);
   // Other blocks in front of the ZIP64 block are stepped over.
   entries[0].extra = Block(0x5455, "\x03\x01\x02\x03\x04") + Block(0x000A, std::string(32, 'x'));
   EXPECT_EQ(List(MakeZip(entries)), kHeading + Long("big.iso", "5,368,709,120") + Long("next.txt"));
@@ -552,11 +553,11 @@ TEST_F(ZipReaderTest, Zip64BlockHoldsOnlyTheEscapedFieldsInOrder) {
     z.U32(0x06054B50), z.U32(0), z.U16(1), z.U16(1), z.U32(z.v.size() - central - 12);
     z.U32(central), z.U16(0);
     const std::string size = row.localSize == 77 ? "77" : "5,368,709,120";
-    searchState = SearchState();
-    std::strcpy(searchState.archivePath, "C:\\A.ZIP");
-    std::strcpy(searchState.savedPatternAnsi, "*");
-    searchState.options.sizeMode = RangeMode::AtLeast;
-    searchState.options.sizeLow = 77;  // the local walk filters by the real size
+    TestRun() = RunContext();
+    std::strcpy(TestRun().archivePath, "C:\\A.ZIP");
+    std::strcpy(TestRun().pattern.ansi, "*");
+    TestRun().options.sizeMode = RangeMode::AtLeast;
+    TestRun().options.sizeLow = 77;  // the local walk filters by the real size
     EXPECT_EQ(List(z.v), "C:\\A.ZIP : a.b\n") << row.what;
     LongForm();
     EXPECT_EQ(List(z.v), kHeading + Long("a.b", size.c_str())) << row.what;
@@ -588,8 +589,8 @@ TEST_F(ZipReaderTest, DamagedZip64FieldsEndTheArchiveQuietly) {
       auto sizes = at - (local ? 12 : 26);
       std::fill(sizes, sizes + 8, 0xFF);
     }
-    searchState.totals = {};
-    searchState.options.form = 0;
+    TestRun().totals = {};
+    TestRun().options.form = 0;
     if (row.listed) {
       // The local walk's 32-bit skip by 0xFFFFFFFF lands past the end of the
       // file; the directory has the member behind.
@@ -608,7 +609,7 @@ TEST_F(ZipReaderTest, DamagedZip64FieldsEndTheArchiveQuietly) {
   std::vector<Entry> padded = {{"a"}, {"b"}};
   padded[0].extra = std::string(3, '\0');
   padded[1].extra = Le(0xD935, 2) + Le(200, 2) + "xx";
-  searchState.options.form = 0;
+  TestRun().options.form = 0;
   EXPECT_EQ(List(MakeZip(padded)), "C:\\A.ZIP : a\nC:\\A.ZIP : b\n");
   LongForm();
   EXPECT_EQ(List(MakeZip(padded)), kHeading + Long("a") + Long("b"));
@@ -623,7 +624,7 @@ TEST_F(ZipReaderTest, StreamedZip64ArchiveIsListedThroughTheZip64Locator) {
   entries[1].zip64 = true;
   entries[1].size64 = k5GiB;
   for (const std::string& stub : {std::string(), std::string(3000, 'S')}) {
-    searchState.options.form = 0;
+    TestRun().options.form = 0;
     auto zip = MakeZip(entries, {stub, true, true, true});
     EXPECT_EQ(List(zip), "C:\\A.ZIP : a.txt\nC:\\A.ZIP : big.iso\nC:\\A.ZIP : c.txt\n");
     LongForm();
@@ -637,8 +638,8 @@ TEST_F(ZipReaderTest, StreamedZip64ArchiveIsListedThroughTheZip64Locator) {
 }
 
 void WidePattern(std::u16string_view pattern) {
-  std::fill(std::begin(searchState.savedPatternWide), std::end(searchState.savedPatternWide), 0);
-  pattern.copy(searchState.savedPatternWide, kPathSize - 1);
+  std::fill(std::begin(TestRun().pattern.wide), std::end(TestRun().pattern.wide), 0);
+  pattern.copy(TestRun().pattern.wide, kPathSize - 1);
 }
 
 constexpr const char* kNihongo = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";  // 日本語
@@ -652,15 +653,15 @@ TEST_F(ZipReaderTest, FlaggedUtf8NamesAreMatchedWideAndShownWhole) {
                                 {"caf\xC3\xA9.txt"},
                                 {std::string(kNihongoSjis) + ".txt"}};
   entries[0].flags = entries[1].flags = 0x0800;
-  std::strcpy(searchState.savedPatternAnsi, "NOTHING");
+  std::strcpy(TestRun().pattern.ansi, "NOTHING");
   WidePattern(u"\u65E5\u672C*.TXT");
   EXPECT_EQ(List(MakeZip(entries)), std::string("C:\\A.ZIP : ") + kNihongo + ".txt\n");
   WidePattern(u"CAF\u00C9.TXT");  // only ASCII letters fold
   EXPECT_EQ(List(MakeZip(entries)), "");
   WidePattern(u"*");
-  std::strcpy(searchState.savedPatternAnsi, "*");
+  std::strcpy(TestRun().pattern.ansi, "*");
   LongForm();
-  searchState.options.runCommandOnMembers = true;
+  TestRun().options.runCommandOnMembers = true;
   EXPECT_EQ(List(MakeZip(entries)),
             kHeading + Long((std::string(kNihongo) + ".txt").c_str()) + "!" + kNihongo + ".txt\n" +
                 Long("caf\xC3\xA9.txt") + "!caf\xC3\xA9.txt\n" +
@@ -682,10 +683,10 @@ bool Oem437(std::string_view bytes, char16_t* out, std::size_t capacity) {
 TEST_F(ZipReaderTest, UnflaggedNamesAreDecodedFromTheOemCodePage) {
   fromOem_ = Oem437;
   std::vector<Entry> entries = {{"dir/caf\x82.txt"}, {"plain.txt"}};
-  std::strcpy(searchState.savedPatternAnsi, "NOTHING");
+  std::strcpy(TestRun().pattern.ansi, "NOTHING");
   WidePattern(u"CAF\u00E9*");
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xC3\xA9.txt\n");
-  std::strcpy(searchState.savedPatternAnsi, "*");
+  std::strcpy(TestRun().pattern.ansi, "*");
   WidePattern(u"*");
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xC3\xA9.txt\nC:\\A.ZIP : plain.txt\n");
   fromOem_ = nullptr;
@@ -716,7 +717,7 @@ TEST_F(ZipReaderTest, UnicodePathBlockNamesTheMemberWhileItsCrcHolds) {
   for (const Row& row : rows) {
     std::vector<Entry> entries = {{header}, {"next"}};
     entries[0].extra = row.extra;
-    searchState.options.form = 0;
+    TestRun().options.form = 0;
     EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : " + row.shown + "\nC:\\A.ZIP : next\n")
         << row.what;
     LongForm();
@@ -726,7 +727,7 @@ TEST_F(ZipReaderTest, UnicodePathBlockNamesTheMemberWhileItsCrcHolds) {
   // Matched wide, by its last part; the code page pattern is the same in
   // code page 932.
   WidePattern(u"\u65E5*");
-  std::strcpy(searchState.savedPatternAnsi, "\x93\xFA*");
+  std::strcpy(TestRun().pattern.ansi, "\x93\xFA*");
   std::vector<Entry> entries = {{header}, {"next"}};
   entries[0].extra = UnicodePath(header, utf8);
   EXPECT_EQ(List(MakeZip(entries)), kHeading + Long((std::string(kNihongo) + ".txt").c_str()));

@@ -1,3 +1,0 @@
-#include "finder/search/search_state.h"
-
-SearchState searchState;
