@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/text_writer.h"
+#include "finder/archive/archive_format.h"
 
 namespace {
 
@@ -33,6 +34,33 @@ bool IsAscii(std::string_view text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
   return true;
+}
+
+enum class OptionKind { None, Negation, WithParameter, Flag };
+
+OptionKind KindOfOption(char letter) {
+  // An archive kind's option takes the archives' names.
+  if (ArchiveFormatForOption(letter)) return OptionKind::WithParameter;
+  switch (letter) {
+    case '!':
+    case '-':
+      return OptionKind::Negation;
+    case 'A':
+    case 'D':
+    case 'F':
+    case 'S':
+    case 'T':
+      return OptionKind::WithParameter;
+    case 'E':
+    case 'J':
+    case 'N':
+    case 'O':
+    case 'P':
+    case 'U':
+      return OptionKind::Flag;
+    default:
+      return OptionKind::None;
+  }
 }
 
 }  // namespace
@@ -88,28 +116,15 @@ std::optional<std::string> NormalizeDefaultOptions(std::string_view value, TextW
 
     if (word[0] != '/' && word[0] != '-') continue;
     char letter = word.size() > 1 ? word[1] : '\0';
-    switch (Upper(letter)) {
-      case '!':
-      case '-':
+    switch (KindOfOption(Upper(letter))) {
+      case OptionKind::Negation:
         continue;  // a negation only undoes a default: there is none to undo
-      case 'A':
-      case 'C':
-      case 'D':
-      case 'F':
-      case 'L':
-      case 'S':
-      case 'T':
-      case 'Z':
+      case OptionKind::WithParameter:
         break;  // the parameter is the finder's to check
-      case 'E':
-      case 'J':
-      case 'N':
-      case 'O':
-      case 'P':
-      case 'U':
+      case OptionKind::Flag:
         word = word.substr(0, 2);
         break;
-      default:
+      case OptionKind::None:
         errors.Printf("Invalid option character. : %c\n", letter);
         return std::nullopt;
     }

@@ -6,13 +6,6 @@
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/zip_reader.h"
 
-namespace {
-
-// The largest fixed header of the table.
-constexpr std::size_t kLargestFirstHeader = 64;
-
-}  // namespace
-
 // Member names: LHA level 0 and 1 in the ANSI code page with "\" between
 // folders, levels 2 and 3 with 0xFF and perhaps in UTF-16; ZIP in the ANSI
 // code page or, with flag bit 11 or a Unicode path field, in UTF-8, "/" or
@@ -20,20 +13,32 @@ constexpr std::size_t kLargestFirstHeader = 64;
 // 0x80, in UTF-8, "\" between folders. Each reader holds its own rules.
 const std::array<ArchiveFormat, 3> kArchiveFormats = {{
     {"LHA",
-     &SearchOptions::searchLzh,
-     &SearchOptions::lzhPattern,
+     'L',
+     "*.LZH",
      {kLzhBaseSize, 2, '-', IsLzhMethodId},
-     ListLzhMembers},
+     HeaderPlace::Scan,
+     0,
+     ListLzhMembers,
+     {"  /L[:][lhafilename] searches Lha files.\n",
+      "  /L[:][lhafilename] LHA 形式のアーカイブファイル内を検索します.\n"}},
     {"ZIP",
-     &SearchOptions::searchZip,
-     &SearchOptions::zipPattern,
+     'Z',
+     "*.ZIP",
      {kZipLocalHeaderSize, 0, 'P', IsZipLocalHeader},
-     ListZipMembers},
+     HeaderPlace::Scan,
+     0,
+     ListZipMembers,
+     {"  /Z[:][zipfilename] searches Zip files.\n",
+      "  /Z[:][zipfilename] ZIP 形式のアーカイブファイル内を検索します.\n"}},
     {"Cabinet",
-     &SearchOptions::searchCab,
-     &SearchOptions::cabPattern,
+     'C',
+     "*.CAB",
      {kCabHeaderSize, 0, 'M', IsCabinetHeader},
-     ListCabMembers},
+     HeaderPlace::Scan,
+     0,
+     ListCabMembers,
+     {"  /C[:][cabfilename] searches Cab files.\n",
+      "  /C[:][cabfilename] CAB 形式のアーカイブファイル内を検索します.\n"}},
 }};
 
 const ArchiveFormat* ArchiveFormatNamed(std::string_view name) {
@@ -42,10 +47,32 @@ const ArchiveFormat* ArchiveFormatNamed(std::string_view name) {
   return nullptr;
 }
 
+const ArchiveFormat* ArchiveFormatForOption(char letter) {
+  for (const ArchiveFormat& format : kArchiveFormats)
+    if (format.option == letter) return &format;
+  return nullptr;
+}
+
+ArchiveWant& WantOf(SearchOptions& options, const ArchiveFormat& format) {
+  return options.archives[static_cast<std::size_t>(&format - kArchiveFormats.data())];
+}
+
+const ArchiveWant& WantOf(const SearchOptions& options, const ArchiveFormat& format) {
+  return options.archives[static_cast<std::size_t>(&format - kArchiveFormats.data())];
+}
+
 void ListArchiveMembers(const ArchiveFormat& format, ByteSource& file,
                         const MemberReading& reading) {
   std::uint8_t header[kLargestFirstHeader];
-  const std::size_t size = format.firstHeader.size;
-  if (size > sizeof header || !FindFirstHeader(file, format.firstHeader, {header, size})) return;
+  const HeaderFormat& first = format.firstHeader;
+  const std::size_t size = first.size;
+  if (size > sizeof header) return;
+  if (format.place == HeaderPlace::Offset) {
+    if (!SkipTo(file, format.headerOffset) || file.Read(header, size) != size ||
+        !first.passes({header, size}))
+      return;
+  } else if (!FindFirstHeader(file, first, {header, size})) {
+    return;
+  }
   format.list(file, {header, size}, reading);
 }

@@ -1,8 +1,11 @@
-// The archive formats the search looks inside, in one table: what starts a
-// format's first header (libarchive's per-format bid, here its fixed header
-// size, the key byte and the test), the option that asks for it and its
-// archive pattern, and its reader. A fourth format is one new reader file
-// and one row in archive_format.cpp.
+// The archive kinds the search looks inside, in one table that owns every
+// fact about a kind: its name, the option letter that asks for it and the
+// archive names that option looks for by default, how its first header is
+// found (libarchive's per-format bid: here a fixed header, its size, key byte
+// and test, found by a forward scan behind a self-extracting stub or at a
+// fixed offset), its usage lines and its reader. The option parsers, the
+// configurator, the usage text and the walk all read the table: a new kind is
+// one reader file and one row in archive_format.cpp.
 #pragma once
 
 #include <array>
@@ -32,19 +35,35 @@ struct MemberReading {
 using MemberReader = void (*)(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                               const MemberReading& reading);
 
+// Where a kind's first header stands.
+enum class HeaderPlace : std::uint8_t {
+  Scan,    // at the start, or behind a self-extracting stub: the first place it passes its test
+  Offset,  // at `headerOffset` and nowhere else
+};
+
 struct ArchiveFormat {
   std::string_view name;
-  bool SearchOptions::*wanted;       // the option that asks for it
-  NameText SearchOptions::*pattern;  // the archives' names ("*.ZIP" unless named)
-  HeaderFormat firstHeader;          // found behind a self-extracting stub too
-  MemberReader list;
+  char option;                    // the option letter that asks for it (/L, /Z, /C)
+  std::string_view archiveNames;  // the archives' names when the option names none
+  HeaderFormat firstHeader;
+  HeaderPlace place = HeaderPlace::Scan;
+  std::uint64_t headerOffset = 0;
+  MemberReader list = nullptr;
+  // Its lines of the usage text, English and Japanese, each ending in "\n".
+  std::string_view usage[2];
 };
 
 // In the order the archive passes of a directory run: LHA, ZIP, Cabinet.
 extern const std::array<ArchiveFormat, 3> kArchiveFormats;
+static_assert(kArchiveFormats.size() <= kArchiveKindLimit);
 
-// The row of that name, or null.
+// The row of that name, or of that option letter (upper case), or null.
 const ArchiveFormat* ArchiveFormatNamed(std::string_view name);
+const ArchiveFormat* ArchiveFormatForOption(char letter);
+
+// What the run's options say about the kind of `format`, a row of the table.
+ArchiveWant& WantOf(SearchOptions& options, const ArchiveFormat& format);
+const ArchiveWant& WantOf(const SearchOptions& options, const ArchiveFormat& format);
 
 // Finds the format's first header in `file` (positioned at its start) and
 // hands the archive to its reader; nothing when there is no such header.

@@ -10,13 +10,13 @@ namespace {
 // The scan reads the file in blocks of this size; a header is tested in the
 // block when it lies wholly inside it, else read from the file.
 constexpr std::size_t kScanBlock = 1024;
-constexpr std::size_t kLargestFixedHeader = 64;
+static_assert(kScanBlock >= 2 * kLargestFirstHeader);
 
 }  // namespace
 
 bool FindFirstHeader(ByteSource& file, const HeaderFormat& format, std::span<std::uint8_t> record) {
   const std::size_t size = format.size;
-  if (size == 0 || size > kLargestFixedHeader || format.keyOffset >= size || record.size() < size)
+  if (size == 0 || size > kLargestFirstHeader || format.keyOffset >= size || record.size() < size)
     return false;
   const std::uint64_t origin = file.Position();
 
@@ -48,7 +48,7 @@ bool FindFirstHeader(ByteSource& file, const HeaderFormat& format, std::span<std
       } else {
         // The header straddles the block's edge: read it where it lies, then
         // come back to where the scan left the file.
-        std::uint8_t header[kLargestFixedHeader];
+        std::uint8_t header[kLargestFirstHeader];
         if (!SkipTo(file, headerStart)) return false;
         passes = file.Read(header, size) == size && format.passes({header, size});
         if (!SkipTo(file, blockStart + filled)) return false;

@@ -22,6 +22,9 @@
 
 // ---- Finding the first header ----------------------------------------------
 
+// The largest fixed first header of any kind (a tar header).
+inline constexpr std::size_t kLargestFirstHeader = 512;
+
 // What FindFirstHeader looks for in one format.
 struct HeaderFormat {
   std::size_t size;       // bytes of the fixed header (ZIP 30, LHA 21, Cabinet 36)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/inside_text.h"
+#include "finder/archive/archive_format.h"
 
 namespace {
 
@@ -89,8 +90,7 @@ class OptionReader {
   std::size_t ReadOption(std::size_t position);
   std::size_t ReadNegated(char letter, std::size_t letterPosition);
   std::size_t ReadAttributes(std::size_t position);
-  std::size_t ReadArchiveName(std::size_t position, bool& flag, NameText& pattern,
-                              std::string_view fallback);
+  std::size_t ReadArchiveName(std::size_t position, ArchiveWant& want, std::string_view fallback);
   std::size_t ReadSizeRange(std::size_t position);
   std::size_t ReadDateTimeRange(std::size_t position, bool time);
 
@@ -184,15 +184,11 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
     return ReadNegated(Upper(At(letterPosition)), letterPosition);
   }
   const std::size_t parameter = letterPosition + 1;
+  if (const ArchiveFormat* format = ArchiveFormatForOption(letter))
+    return ReadArchiveName(parameter, WantOf(options_, *format), format->archiveNames);
   switch (letter) {
     case 'A':
       return ReadAttributes(parameter);
-    case 'C':
-      return ReadArchiveName(parameter, options_.searchCab, options_.cabPattern, "*.CAB");
-    case 'L':
-      return ReadArchiveName(parameter, options_.searchLzh, options_.lzhPattern, "*.LZH");
-    case 'Z':
-      return ReadArchiveName(parameter, options_.searchZip, options_.zipPattern, "*.ZIP");
     case 'D':
       return ReadDateTimeRange(parameter, false);
     case 'T':
@@ -247,12 +243,13 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
 // A negation switches a setting off, typically one that the default options
 // switched on. Letters with nothing to switch off are skipped with their word.
 std::size_t OptionReader::ReadNegated(char letter, std::size_t letterPosition) {
+  if (const ArchiveFormat* format = ArchiveFormatForOption(letter)) {
+    WantOf(options_, *format).wanted = false;
+    return SkipWord(text_, letterPosition);
+  }
   switch (letter) {
     case 'A':
       options_.attributesRequired = options_.attributesExcluded = 0;
-      break;
-    case 'C':
-      options_.searchCab = false;
       break;
     case 'D':
       options_.dateMode = RangeMode::None;
@@ -265,9 +262,6 @@ std::size_t OptionReader::ReadNegated(char letter, std::size_t letterPosition) {
       break;
     case 'J':
       options_.japanese = false;
-      break;
-    case 'L':
-      options_.searchLzh = false;
       break;
     case 'O':
       options_.searchOrdinary = false;
@@ -283,9 +277,6 @@ std::size_t OptionReader::ReadNegated(char letter, std::size_t letterPosition) {
       break;
     case 'U':
       options_.searchSubdirectories = false;
-      break;
-    case 'Z':
-      options_.searchZip = false;
       break;
     default:
       break;
@@ -317,15 +308,15 @@ std::size_t OptionReader::ReadAttributes(std::size_t position) {
   return SkipBlanksAfterParameter(position);
 }
 
-std::size_t OptionReader::ReadArchiveName(std::size_t position, bool& flag, NameText& pattern,
+std::size_t OptionReader::ReadArchiveName(std::size_t position, ArchiveWant& want,
                                           std::string_view fallback) {
   if (At(position) == ':') ++position;
   const std::size_t start = position;
   while (position < text_.size() && !IsBlank(text_[position])) ++position;
-  flag = true;
+  want.wanted = true;
   // A name longer than the pattern buffer is cut; it could never name a
   // file within the 260-byte path the archive search composes anyway.
-  pattern.Assign(position > start ? text_.substr(start, position - start) : fallback);
+  want.pattern.Assign(position > start ? text_.substr(start, position - start) : fallback);
   return SkipBlanks(text_, position);
 }
 

@@ -210,7 +210,7 @@ int main() {
       EndRun(2);
     }
   }
-  if (options.form != 0 && (options.searchCab || options.searchLzh || options.searchZip))
+  if (options.form != 0 && AnyArchiveWanted(options))
     options.form = 1;  // member lines have one layout; form 2's short names do not exist there
   if (options.pausePerScreen) {
     MessageBuffer prompt;
@@ -254,7 +254,7 @@ int main() {
   options.needDetails =
       options.attributesRequired != 0 || options.attributesExcluded != 0 || options.form != 0;
   if (options.runCommand) {
-    if (options.searchLzh || options.searchZip || options.searchCab) {
+    if (AnyArchiveWanted(options)) {
       // With an archive search on, commands run for members only.
       options.runCommandOnMembers = true;
       options.runCommand = false;

@@ -8,6 +8,7 @@
 // and `statusText`, which takes the finish message at the end.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "common/bounded_text.h"
@@ -52,23 +53,30 @@ using LongPathText = BoundedText<kLongPathSize>;
 using CommandLineText = BoundedText<kCommandLineSize>;
 using PromptText = BoundedText<kPromptSize>;
 
+// The archive kinds a run looks inside, one entry for each row of the table
+// of kinds (archive_format.h) in its order; the table has room for this many.
+inline constexpr std::size_t kArchiveKindLimit = 16;
+struct ArchiveWant {
+  bool wanted = false;
+  NameText pattern;  // the archives' names, as given with the option or the kind's default
+};
+
 struct SearchOptions {
   // Flags.
   bool needDetails = false;           // attributes or listing details of members are needed
-  bool searchCab = false;             // /C
   bool findExecutable = false;        // /E
   bool japanese = false;              // /J, only on a console whose input code page is 932
-  bool searchLzh = false;             // /L
   bool noEcho = false;                // /N
   bool searchOrdinary = false;        // /O
   bool pausePerScreen = false;        // /P
   bool searchSubdirectories = false;  // /U
-  bool searchZip = false;             // /Z
   bool runCommand = false;            // a command template was given
   bool runCommandOnMembers = false;   // ... and an archive search is on
   bool queryBeforeRun = false;        // $Q in the template
   bool noWait = false;                // $I in the template
   bool shortNames = false;            // $S in the template
+
+  std::array<ArchiveWant, kArchiveKindLimit> archives;  // /L, /Z, /C
 
   // Criteria.
   std::uint16_t attributesRequired = 0;  // /A letters: every bit must be set
@@ -81,11 +89,10 @@ struct SearchOptions {
   std::uint64_t sizeValue = 0, sizeLow = 0, sizeHigh = 0;
 
   // Listing and actions.
-  int form = 0;                                 // 0, 1 or 2
-  std::uint32_t creationFlags = 0;              // 0x20 once a template is given, 0x30 with $C
-  NameText zipPattern, lzhPattern, cabPattern;  // "*.ZIP" ... when the option has no name
-  CommandText commandTemplate;                  // the template without its switches
-  CommandText fileNameText;                     // the file name as typed
+  int form = 0;                     // 0, 1 or 2
+  std::uint32_t creationFlags = 0;  // 0x20 once a template is given, 0x30 with $C
+  CommandText commandTemplate;      // the template without its switches
+  CommandText fileNameText;         // the file name as typed
 
   // Facts of the run.
   std::uint32_t ansiCodePage = 0;
@@ -101,6 +108,13 @@ struct SearchOptions {
   // is redirected, whose lines page as written.
   int outputColumns = 0, errorColumns = 0;
 };
+
+// Whether the run looks inside archives of any kind.
+inline bool AnyArchiveWanted(const SearchOptions& options) {
+  for (const ArchiveWant& want : options.archives)
+    if (want.wanted) return true;
+  return false;
+}
 
 // Count of entries and members found and the sum of their sizes; never reset.
 struct SearchTotals {

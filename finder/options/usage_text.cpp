@@ -1,54 +1,73 @@
 #include "finder/options/usage_text.h"
 
+#include "finder/archive/archive_format.h"
+
 namespace {
 
-// English usage.
-constexpr std::string_view kEnglish =
+// The heading of the usage, English and Japanese.
+constexpr std::string_view kHeading[2] = {
     "TALVEN for Console Version 1.00 (C) 2026 The TLVC Developers\n"
     "TLVC [[drive:]|[\\\\computer]][path]<filename> [option] [option]... [commandline]\n"
-    "OPTIONS\n"
-    "  /A[:][attribute]   specifies Attributes.\n"
-    "                     [attribute] : [[!]D][[!]R][[!]H][[!]S][[[!]A]\n"
-    "  /C[:][cabfilename] searches Cab files.\n"
-    "  /D[:]<[d1]-[d2]>   specifies last write Date.\n"
-    "                     [d1],[d2] : yy/mm/dd | T[Y[-|+]nn][M[-|+]nn][D[-|+]nn]\n"
-    "  /F[:][0|1|2]       specifies Form.\n"
-    "  /J                 displays message in Japanese.\n"
-    "  /L[:][lhafilename] searches Lha files.\n"
-    "  /N                 No echo of file name.\n"
-    "  /O                 searches for Ordinary files.\n"
-    "  /P                 Pauses after each screenful of information.\n"
-    "  /S[:]<[s1]-[s2]>   specifies File size.\n"
-    "  /T[:]<[t1]-[t2]>   specifies last write Time.\n"
-    "                     [t1],[t2] : hh:mm:dd | N[H[-|+]nn][M[-|+]nn][S[-|+]nn]\n"
-    "  /U                 searches Subdirectory.\n"
-    "  /Z[:][zipfilename] searches Zip files.\n";
-
-// Japanese usage.
-constexpr std::string_view kJapanese =
+    "OPTIONS\n",
     "たるべん for コンソール Version 1.00 (C) 2026 The TLVC Developers\n"
     "TLVC [[drive:]|[\\\\computer]][path]<filename> [option] [option]... [commandline]\n"
-    "OPTIONS\n"
-    "  /A[:][attribute]   指定した属性のファイルを検索します.\n"
-    "                     [attribute] : [[!]D][[!]R][[!]H][[!]S][[[!]A]\n"
-    "  /C[:][cabfilename] CAB 形式のアーカイブファイル内を検索します.\n"
-    "  /D[:]<[d1]-[d2]>   指定した更新日付のファイルを検索します.\n"
-    "                     [d1],[d2] : yy/mm/dd | T[Y[-|+]nn][M[-|+]nn][D[-|+]nn]\n"
-    "  /F[:][0|1|2]       出力形式を指定します.\n"
-    "  /J                 メッセージを日本語で表示します.\n"
-    "  /L[:][lhafilename] LHA 形式のアーカイブファイル内を検索します.\n"
-    "  /N                 ファイル名を出力しないようにします.\n"
-    "  /O                 通常のファイルを検索します.\n"
-    "  /P                 １画面ごとに停止して表示します.\n"
-    "  /S[:]<[s1]-[s2]>   指定したファイルサイズのファイルを検索します.\n"
-    "  /T[:]<[t1]-[t2]>   指定した更新時刻のファイルを検索します.\n"
-    "                     [t1],[t2] : hh:mm:dd | N[H[-|+]nn][M[-|+]nn][S[-|+]nn]\n"
-    "  /U                 サブディレクトリを検索します.\n"
-    "  /Z[:][zipfilename] ZIP 形式のアーカイブファイル内を検索します.\n"
-    "";
+    "OPTIONS\n"};
+
+// The lines of the options that are no archive kind; the kinds bring their
+// own (archive_format.h). The usage lists every option in letter order.
+struct OptionUsage {
+  char letter;
+  std::string_view lines[2];
+};
+
+constexpr OptionUsage kOptions[] = {
+    {'A',
+     {"  /A[:][attribute]   specifies Attributes.\n"
+      "                     [attribute] : [[!]D][[!]R][[!]H][[!]S][[[!]A]\n",
+      "  /A[:][attribute]   指定した属性のファイルを検索します.\n"
+      "                     [attribute] : [[!]D][[!]R][[!]H][[!]S][[[!]A]\n"}},
+    {'D',
+     {"  /D[:]<[d1]-[d2]>   specifies last write Date.\n"
+      "                     [d1],[d2] : yy/mm/dd | T[Y[-|+]nn][M[-|+]nn][D[-|+]nn]\n",
+      "  /D[:]<[d1]-[d2]>   指定した更新日付のファイルを検索します.\n"
+      "                     [d1],[d2] : yy/mm/dd | T[Y[-|+]nn][M[-|+]nn][D[-|+]nn]\n"}},
+    {'F',
+     {"  /F[:][0|1|2]       specifies Form.\n", "  /F[:][0|1|2]       出力形式を指定します.\n"}},
+    {'J',
+     {"  /J                 displays message in Japanese.\n",
+      "  /J                 メッセージを日本語で表示します.\n"}},
+    {'N',
+     {"  /N                 No echo of file name.\n",
+      "  /N                 ファイル名を出力しないようにします.\n"}},
+    {'O',
+     {"  /O                 searches for Ordinary files.\n",
+      "  /O                 通常のファイルを検索します.\n"}},
+    {'P',
+     {"  /P                 Pauses after each screenful of information.\n",
+      "  /P                 １画面ごとに停止して表示します.\n"}},
+    {'S',
+     {"  /S[:]<[s1]-[s2]>   specifies File size.\n",
+      "  /S[:]<[s1]-[s2]>   指定したファイルサイズのファイルを検索します.\n"}},
+    {'T',
+     {"  /T[:]<[t1]-[t2]>   specifies last write Time.\n"
+      "                     [t1],[t2] : hh:mm:dd | N[H[-|+]nn][M[-|+]nn][S[-|+]nn]\n",
+      "  /T[:]<[t1]-[t2]>   指定した更新時刻のファイルを検索します.\n"
+      "                     [t1],[t2] : hh:mm:dd | N[H[-|+]nn][M[-|+]nn][S[-|+]nn]\n"}},
+    {'U',
+     {"  /U                 searches Subdirectory.\n",
+      "  /U                 サブディレクトリを検索します.\n"}},
+};
 
 }  // namespace
 
-std::string_view UsageText(bool japanese) {
-  return japanese ? kJapanese : kEnglish;
+std::string UsageText(bool japanese) {
+  const int language = japanese ? 1 : 0;
+  std::string text(kHeading[language]);
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    for (const OptionUsage& option : kOptions)
+      if (option.letter == letter) text += option.lines[language];
+    for (const ArchiveFormat& format : kArchiveFormats)
+      if (format.option == letter) text += format.usage[language];
+  }
+  return text;
 }

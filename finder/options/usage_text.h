@@ -1,6 +1,7 @@
-// The usage text of TLVC, English and Japanese (code page 932).
+// The usage text of TLVC, English and Japanese: every option in letter
+// order, the archive kinds' lines taken from their table.
 #pragma once
 
-#include <string_view>
+#include <string>
 
-std::string_view UsageText(bool japanese);
+std::string UsageText(bool japanese);

@@ -11,7 +11,7 @@
 
 void SearchArchives(RunContext& run, FileSystem& files, SearchSink& sink,
                     const ArchiveFormat& format, std::size_t namePosition) {
-  const NameText& pattern = run.options.*format.pattern;
+  const NameText& pattern = WantOf(run.options, format).pattern;
   // A pattern that does not fit behind this directory could only be searched
   // cut short, which would open the wrong files: there is nothing to search.
   if (namePosition >= kLongPathSize || pattern.size() >= kLongPathSize - namePosition) return;

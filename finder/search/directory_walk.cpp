@@ -122,12 +122,12 @@ void Walk::SearchDirectory(std::size_t namePosition, bool topDirectory) {
   const SearchOptions& options = run.options;
   if (options.searchOrdinary) {
     if (!ListOrdinaryEntries(namePosition, topDirectory)) return;
-  } else if (!topDirectory && (options.searchLzh || options.searchZip || options.searchCab)) {
+  } else if (!topDirectory && AnyArchiveWanted(options)) {
     if (!SubdirectoryOpens(namePosition)) return;
   }
 
   for (const ArchiveFormat& format : kArchiveFormats) {
-    if (!(options.*format.wanted)) continue;
+    if (!WantOf(options, format).wanted) continue;
     SearchArchives(run, files, sink, format, namePosition);
     if (run.stop.Stopped()) return;
   }

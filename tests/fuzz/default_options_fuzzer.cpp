@@ -84,18 +84,19 @@ SearchOptions Read(std::string_view text) {
 }
 
 bool SameReading(const SearchOptions& a, const SearchOptions& b) {
-  return a.searchCab == b.searchCab && a.findExecutable == b.findExecutable &&
-         a.japanese == b.japanese && a.searchLzh == b.searchLzh && a.noEcho == b.noEcho &&
+  for (std::size_t i = 0; i < kArchiveKindLimit; ++i)
+    if (a.archives[i].wanted != b.archives[i].wanted ||
+        a.archives[i].pattern.view() != b.archives[i].pattern.view())
+      return false;
+  return a.findExecutable == b.findExecutable && a.japanese == b.japanese && a.noEcho == b.noEcho &&
          a.searchOrdinary == b.searchOrdinary && a.pausePerScreen == b.pausePerScreen &&
-         a.searchSubdirectories == b.searchSubdirectories && a.searchZip == b.searchZip &&
+         a.searchSubdirectories == b.searchSubdirectories &&
          a.attributesRequired == b.attributesRequired &&
          a.attributesExcluded == b.attributesExcluded && a.dateMode == b.dateMode &&
          a.dateValue == b.dateValue && a.dateLow == b.dateLow && a.dateHigh == b.dateHigh &&
          a.timeMode == b.timeMode && a.timeValue == b.timeValue && a.timeLow == b.timeLow &&
          a.timeHigh == b.timeHigh && a.sizeMode == b.sizeMode && a.sizeValue == b.sizeValue &&
-         a.sizeLow == b.sizeLow && a.sizeHigh == b.sizeHigh && a.form == b.form &&
-         a.zipPattern.view() == b.zipPattern.view() && a.lzhPattern.view() == b.lzhPattern.view() &&
-         a.cabPattern.view() == b.cabPattern.view();
+         a.sizeLow == b.sizeLow && a.sizeHigh == b.sizeHigh && a.form == b.form;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "finder/archive/archive_format.h"
 #include "tests/unit/memory_file_system.h"
 
 namespace {
@@ -43,9 +44,9 @@ int Walk(memory_fs::MemoryFileSystem& files, memory_fs::RecordingSearchSink& sin
   options.form = run.form;
   options.searchSubdirectories = run.subdirectories;
   options.searchOrdinary = run.ordinary;
-  options.searchZip = run.zip;
+  WantOf(options, *ArchiveFormatNamed("ZIP")).wanted = run.zip;
   options.runCommand = run.command;
-  options.zipPattern.Assign("*.ZIP");
+  WantOf(options, *ArchiveFormatNamed("ZIP")).pattern.Assign("*.ZIP");
   std::snprintf(context.searchPath, kPathSize, "C:\\T\\%s", run.pattern);
   std::snprintf(context.pattern.text, kPathSize, "%s", run.pattern);
   context.topNamePosition = 5;

@@ -7,10 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/text_writer.h"
+#include "finder/archive/archive_format.h"
 
 namespace {
 
@@ -69,16 +73,19 @@ std::string Range(RangeMode mode, Value value, Value low, Value high, Format for
 
 // The settings that differ from a fresh record, as one line.
 std::string Describe(const SearchOptions& o) {
+  // The option letters set, in letter order, then the template's switches.
   std::string flags;
-  const std::pair<bool, char> letters[] = {
-      {o.searchCab, 'C'},      {o.findExecutable, 'E'},
-      {o.japanese, 'J'},       {o.searchLzh, 'L'},
-      {o.noEcho, 'N'},         {o.searchOrdinary, 'O'},
-      {o.pausePerScreen, 'P'}, {o.searchSubdirectories, 'U'},
-      {o.searchZip, 'Z'},      {o.runCommand, 'r'},
-      {o.queryBeforeRun, 'q'}, {o.noWait, 'i'},
-      {o.shortNames, 's'},
+  std::vector<std::pair<bool, char>> letters = {
+      {o.findExecutable, 'E'}, {o.japanese, 'J'},       {o.noEcho, 'N'},
+      {o.searchOrdinary, 'O'}, {o.pausePerScreen, 'P'}, {o.searchSubdirectories, 'U'},
   };
+  for (const ArchiveFormat& format : kArchiveFormats)
+    letters.push_back({WantOf(o, format).wanted, format.option});
+  std::sort(letters.begin(), letters.end(),
+            [](const auto& a, const auto& b) { return a.second < b.second; });
+  letters.insert(
+      letters.end(),
+      {{o.runCommand, 'r'}, {o.queryBeforeRun, 'q'}, {o.noWait, 'i'}, {o.shortNames, 's'}});
   for (auto [set, letter] : letters)
     if (set) flags += letter;
   std::string line = "flags=" + flags;
@@ -95,9 +102,14 @@ std::string Describe(const SearchOptions& o) {
   if (o.sizeMode != RangeMode::None)
     line += " size" + Range(o.sizeMode, o.sizeValue, o.sizeLow, o.sizeHigh, Size);
   if (o.form) line += " form=" + std::to_string(o.form);
-  if (!o.cabPattern.empty()) line += " cab=" + std::string(o.cabPattern.view());
-  if (!o.lzhPattern.empty()) line += " lzh=" + std::string(o.lzhPattern.view());
-  if (!o.zipPattern.empty()) line += " zip=" + std::string(o.zipPattern.view());
+  // Each kind's archive names by its option letter, as " zip=*.ZIP".
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const ArchiveFormat* format = ArchiveFormatForOption(letter);
+    if (!format || WantOf(o, *format).pattern.empty()) continue;
+    std::string kind(format->archiveNames.substr(2));
+    for (char& c : kind) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    line += " " + kind + "=" + std::string(WantOf(o, *format).pattern.view());
+  }
   if (o.creationFlags) {
     char text[32];
     std::snprintf(text, sizeof text, " creation=0x%X", o.creationFlags);
@@ -182,10 +194,10 @@ TEST(CommandLine, OptionsWithoutParameter) {
 
 TEST(CommandLine, Negations) {
   SearchOptions start = Fresh();
-  start.searchCab = start.searchLzh = start.searchZip = true;
+  for (ArchiveWant& want : start.archives) want.wanted = true;
   start.findExecutable = start.japanese = start.noEcho = start.searchOrdinary = true;
   start.pausePerScreen = start.searchSubdirectories = true;
-  start.cabPattern.Assign("a.cab");
+  WantOf(start, *ArchiveFormatForOption('C')).pattern.Assign("a.cab");
   start.attributesRequired = kAttrHidden;
   start.dateMode = start.timeMode = start.sizeMode = RangeMode::Equal;
   start.form = 2;
@@ -259,7 +271,7 @@ TEST(CommandLine, Attributes) {
 
 TEST(CommandLine, ArchiveNames) {
   SearchOptions start = Fresh();
-  start.zipPattern.Assign("old.zip");
+  WantOf(start, *ArchiveFormatForOption('Z')).pattern.Assign("old.zip");
   CheckCommandRows({
       {" /Z x", "flags=Z zip=*.ZIP name='x'"},
       {" /Z: x", "flags=Z zip=*.ZIP name='x'"},
