@@ -231,3 +231,9 @@ class TreeTestCase(WineTestCase):
     @staticmethod
     def heading(archive, kind=b"Archive"):
         return [b"", kind + b" file of " + archive, b""]
+
+    @staticmethod
+    def summary(count, total):
+        """The last two lines of the long form."""
+        return [b"", b"%10s files %20s bytes found!" % ("{:,}".format(count).encode(),
+                                                        "{:,}".format(total).encode())]
