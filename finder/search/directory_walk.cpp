@@ -1,12 +1,16 @@
-// The directory walk on the file system's directory search. Name matching is
-// the system's: every entry a listing of "directory\pattern" returns is a
-// name match, so long and short names both match as the system decides.
+// The directory walk on the file system's directory search. A directory is
+// listed at most twice: once for the pattern, whose matching is the system's
+// (long and short names both match as the system decides), and once whole,
+// for its archives of every kind and its subdirectories (archive_names.h).
 #include "finder/search/directory_walk.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "finder/search/archive_names.h"
 #include "finder/search/archive_search.h"
 #include "finder/search/file_system.h"
 #include "finder/search/path_identities.h"
@@ -20,6 +24,17 @@ bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
+// What the whole listing of one directory found: each wanted kind's archives
+// and the subdirectories, each in the system's order.
+struct DirectoryContents {
+  std::array<std::vector<std::string>, kArchiveFormats.size()> archives;
+  struct Subdirectory {
+    std::string name;
+    bool link = false;  // a junction or a symbolic link
+  };
+  std::vector<Subdirectory> subdirectories;
+};
+
 // One search over a tree: the run, where it reads and where it reports, and
 // the directories of the current path for the link-loop guard.
 struct Walk {
@@ -27,23 +42,24 @@ struct Walk {
   FileSystem& files;
   SearchSink& sink;
   PathIdentities pathIdentities;
+  // The archive names of each kind, prepared once for the run.
+  std::vector<ArchiveNames> archiveNames;
 
   void SearchDirectory(std::size_t namePosition, bool topDirectory);
-  void WalkSubdirectories(std::size_t namePosition);
-
-  void Fail(std::uint32_t code) { run.stop.Fail(sink.Errors(), code); }
 
   // A subdirectory that cannot be opened (access denied, as the compatibility
   // junctions of every current Windows volume are) would otherwise end a
-  // search over a whole volume at its first protected folder. It is reported
-  // and passed over; the first such code becomes the run's exit status.
-  void ReportSkippedDirectory(std::uint32_t code) { run.stop.Note(sink.Errors(), code); }
+  // search over a whole volume at its first protected folder: JudgeListing
+  // has it reported and passed over, the first such code the run's status.
+  void Report(ListingVerdict verdict, std::uint32_t code) {
+    ReportListing(run.stop, sink.Errors(), verdict, code);
+  }
 
   // A level of the path: its directory as searchPath holds it in front of
   // `namePosition`, read as "directory\." so that a root keeps its backslash.
   bool ReadLevelIdentity(std::size_t namePosition, DirectoryIdentity& identity) {
-    std::string path(run.searchPath, namePosition < kLongPathSize ? namePosition : 0);
-    if (path.empty()) return false;
+    if (namePosition == 0 || namePosition >= kLongPathSize) return false;
+    std::string path(run.searchPath, namePosition);
     path += '.';
     return files.Identity(path.c_str(), identity);
   }
@@ -60,7 +76,9 @@ struct Walk {
   }
 
   bool ListOrdinaryEntries(std::size_t namePosition, bool topDirectory);
-  bool SubdirectoryOpens(std::size_t namePosition);
+  bool ListContents(std::size_t namePosition, bool topDirectory, bool withSubdirectories,
+                    DirectoryContents& contents);
+  void WalkSubdirectories(std::size_t namePosition, const DirectoryContents& contents);
 };
 
 // The entries of one directory that match the pattern and the criteria:
@@ -87,81 +105,89 @@ bool Walk::ListOrdinaryEntries(std::size_t namePosition, bool topDirectory) {
     return !run.stop.Stopped();
   });
   if (run.stop.Stopped()) return false;
-  if (status.code == 0) return true;
-  if (status.opened) {
-    Fail(status.code);
-    return false;
-  }
-  if (status.code == kErrorFileNotFound) return true;
-  if (status.code == kErrorPathNotFound) {
-    // The named directory does not exist: nothing to report, nothing to
-    // sum up, and not a failure of the search.
-    if (topDirectory) run.stop.Request(0);
-    return false;
-  }
-  if (topDirectory)
-    Fail(status.code);
-  else
-    ReportSkippedDirectory(status.code);
+  const ListingVerdict verdict = JudgeListing(status, topDirectory);
+  if (verdict == ListingVerdict::Complete) return true;
+  // No entry matches: the archives and subdirectories are still to be seen.
+  if (!status.opened && status.code == kErrorFileNotFound) return true;
+  // The named directory does not exist: nothing to report, nothing to sum
+  // up, and not a failure of the search.
+  if (topDirectory && verdict == ListingVerdict::Missing) run.stop.Request(0);
+  Report(verdict, status.code);
   return false;
 }
 
-// Without /O nothing has opened a subdirectory before its archive passes,
-// which would end the run at the first one that cannot be read. One look at
-// the directory tells; false when it is to be passed over (already reported).
-bool Walk::SubdirectoryOpens(std::size_t namePosition) {
+// Lists the whole directory once, keeping the archives each wanted kind
+// decides on in the core and, when asked, the subdirectories. False when the
+// rest of this directory's work is void.
+bool Walk::ListContents(std::size_t namePosition, bool topDirectory, bool withSubdirectories,
+                        DirectoryContents& contents) {
   if (!WriteAtNamePosition(run.searchPath, kLongPathSize, namePosition, {"*"})) return false;
-  ListingStatus status = files.ListEach(run.searchPath, [](const FileEntry&) { return false; });
-  if (status.opened) return true;
-  if (status.code == kErrorFileNotFound || status.code == kErrorPathNotFound) return false;
-  ReportSkippedDirectory(status.code);
+  ListingStatus status = files.ListEach(run.searchPath, [&](const FileEntry& entry) {
+    if (entry.attributes & kAttrDirectory) {
+      if (withSubdirectories && !IsDotEntry(entry.name))
+        contents.subdirectories.push_back(
+            {entry.name, (entry.attributes & kAttrReparsePoint) != 0});
+      // A directory that matches an archive pattern could not be opened.
+      return true;
+    }
+    for (std::size_t kind = 0; kind < kArchiveFormats.size(); ++kind) {
+      const ArchiveNames& names = archiveNames[kind];
+      if (run.options.archives[kind].wanted && names.decided() && names.Match(entry))
+        contents.archives[kind].emplace_back(entry.name);
+    }
+    return true;
+  });
+  const ListingVerdict verdict = JudgeListing(status, topDirectory);
+  if (verdict == ListingVerdict::Complete) return true;
+  Report(verdict, status.code);
   return false;
+}
+
+void Walk::WalkSubdirectories(std::size_t namePosition, const DirectoryContents& contents) {
+  PathIdentities::Level level(pathIdentities, namePosition);
+  char* path = run.searchPath;
+  for (const DirectoryContents::Subdirectory& subdirectory : contents.subdirectories) {
+    const std::string_view name = subdirectory.name;
+    if (subdirectory.link &&
+        (!WriteAtNamePosition(path, kLongPathSize, namePosition, {name}) || LeadsBackOntoPath()))
+      continue;
+    // A subdirectory whose path and pattern would not fit the path buffer
+    // cannot be searched without cutting names; it is passed over.
+    if (!WriteAtNamePosition(path, kLongPathSize, namePosition, {name, "\\", run.pattern.text}))
+      continue;
+    SearchDirectory(namePosition + name.size() + 1, false);
+    if (run.stop.Stopped()) return;
+  }
 }
 
 void Walk::SearchDirectory(std::size_t namePosition, bool topDirectory) {
   const SearchOptions& options = run.options;
-  if (options.searchOrdinary) {
-    if (!ListOrdinaryEntries(namePosition, topDirectory)) return;
-  } else if (!topDirectory && AnyArchiveWanted(options)) {
-    if (!SubdirectoryOpens(namePosition)) return;
-  }
+  if (options.searchOrdinary && !ListOrdinaryEntries(namePosition, topDirectory)) return;
 
-  for (const ArchiveFormat& format : kArchiveFormats) {
-    if (!WantOf(options, format).wanted) continue;
-    SearchArchives(run, files, sink, format, namePosition);
+  const bool withSubdirectories = !topDirectory || options.searchSubdirectories;
+  bool anyDecided = false;
+  for (std::size_t kind = 0; kind < kArchiveFormats.size(); ++kind)
+    anyDecided = anyDecided || (options.archives[kind].wanted && archiveNames[kind].decided());
+  DirectoryContents contents;
+  if ((withSubdirectories || anyDecided) &&
+      !ListContents(namePosition, topDirectory, withSubdirectories, contents))
+    return;
+
+  for (std::size_t kind = 0; kind < kArchiveFormats.size(); ++kind) {
+    if (!options.archives[kind].wanted) continue;
+    const ArchiveFormat& format = kArchiveFormats[kind];
+    if (archiveNames[kind].decided()) {
+      for (const std::string& name : contents.archives[kind]) {
+        ListArchive(run, files, sink, format, namePosition, name);
+        if (run.stop.Stopped()) return;
+      }
+    } else {
+      SearchArchives(run, files, sink, format, namePosition, topDirectory);
+    }
     if (run.stop.Stopped()) return;
   }
 
-  if (topDirectory && !options.searchSubdirectories) return;
-  WalkSubdirectories(namePosition);
-}
-
-void Walk::WalkSubdirectories(std::size_t namePosition) {
-  PathIdentities::Level level(pathIdentities, namePosition);
-  char* path = run.searchPath;
-  bool topDirectory = namePosition == run.topNamePosition;
-  if (!WriteAtNamePosition(path, kLongPathSize, namePosition, {"*"})) return;
-
-  ListingStatus status = files.ListEach(path, [&](const FileEntry& entry) {
-    if (!(entry.attributes & kAttrDirectory) || IsDotEntry(entry.name)) return true;
-    std::string_view name(entry.name);
-    if ((entry.attributes & kAttrReparsePoint) &&
-        (!WriteAtNamePosition(path, kLongPathSize, namePosition, {name}) || LeadsBackOntoPath()))
-      return true;
-    // A subdirectory whose path and pattern would not fit the path buffer
-    // cannot be searched without cutting names; it is passed over.
-    if (!WriteAtNamePosition(path, kLongPathSize, namePosition, {name, "\\", run.pattern.text}))
-      return true;
-    SearchDirectory(namePosition + name.size() + 1, false);
-    return !run.stop.Stopped();
-  });
-  if (run.stop.Stopped() || status.code == 0) return;
-  if (status.opened) return Fail(status.code);
-  if (status.code == kErrorFileNotFound || status.code == kErrorPathNotFound) return;
-  if (topDirectory)
-    Fail(status.code);
-  else
-    ReportSkippedDirectory(status.code);
+  if (withSubdirectories) WalkSubdirectories(namePosition, contents);
 }
 
 }  // namespace
@@ -179,6 +205,8 @@ void CountAndRun(RunContext& run, SearchSink& sink, const FileEntry& entry,
 
 void SearchDirectory(RunContext& run, FileSystem& files, SearchSink& sink, std::size_t namePosition,
                      bool topDirectory) {
-  Walk walk{run, files, sink, {}};
+  Walk walk{run, files, sink, {}, {}};
+  for (std::size_t kind = 0; kind < kArchiveFormats.size(); ++kind)
+    walk.archiveNames.emplace_back(run.options.archives[kind].pattern.view());
   walk.SearchDirectory(namePosition, topDirectory);
 }

@@ -13,6 +13,7 @@
 
 #include "finder/options/search_options.h"
 #include "finder/search/path_identities.h"
+#include "finder/search/run_stop.h"
 
 class ByteSource;
 
@@ -28,6 +29,19 @@ struct ListingStatus {
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorPathNotFound = 3;
 inline constexpr std::uint32_t kErrorNameTooLong = 206;
+
+// What the end of a directory's listing means for the search.
+enum class ListingVerdict : std::uint8_t {
+  Complete,  // every entry was visited, or the visitor stopped
+  Missing,   // nothing there: no such entry (2) or no such directory (3)
+  PassOver,  // a subdirectory that cannot be read: reported, and the search goes on
+  StopRun,   // the top directory cannot be read, or a listing broke off: the run ends
+};
+ListingVerdict JudgeListing(ListingStatus status, bool topDirectory);
+
+// Writes the "Error Code" line of a PassOver or StopRun listing and notes it
+// in, or stops, the run.
+void ReportListing(RunStop& stop, TextWriter& errors, ListingVerdict verdict, std::uint32_t code);
 
 class FileSystem {
  public:

@@ -95,9 +95,8 @@ struct Lookup {
       return false;
     });
     if (!found) {
-      if (status.code != kErrorFileNotFound && status.code != kErrorPathNotFound)
-        WriteErrorCode(sink.Errors(), status.code);
-      return;
+      // A directory of PATH that cannot be read leaves its code as the status.
+      return ReportListing(run.stop, sink.Errors(), JudgeListing(status, false), status.code);
     }
     if (entry.attributes & kAttrDirectory) return;
     if (!sink.Selects(entry)) return;

@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/inside_text.h"
 #include "finder/options/option_parser.h"
 
 namespace {
@@ -178,7 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (commandLine.find_first_of("/-\"[{") == std::string_view::npos) {
     std::string_view expected =
         commandLine.substr(std::min(commandLine.size(), commandLine.find_first_not_of(" \t")));
-    std::string_view kept = expected.substr(0, CommandText::capacity());
+    // The name holds 519 UTF-16 units, however many bytes they take.
+    std::string_view kept = expected.substr(0, BytesWithinUnits(expected, kCommandSize - 1));
     bool fits = expected.substr(kept.size()).find_first_not_of(" \t") == std::string_view::npos;
     if (fits != (outcome.kind == CommandLineOutcome::kContinue)) std::abort();
     if (fits && options.fileNameText.view() != kept) std::abort();

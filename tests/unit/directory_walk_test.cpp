@@ -35,6 +35,7 @@ struct WalkRun {
   const char* pattern;
   int form;
   bool subdirectories, ordinary, zip, command;
+  const char* zipNames = "*.ZIP";
 };
 
 // The status the run stops with, or -1 when it goes on.
@@ -46,7 +47,7 @@ int Walk(memory_fs::MemoryFileSystem& files, memory_fs::RecordingSearchSink& sin
   options.searchOrdinary = run.ordinary;
   WantOf(options, *ArchiveFormatNamed("ZIP")).wanted = run.zip;
   options.runCommand = run.command;
-  WantOf(options, *ArchiveFormatNamed("ZIP")).pattern.Assign("*.ZIP");
+  WantOf(options, *ArchiveFormatNamed("ZIP")).pattern.Assign(run.zipNames);
   std::snprintf(context.searchPath, kPathSize, "C:\\T\\%s", run.pattern);
   std::snprintf(context.pattern.text, kPathSize, "%s", run.pattern);
   context.topNamePosition = 5;
@@ -75,6 +76,8 @@ TEST(DirectoryWalk, FindsInTheSystemsOrderDepthFirst) {
        6},
       // Archives are opened where they match; what cannot be opened is passed over.
       {{"*.TXT", 0, true, false, true, false}, {"archive ZIP PK"}, 0, 0},
+      // A pattern the walk's own matching does not decide gets the system's listing.
+      {{"*.TXT", 0, true, false, true, false, "E?ZIP"}, {"archive ZIP PK"}, 0, 0},
   };
   for (const Row& row : rows) {
     memory_fs::MemoryFileSystem files = Tree();
