@@ -34,7 +34,7 @@ struct DroppingSink final : MemberSink {
   void RunCommand(std::string_view) override {}
 };
 
-bool UtcClock(std::int64_t seconds, MemberClock* clock) {
+bool UtcClock(std::int64_t seconds, CalendarTime* clock) {
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm parts;
   if (!gmtime_r(&t, &parts)) return false;

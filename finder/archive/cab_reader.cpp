@@ -63,7 +63,7 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
     } else if (!MatchCodePageName(reading.run.pattern, name.name(), isLeadByte, text, shown)) {
       continue;
     }
-    if (!listing.List({shown, ClockFromDos(record.stamp.date, record.stamp.time), record.size,
+    if (!listing.List({shown, UnpackDosDateTime(record.stamp, kMemberYearBits), record.size,
                        record.attributes}))
       return;
   }

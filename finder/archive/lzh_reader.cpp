@@ -38,9 +38,9 @@ class LzhWalk {
  private:
   // Matches `name` against the pattern and lists the member; false when the
   // listing has to end.
-  bool MatchAndList(std::string_view name, const MemberClock& clock, std::uint64_t size,
+  bool MatchAndList(std::string_view name, const CalendarTime& clock, std::uint64_t size,
                     std::uint32_t attributes);
-  bool MatchAndListWide(std::span<const std::uint8_t> utf16le, const MemberClock& clock,
+  bool MatchAndListWide(std::span<const std::uint8_t> utf16le, const CalendarTime& clock,
                         std::uint64_t size, std::uint32_t attributes);
   std::optional<std::uint16_t> ReadLevel1Attributes(std::uint64_t& rest);
   template <typename T>
@@ -54,7 +54,7 @@ class LzhWalk {
   LeadByteTest isLeadByte_;  // of the ANSI code page, which names without 0x44 are in
 };
 
-bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std::uint64_t size,
+bool LzhWalk::MatchAndList(std::string_view name, const CalendarTime& clock, std::uint64_t size,
                            std::uint32_t attributes) {
   // The matcher takes zero-terminated text; every name here fits the buffer.
   char text[kLzhNameCapacity + 1];
@@ -67,7 +67,7 @@ bool LzhWalk::MatchAndList(std::string_view name, const MemberClock& clock, std:
   return listing_.List({listed, clock, size, attributes});
 }
 
-bool LzhWalk::MatchAndListWide(std::span<const std::uint8_t> utf16le, const MemberClock& clock,
+bool LzhWalk::MatchAndListWide(std::span<const std::uint8_t> utf16le, const CalendarTime& clock,
                                std::uint64_t size, std::uint32_t attributes) {
   char16_t wide[kLzhNameCapacity + 1];
   std::size_t units = utf16le.size() / 2;
@@ -88,7 +88,8 @@ EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_
   auto date = static_cast<std::uint16_t>(base.stamp >> 16);
   if (!MemberPassesFilters(options_, date, time, base.originalSize, base.attributes)) return rest;
   std::string_view part = LzhLevel0NamePart(field.name, isLeadByte_);
-  if (!MatchAndList(part, ClockFromDos(date, time), base.originalSize, base.attributes))
+  if (!MatchAndList(part, UnpackDosDateTime({date, time}, kMemberYearBits), base.originalSize,
+                    base.attributes))
     return kStop;
   return rest;
 }
@@ -142,7 +143,8 @@ EntryRest LzhWalk::Level1(const LzhBaseHeader& base, std::span<const std::uint8_
     if (!MemberPassesAttributes(options_, attributes)) return rest;
   }
   // The name is matched and shown whole, folder parts included.
-  if (!MatchAndList(field.name, ClockFromDos(date, time), base.originalSize, attributes))
+  if (!MatchAndList(field.name, UnpackDosDateTime({date, time}, kMemberYearBits), base.originalSize,
+                    attributes))
     return kStop;
   return rest;
 }
@@ -158,12 +160,12 @@ EntryRest LzhWalk::Level2Or3(const LzhBaseHeader& base, std::span<const std::uin
   // in the Windows stamps; the criteria and the long line use local time,
   // and the line shows the exact second.
   std::int64_t stamp = ext.haveLastWrite ? ext.lastWrite : std::int64_t{base.stamp};
-  MemberClock clock;
+  CalendarTime clock;
   DosDateTime packed;
   if (options_.dateMode != RangeMode::None || options_.timeMode != RangeMode::None ||
       options_.form != 0) {
-    if (!toLocal_ || !toLocal_(stamp, &clock)) clock = UtcClock(stamp);
-    packed = PackDosDateTime(clock);
+    if (!toLocal_ || !toLocal_(stamp, &clock)) clock = UtcDateTime(stamp);
+    packed = MemberDosDateTime(clock);
     // A moment the packed form cannot hold meets no date or time criterion,
     // as for the entries of a directory.
     if ((options_.dateMode != RangeMode::None || options_.timeMode != RangeMode::None) &&

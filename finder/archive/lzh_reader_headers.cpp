@@ -136,17 +136,3 @@ LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned l
   found.ok = haveName || found.haveWideName;
   return found;
 }
-
-MemberClock UtcClock(std::int64_t secondsSince1970) {
-  const LocalDateTime utc = UtcDateTime(secondsSince1970);
-  return {static_cast<int>(utc.year), utc.month, utc.day, utc.hour, utc.minute, utc.second};
-}
-
-DosDateTime PackDosDateTime(const MemberClock& clock) {
-  if (clock.year < 1980) return NearestDosDateTime({clock.year, 1, 1, 0, 0, 0});
-  // The written packing keeps six bits of the year.
-  return {PackDosDate(static_cast<unsigned>((clock.year - 1980) % 64),
-                      static_cast<unsigned>(clock.month), static_cast<unsigned>(clock.day)),
-          PackDosTime(static_cast<unsigned>(clock.hour), static_cast<unsigned>(clock.minute),
-                      static_cast<unsigned>(clock.second))};
-}

@@ -120,10 +120,3 @@ struct LzhExtensions {
 // at least the bytes it is read for; a name of either kind holds at most 260
 // characters.
 LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned level);
-
-// The same in UTC, which never fails: what a failed conversion falls back to.
-MemberClock UtcClock(std::int64_t secondsSince1970);
-// The MS-DOS values the criteria compare. The year is kept modulo 64 as the
-// 6-bit field allows; a time before 1980 packs as 1980-01-01 00:00:00, and
-// the reader lets such a member meet no date or time criterion (calendar.h).
-DosDateTime PackDosDateTime(const MemberClock& clock);

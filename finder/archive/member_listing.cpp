@@ -80,22 +80,10 @@ bool MemberPassesFilters(const SearchOptions& options, std::uint16_t date, std::
          MemberPassesAttributes(options, attributes);
 }
 
-MemberClock ClockFromDos(std::uint16_t date, std::uint16_t time) {
-  MemberClock clock;
-  clock.year = 1980 + ((date >> 9) & 0x3F);
-  clock.month = (date >> 5) & 0x0F;
-  clock.day = date & 0x1F;
-  clock.hour = time >> 11;
-  clock.minute = (time >> 5) & 0x3F;
-  clock.second = (time & 0x1F) * 2;
-  return clock;
-}
-
 MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style) {
-  const MemberClock& c = member.clock;
   MemberLongLine line;
-  AppendLongColumns(line, {c.year, c.month, c.day, c.hour, c.minute, c.second}, member.size,
-                    member.attributes, false, style == ArchiveStyle::Cabinet);
+  AppendLongColumns(line, member.clock, member.size, member.attributes, false,
+                    style == ArchiveStyle::Cabinet);
   line.Append(member.name);
   return line;
 }

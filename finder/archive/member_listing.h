@@ -54,22 +54,15 @@ bool MemberPassesFilters(const SearchOptions& options, std::uint16_t date, std::
 
 // ---- Listing a member --------------------------------------------------------
 
-// The calendar fields a long line shows.
-struct MemberClock {
-  int year = 1980;  // full year
-  int month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-// From a packed MS-DOS date and time: year 1980 + bits 9-14 of the date (bit
-// 15 plays no part), month, day; hour, minute and twice the two-second field.
-MemberClock ClockFromDos(std::uint16_t date, std::uint16_t time);
-
 // Converts seconds since 1970 (UTC) to the local calendar time a member with
 // a UTC stamp is shown and compared with; false when it cannot.
-using LocalTimeConverter = bool (*)(std::int64_t secondsSince1970, MemberClock* out);
+using LocalTimeConverter = bool (*)(std::int64_t secondsSince1970, CalendarTime* out);
 
 struct ListedMember {
   std::string_view name;  // as shown and handed to the command
-  MemberClock clock;
+  // What the long line shows: a packed stamp unpacked with kMemberYearBits,
+  // or a calendar stamp as it is.
+  CalendarTime clock;
   std::uint64_t size = 0;
   std::uint32_t attributes = 0;
 };

@@ -27,10 +27,8 @@ void StandardMemberSink::RunCommand(std::string_view memberName) {
 
 namespace {
 
-bool RuntimeLocalTime(std::int64_t secondsSince1970, MemberClock* out) {
-  const LocalDateTime local = StandardLocalTime(secondsSince1970);
-  *out = {
-      static_cast<int>(local.year), local.month, local.day, local.hour, local.minute, local.second};
+bool RuntimeLocalTime(std::int64_t secondsSince1970, CalendarTime* out) {
+  *out = StandardLocalTime(secondsSince1970);
   return true;
 }
 

@@ -387,8 +387,8 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
       return true;
     }
   }
-  return listing.List(
-      {shown, ClockFromDos(member.date, member.time), member.size, member.attributes});
+  return listing.List({shown, UnpackDosDateTime({member.date, member.time}, kMemberYearBits),
+                       member.size, member.attributes});
 }
 
 // The same for the member whose header was just read; the file stands at

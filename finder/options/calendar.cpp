@@ -41,14 +41,14 @@ void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day) 
   year = yearOfEra + era * 400 + (month <= 2);
 }
 
-LocalDateTime UtcDateTime(std::int64_t seconds) {
+CalendarTime UtcDateTime(std::int64_t seconds) {
   std::int64_t days = seconds / 86400;
   std::int64_t rest = seconds % 86400;
   if (rest < 0) {
     rest += 86400;
     --days;
   }
-  LocalDateTime result;
+  CalendarTime result;
   CivilFromDays(days, result.year, result.month, result.day);
   result.hour = static_cast<int>(rest / 3600);
   result.minute = static_cast<int>(rest / 60 % 60);
@@ -56,7 +56,7 @@ LocalDateTime UtcDateTime(std::int64_t seconds) {
   return result;
 }
 
-LocalDateTime StandardLocalTime(std::int64_t seconds) {
+CalendarTime StandardLocalTime(std::int64_t seconds) {
   const std::time_t value = static_cast<std::time_t>(seconds);
   std::tm fields{};
   // The runtimes refuse values before 1970 (Windows) or beyond their year
@@ -64,7 +64,7 @@ LocalDateTime StandardLocalTime(std::int64_t seconds) {
   // stamps, whose zone offset no longer matters.
   if (static_cast<std::int64_t>(value) != seconds || !ConvertToLocal(value, fields))
     return UtcDateTime(seconds);
-  LocalDateTime result;
+  CalendarTime result;
   result.year = static_cast<std::int64_t>(fields.tm_year) + 1900;
   result.month = fields.tm_mon + 1;
   result.day = fields.tm_mday;
@@ -78,16 +78,31 @@ std::int64_t SecondsFromFileTime(std::uint64_t fileTime) {
   return static_cast<std::int64_t>(fileTime / kFileTimeStepsPerSecond) - kFileTimeTo1970;
 }
 
-LocalDateTime FileTimeFields(std::uint64_t fileTime) {
+CalendarTime FileTimeFields(std::uint64_t fileTime) {
   return UtcDateTime(SecondsFromFileTime(fileTime));
 }
 
-bool PackDosDateTime(const LocalDateTime& moment, DosDateTime& stamp) {
+DosDateTime PackDosFields(const CalendarTime& time, unsigned yearBits) {
+  const auto years = static_cast<unsigned>(time.year - 1980) & ((1u << yearBits) - 1);
+  return {PackDosDate(years, static_cast<unsigned>(time.month), static_cast<unsigned>(time.day)),
+          PackDosTime(static_cast<unsigned>(time.hour), static_cast<unsigned>(time.minute),
+                      static_cast<unsigned>(time.second))};
+}
+
+CalendarTime UnpackDosDateTime(DosDateTime stamp, unsigned yearBits) {
+  CalendarTime fields;
+  fields.year = 1980 + ((stamp.date >> 9) & ((1u << yearBits) - 1));
+  fields.month = (stamp.date >> 5) & 0x0F;
+  fields.day = stamp.date & 0x1F;
+  fields.hour = stamp.time >> 11;
+  fields.minute = (stamp.time >> 5) & 0x3F;
+  fields.second = (stamp.time & 0x1F) * 2;
+  return fields;
+}
+
+bool PackDosDateTime(const CalendarTime& moment, DosDateTime& stamp) {
   if (moment.year < 1980 || moment.year > 2107) return false;
-  stamp.date = PackDosDate(static_cast<unsigned>(moment.year - 1980),
-                           static_cast<unsigned>(moment.month), static_cast<unsigned>(moment.day));
-  stamp.time = PackDosTime(static_cast<unsigned>(moment.hour), static_cast<unsigned>(moment.minute),
-                           static_cast<unsigned>(moment.second));
+  stamp = PackDosFields(moment, kDosYearBits);
   return true;
 }
 
@@ -95,9 +110,14 @@ bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp) {
   return PackDosDateTime(FileTimeFields(localFileTime), stamp);
 }
 
-DosDateTime NearestDosDateTime(const LocalDateTime& moment) {
+DosDateTime NearestDosDateTime(const CalendarTime& moment) {
   DosDateTime stamp;
   if (PackDosDateTime(moment, stamp)) return stamp;
-  if (moment.year < 1980) return {PackDosDate(0, 1, 1), PackDosTime(0, 0, 0)};
-  return {PackDosDate(127, 12, 31), PackDosTime(23, 59, 58)};
+  if (moment.year < 1980) return PackDosFields({1980, 1, 1, 0, 0, 0}, kDosYearBits);
+  return PackDosFields({2107, 12, 31, 23, 59, 58}, kDosYearBits);
+}
+
+DosDateTime MemberDosDateTime(const CalendarTime& moment) {
+  if (moment.year < 1980) return NearestDosDateTime(moment);
+  return PackDosFields(moment, kMemberYearBits);
 }

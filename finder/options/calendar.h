@@ -20,11 +20,19 @@ struct DosDateTime {
   std::uint16_t time = 0;
 };
 
-// Calendar fields of a moment, UTC or local. month is 1-12.
-struct LocalDateTime {
+// Calendar fields of a moment, UTC or local, or of a packed date and time.
+// month is 1-12 for a real moment; a packed one may hold 0 to 15.
+struct CalendarTime {
   std::int64_t year = 1970;
   int month = 1, day = 1, hour = 0, minute = 0, second = 0;
 };
+
+// How many bits of the packed year field count. Files and the criteria use
+// all seven (1980-2107). Archive members use six, as the written member
+// listing does: bit 15 of a member's date plays no part in its line, and a
+// calendar stamp of a member packs with its year modulo 64.
+inline constexpr unsigned kDosYearBits = 7;
+inline constexpr unsigned kMemberYearBits = 6;
 
 // Days since 1 January 1970 of a date of the proleptic Gregorian calendar,
 // and back.
@@ -32,17 +40,17 @@ std::int64_t DaysFromCivil(std::int64_t year, int month, std::int64_t day);
 void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day);
 
 // UTC calendar fields of any count of seconds since 1970.
-LocalDateTime UtcDateTime(std::int64_t seconds);
+CalendarTime UtcDateTime(std::int64_t seconds);
 
 // The C runtime's local time (the TZ variable and the system's zone); where
 // the runtime cannot convert a value, the UTC calendar fields of it.
-LocalDateTime StandardLocalTime(std::int64_t seconds);
+CalendarTime StandardLocalTime(std::int64_t seconds);
 
 // Seconds since 1970 of a FILETIME (100 ns steps since 1601); negative
 // before 1970. The steps of a second are dropped.
 std::int64_t SecondsFromFileTime(std::uint64_t fileTime);
 // The calendar fields a FILETIME counts to, in its own zone.
-LocalDateTime FileTimeFields(std::uint64_t fileTime);
+CalendarTime FileTimeFields(std::uint64_t fileTime);
 
 // Packing fields that are known to fit.
 constexpr std::uint16_t PackDosDate(unsigned yearsSince1980, unsigned month, unsigned day) {
@@ -53,12 +61,24 @@ constexpr std::uint16_t PackDosTime(unsigned hour, unsigned minute, unsigned sec
   return static_cast<std::uint16_t>(((hour & 0x1F) << 11) | ((minute & 0x3F) << 5) |
                                     ((second / 2) & 0x1F));
 }
+// The fields as they stand, the year counted from 1980 and kept to its low
+// `yearBits` bits, every other field to its width; nothing is checked.
+DosDateTime PackDosFields(const CalendarTime& time, unsigned yearBits);
+
+// The fields of a packed date and time: year 1980 + the low `yearBits` bits
+// of the year field, seconds twice the two-second field.
+CalendarTime UnpackDosDateTime(DosDateTime stamp, unsigned yearBits);
 
 // The packed form of a moment; false, leaving `stamp` alone, for one outside
 // the range.
-bool PackDosDateTime(const LocalDateTime& moment, DosDateTime& stamp);
+bool PackDosDateTime(const CalendarTime& moment, DosDateTime& stamp);
 // The same for a local FILETIME.
 bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp);
 // The packed form, or for a moment outside the range the nearest end of it:
 // what a listing shows.
-DosDateTime NearestDosDateTime(const LocalDateTime& moment);
+DosDateTime NearestDosDateTime(const CalendarTime& moment);
+// The packed form of a member's calendar stamp, which its criteria compare: a
+// moment before 1980 packs as 1980-01-01 00:00:00, a later one with six bits
+// of its year (kMemberYearBits). The reader lets a moment outside the range
+// meet no date or time criterion.
+DosDateTime MemberDosDateTime(const CalendarTime& moment);

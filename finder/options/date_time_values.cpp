@@ -44,7 +44,7 @@ bool ReadForward(std::string_view text, std::size_t& position) {
 
 ValueError ParseRelativeDate(std::string_view text, std::size_t& position, std::uint16_t& date,
                              const ValueClock& clock) {
-  const LocalDateTime start = clock.localTime(clock.startTime);
+  const CalendarTime start = clock.localTime(clock.startTime);
   std::int64_t year = start.year;
   int monthIndex = start.month - 1;
   std::int64_t day = start.day;
@@ -102,7 +102,10 @@ ValueError ParseRelativeDate(std::string_view text, std::size_t& position, std::
   return ValueError::kNone;
 }
 
+// The absolute forms write the packed word field by field: each field read
+// goes into the word at once, so that a value refused later keeps it.
 ValueError ParseAbsoluteDate(std::string_view text, std::size_t& position, std::uint16_t& date) {
+  CalendarTime fields = UnpackDosDateTime({date, 0}, kDosYearBits);
   const std::int64_t year = ReadNumber(text, position);
   std::int64_t offset;
   if (year < 80)
@@ -114,19 +117,22 @@ ValueError ParseAbsoluteDate(std::string_view text, std::size_t& position, std::
   else
     offset = year - 1980;
   if (offset > 63) return ValueError::kYear;
-  date = static_cast<std::uint16_t>((date & 0x01FF) | (offset << 9));
+  fields.year = 1980 + offset;
+  date = PackDosFields(fields, kDosYearBits).date;
 
   if (At(text, position) != '/' || At(text, position + 1) == '\0') return ValueError::kInvalidDate;
   ++position;
   const std::int64_t month = ReadNumber(text, position);
   if (month > 15) return ValueError::kInvalidDate;
-  date = static_cast<std::uint16_t>((date & 0xFE1F) | (month << 5));
+  fields.month = static_cast<int>(month);
+  date = PackDosFields(fields, kDosYearBits).date;
 
   if (At(text, position) != '/' || At(text, position + 1) == '\0') return ValueError::kInvalidDate;
   ++position;
   const std::int64_t day = ReadNumber(text, position);
   if (day > 31) return ValueError::kInvalidDate;
-  date = static_cast<std::uint16_t>((date & 0xFFE0) | day);
+  fields.day = static_cast<int>(day);
+  date = PackDosFields(fields, kDosYearBits).date;
   return ValueError::kNone;
 }
 
@@ -142,22 +148,23 @@ ValueError ParseRelativeTime(std::string_view text, std::size_t& position, std::
     const std::int64_t count = ReadNumber(text, position);
     value += (forward ? count : -count) * unit;
   }
-  const LocalDateTime local = clock.localTime(value);
-  time = PackDosTime(static_cast<unsigned>(local.hour), static_cast<unsigned>(local.minute),
-                     static_cast<unsigned>(local.second));
+  time = PackDosFields(clock.localTime(value), kDosYearBits).time;
   return ValueError::kNone;
 }
 
 ValueError ParseAbsoluteTime(std::string_view text, std::size_t& position, std::uint16_t& time) {
+  CalendarTime fields = UnpackDosDateTime({0, time}, kDosYearBits);
   const std::int64_t hour = ReadNumber(text, position);
   if (hour > 31) return ValueError::kHour;
-  time = static_cast<std::uint16_t>((time & 0x07FF) | (hour << 11));
+  fields.hour = static_cast<int>(hour);
+  time = PackDosFields(fields, kDosYearBits).time;
 
   if (At(text, position) != ':' || At(text, position + 1) == '\0') return ValueError::kInvalidDate;
   ++position;
   const std::int64_t minute = ReadNumber(text, position);
   if (minute > 63) return ValueError::kMinute;
-  time = static_cast<std::uint16_t>((time & 0xF81F) | (minute << 5));
+  fields.minute = static_cast<int>(minute);
+  time = PackDosFields(fields, kDosYearBits).time;
 
   // Without a second ":" the seconds of an earlier value stay, as every
   // field the text does not give.
@@ -165,7 +172,8 @@ ValueError ParseAbsoluteTime(std::string_view text, std::size_t& position, std::
   ++position;
   const std::int64_t second = At(text, position) == '\0' ? 0 : ReadNumber(text, position);
   if (second > 63) return ValueError::kSecond;
-  time = static_cast<std::uint16_t>((time & 0xFFE0) | (second / 2));
+  fields.second = static_cast<int>(second);
+  time = PackDosFields(fields, kDosYearBits).time;
   return ValueError::kNone;
 }
 

@@ -18,7 +18,7 @@
 
 // Converts seconds since 1970 (UTC) to local calendar fields. Must accept any
 // value (relative steps can run far outside the range a C runtime converts).
-using LocalTimeFn = LocalDateTime (*)(std::int64_t seconds);
+using LocalTimeFn = CalendarTime (*)(std::int64_t seconds);
 
 // Why a value was refused; each has its message.
 enum class ValueError : std::uint8_t {

@@ -74,8 +74,8 @@ char* PutTwoDigits(char* at, int value, bool blankPadded = false) {
 }
 
 // "yy/mm/dd  hh:mm:ss", the year of the century also for a year before 0.
-char* PutDateTime(char* at, const ListingTime& t, bool blankPaddedHour) {
-  at = PutTwoDigits(at, ((t.year % 100) + 100) % 100);
+char* PutDateTime(char* at, const CalendarTime& t, bool blankPaddedHour) {
+  at = PutTwoDigits(at, static_cast<int>(((t.year % 100) + 100) % 100));
   *at++ = '/';
   at = PutTwoDigits(at, t.month);
   *at++ = '/';
@@ -126,27 +126,7 @@ GroupedNumber GroupDigits(std::uint64_t value) {
   return GroupedNumber(GroupedDigits(value).view());
 }
 
-ListingTime UnpackDosDateTime(DosDateTime stamp) {
-  return {
-      1980 + (stamp.date >> 9), (stamp.date >> 5) & 0x0F, stamp.date & 0x1F,
-      stamp.time >> 11,         (stamp.time >> 5) & 0x3F, (stamp.time & 0x1F) * 2,
-  };
-}
-
-bool ClampToDosRange(std::uint64_t localFileTime, DosDateTime& stamp) {
-  const LocalDateTime moment = FileTimeFields(localFileTime);
-  DosDateTime packed;
-  if (PackDosDateTime(moment, packed)) return false;
-  stamp = NearestDosDateTime(moment);
-  return true;
-}
-
-void AppendForm1DateTime(ListingLine& line, DosDateTime stamp) {
-  char text[kLongColumnsSize];
-  AppendPut(line, text, PutDateTime(text, UnpackDosDateTime(stamp), false));
-}
-
-std::size_t PutLongColumns(char* out, const ListingTime& time, std::uint64_t size,
+std::size_t PutLongColumns(char* out, const CalendarTime& time, std::uint64_t size,
                            std::uint32_t attributes, bool directory, bool blankPaddedHour) {
   char* at = PutDateTime(out, time, blankPaddedHour);
   at = PutSizeField(at, size, directory);
@@ -169,7 +149,7 @@ HeaderLine DirectoryHeaderLine(std::string_view directoryWithBackslash, bool jap
 ListingLine BuildForm1Line(DosDateTime stamp, std::uint64_t size, std::uint32_t attributes,
                            bool directory, std::string_view name) {
   ListingLine line;
-  AppendLongColumns(line, UnpackDosDateTime(stamp), size, attributes, directory);
+  AppendLongColumns(line, UnpackDosDateTime(stamp, kDosYearBits), size, attributes, directory);
   line.Append(name);
   return line;
 }
@@ -200,7 +180,7 @@ ListingLine BuildForm2Line(const FileEntry& entry, DosDateTime stamp) {
   char* at = PutSizeField(text, entry.size, entry.attributes & kAttrDirectory);
   *at++ = ' ';
   *at++ = ' ';
-  at = PutDateTime(at, UnpackDosDateTime(stamp), false);
+  at = PutDateTime(at, UnpackDosDateTime(stamp, kDosYearBits), false);
   AppendPut(line, text, PutLetters(at, entry.attributes));
   line.Append(longName);
   return line;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/bounded_text.h"
+#include "finder/options/calendar.h"
 #include "finder/options/search_options.h"
 
 // Room for 52 columns (an 8.3 name in UTF-8 takes more bytes than columns),
@@ -30,21 +31,6 @@ void AppendRightAligned(BoundedText<N>& line, std::string_view text, std::size_t
   line.Append(text);
 }
 
-// Calendar fields of a packed date and time: year 1980 + the year field,
-// seconds twice the two-second field.
-struct ListingTime {
-  int year, month, day, hour, minute, second;
-};
-ListingTime UnpackDosDateTime(DosDateTime stamp);
-
-// For a local FILETIME (100 ns ticks since 1601) outside the range of the
-// packed form, sets `stamp` to the nearest end of it (calendar.h) and returns
-// true; returns false for a time inside it.
-bool ClampToDosRange(std::uint64_t localFileTime, DosDateTime& stamp);
-
-// The first 18 columns of a form 1 line: "yy/mm/dd  hh:mm:ss".
-void AppendForm1DateTime(ListingLine& line, DosDateTime stamp);
-
 // The columns in front of the name that form 1 and the long lines of the
 // archives share: "yy/mm/dd  hh:mm:ss" (an hour below 10 with a blank when
 // `blankPaddedHour`, as Cabinet files show it), the size with digit grouping
@@ -54,10 +40,10 @@ void AppendForm1DateTime(ListingLine& line, DosDateTime stamp);
 // its field, is written whole and pushes the rest right. Writes at most
 // kLongColumnsSize bytes to `out` and returns how many.
 inline constexpr std::size_t kLongColumnsSize = 128;
-std::size_t PutLongColumns(char* out, const ListingTime& time, std::uint64_t size,
+std::size_t PutLongColumns(char* out, const CalendarTime& time, std::uint64_t size,
                            std::uint32_t attributes, bool directory, bool blankPaddedHour);
 template <std::size_t N>
-void AppendLongColumns(BoundedText<N>& line, const ListingTime& time, std::uint64_t size,
+void AppendLongColumns(BoundedText<N>& line, const CalendarTime& time, std::uint64_t size,
                        std::uint32_t attributes, bool directory, bool blankPaddedHour = false) {
   char columns[kLongColumnsSize];
   line.Append(std::string_view(

@@ -16,9 +16,9 @@
 namespace {
 
 // Fails for some stamps so that the fallback runs too.
-bool FuzzLocalTime(std::int64_t seconds, MemberClock* out) {
+bool FuzzLocalTime(std::int64_t seconds, CalendarTime* out) {
   if (seconds % 7 == 0) return false;
-  *out = UtcClock(seconds + 9 * 3600);
+  *out = UtcDateTime(seconds + 9 * 3600);
   return true;
 }
 

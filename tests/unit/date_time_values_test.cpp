@@ -11,10 +11,10 @@ namespace {
 // 2026-03-31 14:25:36 UTC, the start of every run in these tests.
 constexpr std::int64_t kStart = 1774967136;
 
-LocalDateTime Utc(std::int64_t seconds) {
+CalendarTime Utc(std::int64_t seconds) {
   return UtcDateTime(seconds);
 }
-LocalDateTime Tokyo(std::int64_t seconds) {
+CalendarTime Tokyo(std::int64_t seconds) {
   return UtcDateTime(seconds + 9 * 3600);
 }
 
@@ -216,7 +216,7 @@ TEST(DateTimeValues, UtcCalendarAcrossEras) {
       {-2208988800, 1900, 1, 1, 0, 0, 0},
   };
   for (const CalendarRow& row : rows) {
-    const LocalDateTime t = UtcDateTime(row.seconds);
+    const CalendarTime t = UtcDateTime(row.seconds);
     EXPECT_EQ(t.year, row.year) << row.seconds;
     EXPECT_EQ(t.month, row.month) << row.seconds;
     EXPECT_EQ(t.day, row.day) << row.seconds;

@@ -14,13 +14,13 @@ constexpr const char* kArchive = "C:\\T\\A.LZH";
 
 // The UTC calendar stands in for the local one, except where a test is about
 // the conversion.
-bool UtcLocal(std::int64_t seconds, MemberClock* out) {
-  *out = UtcClock(seconds);
+bool UtcLocal(std::int64_t seconds, CalendarTime* out) {
+  *out = UtcDateTime(seconds);
   return true;
 }
 // A zone nine hours east of UTC.
-bool EastLocal(std::int64_t seconds, MemberClock* out) {
-  *out = UtcClock(seconds + 9 * 3600);
+bool EastLocal(std::int64_t seconds, CalendarTime* out) {
+  *out = UtcDateTime(seconds + 9 * 3600);
   return true;
 }
 
@@ -287,7 +287,7 @@ TEST_F(LzhReader, Level2StampsAreComparedInLocalTime) {
   // A failed conversion falls back to UTC rather than to no date.
   UseLongForm();
   TestRun().options.timeMode = RangeMode::None;
-  auto failing = [](std::int64_t, MemberClock*) { return false; };
+  auto failing = [](std::int64_t, CalendarTime*) { return false; };
   EXPECT_EQ(List(archive, failing),
             "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  20:00:00             5 ___A LATE.TXT\n");
 }
@@ -621,14 +621,14 @@ TEST(LzhClock, UtcCalendarAndDosPacking) {
        6 * 2048 + 28 * 32 + 7},
   };
   for (const Row& row : rows) {
-    MemberClock clock = UtcClock(row.seconds);
+    CalendarTime clock = UtcDateTime(row.seconds);
     EXPECT_EQ(clock.year, row.year) << row.seconds;
     EXPECT_EQ(clock.month, row.month) << row.seconds;
     EXPECT_EQ(clock.day, row.day) << row.seconds;
     EXPECT_EQ(clock.hour * 3600 + clock.minute * 60 + clock.second,
               row.hour * 3600 + row.minute * 60 + row.second)
         << row.seconds;
-    DosDateTime packed = PackDosDateTime(clock);
+    DosDateTime packed = MemberDosDateTime(clock);
     EXPECT_EQ(packed.date, row.date) << row.seconds;
     EXPECT_EQ(packed.time, row.time) << row.seconds;
   }

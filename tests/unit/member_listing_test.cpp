@@ -132,7 +132,8 @@ TEST(MemberLongLine, ColumnsAsListed) {
        "43/15/31  31:63:62             1 ____ name.txt"},
   };
   for (const auto& row : rows) {
-    ListedMember member{"name.txt", ClockFromDos(row.date, row.time), row.size, row.attributes};
+    ListedMember member{"name.txt", UnpackDosDateTime({row.date, row.time}, kMemberYearBits),
+                        row.size, row.attributes};
     EXPECT_EQ(BuildMemberLongLine(member, row.style).view(), row.line);
   }
 }
@@ -140,7 +141,7 @@ TEST(MemberLongLine, ColumnsAsListed) {
 // A clock from a time stamp of another kind may hold fields of more than two
 // digits; they are shown whole and push the rest of the line right.
 TEST(MemberLongLine, ClockFieldsBeyondTwoDigitsShowWhole) {
-  MemberClock clock{2107, 12, 31, 123, 5, -1};
+  CalendarTime clock{2107, 12, 31, 123, 5, -1};
   ListedMember member{"n", clock, 7, 0};
   EXPECT_EQ(BuildMemberLongLine(member, ArchiveStyle::Cabinet).view(),
             "07/12/31  123:05:-1             7 ____ n");
@@ -154,7 +155,10 @@ class MemberListingTest : public ::testing::Test {
   std::unique_ptr<RunContext> context = std::make_unique<RunContext>();
   RunContext& run = *context;
   static ListedMember Member(const char* name, std::uint64_t size = 10) {
-    return {name, ClockFromDos((20 << 9) | (1 << 5) | 2, (3 << 11) | (4 << 5) | 5), size, 0x20};
+    return {
+        name,
+        UnpackDosDateTime({(20 << 9) | (1 << 5) | 2, (3 << 11) | (4 << 5) | 5}, kMemberYearBits),
+        size, 0x20};
   }
   RecordingSink sink;
 };

@@ -21,7 +21,7 @@ namespace {
 // 2026-03-31 14:25:36 UTC.
 constexpr std::int64_t kStart = 1774967136;
 
-LocalDateTime Utc(std::int64_t seconds) {
+CalendarTime Utc(std::int64_t seconds) {
   return UtcDateTime(seconds);
 }
 
