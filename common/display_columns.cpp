@@ -135,7 +135,3 @@ ColumnSpan FitColumns(std::string_view text, std::size_t columns) {
   }
   return span;
 }
-
-std::size_t DisplayColumns(std::string_view text) {
-  return FitColumns(text, static_cast<std::size_t>(-1)).columns;
-}

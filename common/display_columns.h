@@ -12,14 +12,13 @@ struct ColumnSpan {
   std::size_t columns = 0;
 };
 
-// Columns of `text` read as UTF-8, as the console shows it: East Asian wide
-// and fullwidth characters (CJK, kana, Hangul syllables, fullwidth forms,
-// emoji) take two, every other character one, halfwidth katakana included.
-// A byte of the ANSI code page escaped in the text (inside_text.h) takes one
-// column, as it does in that code page, and so does a byte that is not part
-// of a well-formed sequence.
-std::size_t DisplayColumns(std::string_view text);
-
+// Columns are counted on `text` read as UTF-8, as the console shows it: East
+// Asian wide and fullwidth characters (CJK, kana, Hangul syllables, fullwidth
+// forms, emoji) take two, every other character one, halfwidth katakana
+// included. A byte of the ANSI code page escaped in the text (inside_text.h)
+// takes one column, as it does in that code page, and so does a byte that is
+// not part of a well-formed sequence.
+//
 // The longest beginning of `text` that fits in `columns` columns without
 // cutting a character: a wide character that would pass the edge is left out.
 ColumnSpan FitColumns(std::string_view text, std::size_t columns);

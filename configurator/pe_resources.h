@@ -70,9 +70,6 @@ class ResourceTree {
  public:
   explicit ResourceTree(std::span<const std::uint8_t> image);
 
-  // False when the file is no PE file or has no ".rsrc" section.
-  bool Found() const { return found_; }
-
   // The number of entries of the directory at `offset`, first the named
   // ones (their number in `named`), then the id ones; nothing when the
   // directory does not lie inside the section.

@@ -31,7 +31,7 @@ enum class ValueError : std::uint8_t {
   kSecond,       // second > 63
 };
 
-// The message of an error, whole, ending in "\n"; Japanese in code page 932.
+// The message of an error, whole, ending in "\n", in the chosen language.
 // Empty for kNone.
 std::string_view ValueErrorMessage(ValueError error, bool japanese);
 

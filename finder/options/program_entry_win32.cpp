@@ -31,6 +31,7 @@
 #include "finder/messages/summary_line.h"
 #include "finder/options/option_parser.h"
 #include "finder/options/run_messages.h"
+#include "finder/options/settled_options.h"
 #include "finder/options/usage_text.h"
 #include "finder/search/console_paging.h"
 #include "finder/search/directory_walk.h"
@@ -199,19 +200,10 @@ int main() {
     EndRun(0);
   }
 
-  if (options.findExecutable) {
-    std::string_view name = options.fileNameText.view();
-    if (name.find('*') != std::string_view::npos) {
-      StdErr().Write(StarInNameMessage(options.japanese));
-      EndRun(2);
-    }
-    if (name.find('?') != std::string_view::npos) {
-      StdErr().Write(QuestionMarkInNameMessage(options.japanese));
-      EndRun(2);
-    }
+  if (std::string_view refusal = SettleOptions(options); !refusal.empty()) {
+    StdErr().Write(refusal);
+    EndRun(2);
   }
-  if (options.form != 0 && AnyArchiveWanted(options))
-    options.form = 1;  // member lines have one layout; form 2's short names do not exist there
   if (options.pausePerScreen) {
     MessageBuffer prompt;
     LoadMessage(msg::kJapanesePause, options.japanese, prompt);
@@ -251,16 +243,8 @@ int main() {
   }
 
   FormSearchPath(run);
-  options.needDetails =
-      options.attributesRequired != 0 || options.attributesExcluded != 0 || options.form != 0;
-  if (options.runCommand) {
-    if (AnyArchiveWanted(options)) {
-      // With an archive search on, commands run for members only.
-      options.runCommandOnMembers = true;
-      options.runCommand = false;
-    }
-    if (options.queryBeforeRun) LoadQueryPrompt(options);
-  }
+  if ((options.runCommand || options.runCommandOnMembers) && options.queryBeforeRun)
+    LoadQueryPrompt(options);
 
   ProgramSearchSink sink(run);
   SearchDirectory(run, SystemFileSystem(), sink, run.topNamePosition, true);

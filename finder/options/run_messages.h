@@ -1,5 +1,5 @@
-// The messages of TLVC's run flow, whole, ending in "\n"; Japanese in code
-// page 932.
+// The messages of TLVC's run flow, whole, ending in "\n", English or
+// Japanese.
 #pragma once
 
 #include <string_view>

@@ -55,7 +55,7 @@ void AppendLongColumns(BoundedText<N>& line, const CalendarTime& time, std::uint
 // that backslash, except for the root of a drive ("C:\").
 std::string_view HeaderPath(std::string_view directoryWithBackslash);
 
-// "Directory of C:\WORK" in the chosen language (Japanese in code page 932),
+// "Directory of C:\WORK" in the chosen language,
 // without line ends; the caller writes the blank lines around it.
 HeaderLine DirectoryHeaderLine(std::string_view directoryWithBackslash, bool japanese);
 

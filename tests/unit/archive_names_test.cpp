@@ -29,8 +29,8 @@ TEST(ArchiveNames, MatchLikeTheSystemOrLeaveItToIt) {
       {"*.TAR.GZ", "a.tgz", "", 0},
       {"*.LZH", "a.lzh", "", 1},
       {"*.ZI\xC5\xBF", "a.zis", "", -1},  // not ASCII: the system's
-      {"*.IS", "a.i\xC5\xBF", "", 1},      // long s is S in the system's table
-      {"*.IS", "a.\xC4\xB1S", "", 1},      // dotless i is I
+      {"*.IS", "a.i\xC5\xBF", "", 1},     // long s is S in the system's table
+      {"*.IS", "a.\xC4\xB1S", "", 1},     // dotless i is I
       {"BACKUP.ZIP", "backup.zip", "", 1},
       {"BACKUP.ZIP", "old.backup.zip", "", 0},
       {"BACKUP.ZIP", "x", "BACKUP.ZIP", 1},

@@ -15,6 +15,7 @@
 
 #include "common/text_writer.h"
 #include "finder/archive/archive_format.h"
+#include "finder/options/settled_options.h"
 
 namespace {
 
@@ -585,6 +586,48 @@ TEST(Template, ExtractMovesPastTheBlanksBehind) {
   EXPECT_EQ(position, 10u);
   EXPECT_EQ(options.commandTemplate.view(), "a ");
   EXPECT_TRUE(options.shortNames);
+}
+
+}  // namespace
+
+namespace {
+
+// What the options mean together: the form and the commands under an archive
+// search, the details needed, and the names /E refuses.
+TEST(SettleOptions, ArchivesFormCommandsAndDetails) {
+  struct Row {
+    int form;
+    bool zip, command, lookup;
+    std::uint16_t attributes;
+    const char* name;
+    // Expected: refused, form, runCommand, runCommandOnMembers, needDetails.
+    bool refused;
+    int settledForm;
+    bool onFiles, onMembers, details;
+  } rows[] = {
+      {2, true, true, false, 0, "x", false, 1, false, true, true},
+      {2, false, true, false, 0, "x", false, 2, true, false, true},
+      {0, true, true, false, 0, "x", false, 0, false, true, false},
+      {0, false, false, false, kAttrHidden, "x", false, 0, false, false, true},
+      {2, true, true, true, 0, "x", false, 1, true, false, true},  // /E finds no members
+      {0, false, false, true, 0, "a*", true, 0, false, false, false},
+      {0, false, false, true, 0, "a?", true, 0, false, false, false},
+  };
+  for (const Row& row : rows) {
+    SearchOptions o;
+    o.form = row.form;
+    WantOf(o, *ArchiveFormatForOption('Z')).wanted = row.zip;
+    o.runCommand = row.command;
+    o.findExecutable = row.lookup;
+    o.attributesRequired = row.attributes;
+    o.fileNameText.Assign(row.name);
+    EXPECT_EQ(!SettleOptions(o).empty(), row.refused) << row.name;
+    if (row.refused) continue;
+    EXPECT_EQ(o.form, row.settledForm) << row.form;
+    EXPECT_EQ(o.runCommand, row.onFiles) << row.form;
+    EXPECT_EQ(o.runCommandOnMembers, row.onMembers) << row.form;
+    EXPECT_EQ(o.needDetails, row.details) << row.form;
+  }
 }
 
 }  // namespace

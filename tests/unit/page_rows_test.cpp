@@ -37,7 +37,7 @@ TEST(LineRows, ALineTakesTheRowsItsColumnsWrapToAndOneWithoutAConsole) {
       {"abcdefgh日本abcdefgh", 20, 10, 2},
   };
   for (const auto& row : kRows) {
-    EXPECT_EQ(DisplayColumns(row.line), row.columns) << row.line;
+    EXPECT_EQ(FitColumns(row.line, static_cast<std::size_t>(-1)).columns, row.columns) << row.line;
     EXPECT_EQ(LineRows(row.line, row.consoleColumns), row.rows) << row.line;
   }
 }
