@@ -19,7 +19,7 @@
 #include "finder/archive/cab_reader.h"
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/zip_reader.h"
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "finder/archive/byte_source.h"
 #include "finder/archive/member_listing.h"
 #include "finder/archive/utf8_member_name.h"
-#include "finder/options/search_options.h"
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
+#include "finder/records/search_options.h"
 
 // What every reader is given besides the archive's bytes.
 struct MemberReading {

@@ -22,7 +22,7 @@
 #include <string_view>
 
 #include "finder/archive/member_name_part.h"
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 inline constexpr std::size_t kCabHeaderSize = 36;
 inline constexpr std::size_t kCabFileRecordSize = 16;

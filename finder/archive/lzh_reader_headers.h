@@ -45,7 +45,7 @@
 
 #include "finder/archive/member_listing.h"
 #include "finder/archive/member_name_part.h"
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 inline constexpr std::size_t kLzhBaseSize = 21;
 inline constexpr std::size_t kLzhLevel2MaxHeader = 1284;

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "finder/search/entry_filter.h"
-#include "finder/search/listing_lines.h"
+#include "finder/listing/listing_lines.h"
+#include "finder/records/entry_filter.h"
 
 namespace {
 

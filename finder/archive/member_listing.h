@@ -17,8 +17,8 @@
 
 #include "common/bounded_text.h"
 #include "finder/archive/byte_source.h"
-#include "finder/options/search_options.h"
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
+#include "finder/records/search_options.h"
 
 // ---- Finding the first header ----------------------------------------------
 

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "common/inside_text.h"
-#include "finder/options/search_options.h"
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
+#include "finder/records/search_options.h"
 
 // Units a decoded name may have, and bytes a stored one.
 inline constexpr std::size_t kUtf8NameUnits = kPathSize;

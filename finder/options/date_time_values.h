@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "finder/options/calendar.h"
+#include "finder/records/calendar.h"
 
 // Converts seconds since 1970 (UTC) to local calendar fields. Must accept any
 // value (relative steps can run far outside the range a C runtime converts).

@@ -20,7 +20,7 @@
 
 #include "common/text_writer.h"
 #include "finder/options/date_time_values.h"
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 // Facts from outside that the parsers need besides the settings record. The
 // record itself supplies `consoleCodePage` (for /J), `startTime` (relative

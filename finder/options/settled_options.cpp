@@ -1,12 +1,13 @@
 #include "finder/options/settled_options.h"
 
-#include "finder/options/run_messages.h"
+#include "finder/listing/run_messages.h"
 
 std::string_view SettleOptions(SearchOptions& options) {
   if (options.findExecutable) {
     const std::string_view name = options.fileNameText.view();
     if (name.find('*') != std::string_view::npos) return StarInNameMessage(options.japanese);
-    if (name.find('?') != std::string_view::npos) return QuestionMarkInNameMessage(options.japanese);
+    if (name.find('?') != std::string_view::npos)
+      return QuestionMarkInNameMessage(options.japanese);
   }
   const bool archives = AnyArchiveWanted(options);
   if (options.form != 0 && archives) options.form = 1;

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 // Settles `options` for the run: with an archive kind on, the tables show
 // member lines, which have one layout (form 2 becomes 1: its short names do

@@ -1,6 +1,6 @@
 #include "finder/search/archive_names.h"
 
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "finder/records/run_context.h"
 #include "finder/search/archive_names.h"
 #include "finder/search/archive_search.h"
 #include "finder/search/file_system.h"
 #include "finder/search/path_identities.h"
 #include "finder/search/search_path.h"
 #include "finder/search/search_sink.h"
-#include "finder/search/search_state.h"
 
 namespace {
 

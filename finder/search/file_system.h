@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "finder/options/search_options.h"
+#include "finder/records/run_stop.h"
+#include "finder/records/search_options.h"
 #include "finder/search/path_identities.h"
-#include "finder/search/run_stop.h"
 
 class ByteSource;
 

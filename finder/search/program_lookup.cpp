@@ -1,10 +1,10 @@
 #include "finder/search/program_lookup.h"
 
 #include "common/error_code.h"
+#include "finder/records/run_context.h"
 #include "finder/search/file_system.h"
 #include "finder/search/search_path.h"
 #include "finder/search/search_sink.h"
-#include "finder/search/search_state.h"
 
 namespace {
 

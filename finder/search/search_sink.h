@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "finder/archive/archive_format.h"
-#include "finder/options/search_options.h"
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
+#include "finder/records/search_options.h"
 
 class ByteSource;
 class TextWriter;

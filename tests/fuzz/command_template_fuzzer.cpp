@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "finder/messages/command_template.h"
+#include "finder/listing/command_template.h"
 
 namespace {
 

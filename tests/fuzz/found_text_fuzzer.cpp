@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "finder/messages/found_text.h"
+#include "finder/listing/found_text.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "common/display_columns.h"
-#include "finder/search/listing_lines.h"
+#include "finder/listing/listing_lines.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "common/inside_text.h"
 #include "finder/archive/member_listing.h"
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
 
 namespace archive_test {
 

@@ -1,5 +1,5 @@
 // The runner's answers to query keys and the directory a command runs in.
-#include "finder/search/command_query.h"
+#include "finder/listing/command_query.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Command templates expanded for found files and for archive members.
-#include "finder/messages/command_template.h"
+#include "finder/listing/command_template.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The criteria of /D, /T, /S and /A, and the packing of file times.
-#include "finder/search/entry_filter.h"
+#include "finder/records/entry_filter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The found message's $ codes, filled from the totals of a run.
-#include "finder/messages/found_text.h"
+#include "finder/listing/found_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The table listings: whole lines of forms 1 and 2 and the directory headers.
-#include "finder/search/listing_lines.h"
+#include "finder/listing/listing_lines.h"
 
 #include <gtest/gtest.h>
 

@@ -12,9 +12,9 @@
 
 #include "common/text_writer.h"
 #include "finder/archive/byte_source.h"
+#include "finder/records/run_context.h"
 #include "finder/search/file_system.h"
 #include "finder/search/search_sink.h"
-#include "finder/search/search_state.h"
 
 namespace memory_fs {
 

@@ -1,5 +1,5 @@
 // Rows of a wrapped line in screen columns, and where the pause comes when lines wrap.
-#include "finder/search/page_rows.h"
+#include "finder/listing/page_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "finder/search/file_entry_win32.h"
+#include "finder/records/file_entry_win32.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "finder/search/search_sink_win32.h"
+#include "finder/app/search_sink_win32.h"
 
 #include "common/standard_streams.h"
-#include "finder/search/command_runner.h"
-#include "finder/search/console_paging.h"
-#include "finder/search/entry_filter.h"
-#include "finder/search/listing_output.h"
+#include "finder/app/command_runner.h"
+#include "finder/app/console_paging.h"
+#include "finder/app/listing_output.h"
+#include "finder/records/entry_filter.h"
 
 bool ProgramSearchSink::Selects(const FileEntry& entry) {
   return MatchesCriteria(run_.options, entry);

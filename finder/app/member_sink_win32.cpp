@@ -1,11 +1,11 @@
 // The listing of archive members on the real standard output, with paging
 // and the user's command, and the local time of the C runtime, which follows
 // the time zone of the system (or TZ).
-#include "finder/archive/member_sink_win32.h"
+#include "finder/app/member_sink_win32.h"
 
 #include "common/standard_streams.h"
-#include "finder/search/command_runner.h"
-#include "finder/search/console_paging.h"
+#include "finder/app/command_runner.h"
+#include "finder/app/console_paging.h"
 
 void StandardMemberSink::Write(std::string_view text) {
   if (run_.options.pausePerScreen)

@@ -14,8 +14,8 @@
 #include <string_view>
 
 #include "common/bounded_text.h"
-#include "finder/options/search_options.h"
-#include "finder/search/listing_lines.h"
+#include "finder/listing/listing_lines.h"
+#include "finder/records/search_options.h"
 
 using SummaryText = BoundedText<kCommandSize>;
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "finder/search/entry_filter.h"
-#include "finder/search/file_entry_win32.h"
+#include "finder/records/entry_filter.h"
+#include "finder/records/file_entry_win32.h"
 
 bool MatchesCriteria(const SearchOptions& options, const FileEntry& entry) {
   if (options.dateMode == RangeMode::None && options.timeMode == RangeMode::None)

@@ -1,4 +1,4 @@
-#include "finder/search/listing_lines.h"
+#include "finder/listing/listing_lines.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "finder/search/entry_filter.h"
+#include "finder/records/entry_filter.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "common/bounded_text.h"
 #include "common/message_table.h"
-#include "finder/options/calendar.h"
+#include "finder/records/calendar.h"
 
 // How a date, time or size criterion compares; all bounds inclusive.
 enum class RangeMode : std::uint8_t { None, Equal, AtLeast, AtMost, Between };

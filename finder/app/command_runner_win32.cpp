@@ -7,12 +7,12 @@
 #include "common/long_path.h"
 #include "common/standard_streams.h"
 #include "common/wide_text_win32.h"
-#include "finder/messages/command_template.h"
-#include "finder/search/command_query.h"
-#include "finder/search/command_runner.h"
-#include "finder/search/console_paging.h"
+#include "finder/app/command_runner.h"
+#include "finder/app/console_paging.h"
+#include "finder/listing/command_query.h"
+#include "finder/listing/command_template.h"
+#include "finder/records/run_context.h"
 #include "finder/search/file_system_win32.h"
-#include "finder/search/search_state.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "finder/options/calendar.h"
+#include "finder/records/calendar.h"
 
 #include <ctime>
 

@@ -3,7 +3,7 @@
 // the archive readers.
 #pragma once
 
-#include "finder/archive/member_sink_win32.h"
+#include "finder/app/member_sink_win32.h"
 #include "finder/search/search_sink.h"
 
 class ProgramSearchSink final : public SearchSink {

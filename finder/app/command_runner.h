@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
 
 // For a file or directory found by the walk or the PATH lookup: searchPath
 // holds its directory up to `namePosition`. Expands the template, echoes it,

@@ -1,4 +1,4 @@
-#include "finder/messages/found_text.h"
+#include "finder/listing/found_text.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <cstddef>
 
-#include "finder/options/search_options.h"
-#include "finder/search/run_stop.h"
+#include "finder/records/run_stop.h"
+#include "finder/records/search_options.h"
 
 // The name pattern in the three forms member names are matched in.
 struct SearchPattern {

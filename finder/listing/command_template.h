@@ -10,7 +10,7 @@
 #include <functional>
 #include <string_view>
 
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 // Gives the short (8.3) form of an existing path; on failure `shortPath`
 // is left holding the long path, so the expansion always has a path to use.

@@ -1,4 +1,4 @@
-#include "finder/search/page_rows.h"
+#include "finder/listing/page_rows.h"
 
 #include "common/display_columns.h"
 

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "common/bounded_text.h"
-#include "finder/options/calendar.h"
-#include "finder/options/search_options.h"
+#include "finder/records/calendar.h"
+#include "finder/records/search_options.h"
 
 // Room for 52 columns (an 8.3 name in UTF-8 takes more bytes than columns),
 // a long name in UTF-8 and a size wider than its field.

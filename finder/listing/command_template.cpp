@@ -1,4 +1,4 @@
-#include "finder/messages/command_template.h"
+#include "finder/listing/command_template.h"
 
 #include <cctype>
 

@@ -1,4 +1,4 @@
-#include "finder/search/command_query.h"
+#include "finder/listing/command_query.h"
 
 QueryAnswer ClassifyQueryKey(char key) {
   switch (key) {

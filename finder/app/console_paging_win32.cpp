@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "common/standard_streams.h"
-#include "finder/search/console_paging.h"
-#include "finder/search/page_rows.h"
+#include "finder/app/console_paging.h"
+#include "finder/listing/page_rows.h"
 
 namespace {
 

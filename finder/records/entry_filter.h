@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 // The date, time and size criteria alone, and the attribute criteria alone:
 // archive members are tested in these two steps, as some formats give their

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
 
 // The three header lines of the directory that stands in searchPath in front
 // of `namePosition`.

@@ -1,10 +1,10 @@
 #include <windows.h>
 
 #include "common/standard_streams.h"
-#include "finder/messages/found_text.h"
-#include "finder/messages/message_loader.h"
-#include "finder/messages/summary_line.h"
-#include "finder/search/search_state.h"
+#include "finder/app/summary_line.h"
+#include "finder/listing/found_text.h"
+#include "finder/listing/message_loader.h"
+#include "finder/records/run_context.h"
 
 void PrintSummaryLine(const RunContext& run) {
   MessageBuffer text;

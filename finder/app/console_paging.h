@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "finder/options/search_options.h"
+#include "finder/records/search_options.h"
 
 // Sets options.pageLines to the console's screen buffer rows minus 2, notes
 // its width for the streams that are the console, and returns 0. When the

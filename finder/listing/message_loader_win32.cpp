@@ -4,7 +4,7 @@
 
 #include "common/inside_text.h"
 #include "common/wide_text_win32.h"
-#include "finder/messages/message_loader.h"
+#include "finder/listing/message_loader.h"
 
 // LoadStringA's work done with kernel32's resource calls: the string table
 // was all the program needed user32 for, and loading user32 doubles the time

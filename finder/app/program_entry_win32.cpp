@@ -1,13 +1,15 @@
 // TLVC: the entry of the file finder and the spine of a run.
 //
-// Where things live:
-//   finder/options   this run flow, the settings record, the option parsers
-//                    and the date and time values
-//   finder/search    the directory walk and its entry filter, the listing
-//                    forms, the console and paging, the command runner, the
-//                    PATH lookup and the archive driver
-//   finder/archive   the wildcard matcher and the ZIP, LHA and Cabinet readers
-//   finder/messages  the message table, the summary line, command expansion
+// Where things live, bottom up (an include runs downwards only; the order is
+// stated in CMakeLists.txt):
+//   common           text, bounded buffers, the writer, the standard streams
+//   finder/records   the settings, FileEntry, the calendar, the criteria and
+//                    the run's context (RunContext)
+//   finder/listing   listing lines, messages, command templates, paging rows
+//   finder/archive   byte sources, the table of archive kinds, the readers
+//   finder/search    the walk, the archive driver, the PATH lookup
+//   finder/options   the option parsers, the usage text, SettleOptions
+//   finder/app       this entry and the sinks bound to the real streams
 //
 // A run reads its settings in three layers (string 1 of the string table, the
 // TLVC variable, the command line), makes the file name a full path split
@@ -27,19 +29,19 @@
 #include "common/error_code.h"
 #include "common/standard_streams.h"
 #include "common/wide_text_win32.h"
-#include "finder/messages/message_loader.h"
-#include "finder/messages/summary_line.h"
+#include "finder/app/console_paging.h"
+#include "finder/app/search_sink_win32.h"
+#include "finder/app/summary_line.h"
+#include "finder/listing/message_loader.h"
+#include "finder/listing/run_messages.h"
 #include "finder/options/option_parser.h"
-#include "finder/options/run_messages.h"
 #include "finder/options/settled_options.h"
 #include "finder/options/usage_text.h"
-#include "finder/search/console_paging.h"
+#include "finder/records/run_context.h"
 #include "finder/search/directory_walk.h"
 #include "finder/search/file_system_win32.h"
 #include "finder/search/program_lookup.h"
 #include "finder/search/search_path.h"
-#include "finder/search/search_sink_win32.h"
-#include "finder/search/search_state.h"
 
 namespace {
 

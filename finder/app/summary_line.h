@@ -1,7 +1,7 @@
 // The end of a run: the summary line and the finish message.
 #pragma once
 
-#include "finder/search/search_state.h"
+#include "finder/records/run_context.h"
 
 // The found message with its $C and $S codes filled, on standard output.
 void PrintSummaryLine(const RunContext& run);

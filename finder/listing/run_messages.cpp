@@ -1,4 +1,4 @@
-#include "finder/options/run_messages.h"
+#include "finder/listing/run_messages.h"
 
 std::string_view StarInNameMessage(bool japanese) {
   return japanese ? "E オプション指定時はファイル名に '*' を含めることができません.\n"

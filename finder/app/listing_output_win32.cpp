@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "common/standard_streams.h"
-#include "finder/search/console_paging.h"
-#include "finder/search/file_entry_win32.h"
-#include "finder/search/listing_lines.h"
-#include "finder/search/listing_output.h"
-#include "finder/search/search_state.h"
+#include "finder/app/console_paging.h"
+#include "finder/app/listing_output.h"
+#include "finder/listing/listing_lines.h"
+#include "finder/records/file_entry_win32.h"
+#include "finder/records/run_context.h"
 
 namespace {
 
