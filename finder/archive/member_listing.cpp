@@ -91,13 +91,12 @@ MemberClock ClockFromDos(std::uint16_t date, std::uint16_t time) {
   return clock;
 }
 
-MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style) {
+MemberLongColumns BuildMemberLongColumns(const ListedMember& member, ArchiveStyle style) {
   const MemberClock& c = member.clock;
-  MemberLongLine line;
-  AppendLongColumns(line, {c.year, c.month, c.day, c.hour, c.minute, c.second}, member.size,
+  MemberLongColumns columns;
+  AppendLongColumns(columns, {c.year, c.month, c.day, c.hour, c.minute, c.second}, member.size,
                     member.attributes, false, style == ArchiveStyle::Cabinet);
-  line.Append(member.name);
-  return line;
+  return columns;
 }
 
 MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese) {
@@ -114,19 +113,6 @@ MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle styl
 }
 
 namespace {
-
-// Writes `line` and a line end, in one piece when there is room for the line
-// end behind the text (there is, but for the longest names).
-template <std::size_t N>
-void WriteLine(MemberSink& sink, BoundedText<N>& line) {
-  if (line.size() < line.capacity()) {
-    line.Append('\n');
-    sink.Write(line.view());
-  } else {
-    sink.Write(line.view());
-    sink.Write("\n");
-  }
-}
 
 // The heading's buffers hold a whole archive path: they are kept out of
 // List's frame, which every member passes through (a frame of that size is
@@ -157,18 +143,11 @@ bool MemberListing::List(const ListedMember& member) {
   if (sink_.Stopped()) return false;
 
   if (options.form == 0) {
-    // The prefix is built once per archive; each member's name replaces the
-    // previous one behind it.
-    if (!prefixDone_) {
-      prefixDone_ = true;
-      shortLine_.Assign(run_.archivePath);
-      shortLine_.Append(" : ");
-      nameStart_ = shortLine_.size();
-    }
-    shortLine_.Resize(nameStart_);
-    if (shortLine_.truncated() || !shortLine_.Append(member.name)) return false;
+    if (archivePath_.data() == nullptr) archivePath_ = run_.archivePath;
     if (!options.noEcho) {
-      WriteLine(sink_, shortLine_);
+      for (std::string_view part :
+           {archivePath_, std::string_view(" : "), member.name, std::string_view("\n")})
+        sink_.Write(part);
       if (paged) sink_.LineWritten();
     }
   } else {
@@ -177,8 +156,9 @@ bool MemberListing::List(const ListedMember& member) {
       if (!options.noEcho) WriteHeading(sink_, run_.archivePath, style_, options.japanese, paged);
     }
     if (!options.noEcho) {
-      auto line = BuildMemberLongLine(member, style_);
-      WriteLine(sink_, line);
+      const MemberLongColumns columns = BuildMemberLongColumns(member, style_);
+      for (std::string_view part : {columns.view(), member.name, std::string_view("\n")})
+        sink_.Write(part);
       if (paged) sink_.LineWritten();
     }
     run_.totals.bytes += member.size;

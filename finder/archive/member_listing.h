@@ -18,6 +18,7 @@
 #include "common/bounded_text.h"
 #include "finder/archive/byte_source.h"
 #include "finder/options/search_options.h"
+#include "finder/search/listing_lines.h"
 #include "finder/search/search_state.h"
 
 // ---- Finding the first header ----------------------------------------------
@@ -91,12 +92,11 @@ class MemberSink {
   virtual bool Stopped() const { return false; }
 };
 
-// The long line, without line end: "yy/mm/dd  hh:mm:ss", the size with digit
-// grouping ending in column 31 (a wider number pushes the rest right), the
-// letters SHRA from column 33, the name from column 38.
-// Room for a name converted from UTF-8 (three bytes a unit at most).
-using MemberLongLine = BoundedText<40 + 3 * kPathSize + 32>;
-MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style);
+// The long line up to its name, which follows it: "yy/mm/dd  hh:mm:ss", the
+// size with digit grouping ending in column 31 (a wider number pushes the
+// rest right), the letters SHRA from column 33, the name from column 38.
+using MemberLongColumns = BoundedText<kLongColumnsSize + 1>;
+MemberLongColumns BuildMemberLongColumns(const ListedMember& member, ArchiveStyle style);
 
 // The heading in front of an archive's first member in the long form, for
 // `archivePath` in the chosen language; the three lines it takes, each with
@@ -121,9 +121,14 @@ class MemberListing {
   // Lists one member that passed the filters and matched the pattern: its
   // line (short form: archive path, " : ", name; long form: the heading once,
   // then the long line), unless /N; the totals; the command when one is to
-  // run for members. False when the short line would not fit a path buffer,
-  // or when the sink has stopped (the member is then neither listed nor
-  // counted): the reader then ends the archive, as for damage.
+  // run for members. False when the sink has stopped (the member is then
+  // neither listed nor counted): the reader then ends the archive.
+  //
+  // A line is written in its parts rather than built in a buffer: the archive
+  // path and the name may each reach the platform's 32,767 units, and a
+  // buffer for both would be twice a path for every archive. So no line is
+  // too long to be written whole, and no member is passed over, nor its
+  // archive ended, because its path and its name are long together.
   bool List(const ListedMember& member);
 
  private:
@@ -131,8 +136,5 @@ class MemberListing {
   MemberSink& sink_;
   ArchiveStyle style_;
   bool headingDone_ = false;
-  bool prefixDone_ = false;
-  std::size_t nameStart_ = 0;
-  // The archive's path, which may be long, and a name converted from UTF-8.
-  BoundedText<kLongPathSize + 3 * kPathSize> shortLine_;
+  std::string_view archivePath_;  // measured once, for the short lines
 };
