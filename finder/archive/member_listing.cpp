@@ -99,39 +99,30 @@ MemberLongColumns BuildMemberLongColumns(const ListedMember& member, ArchiveStyl
   return columns;
 }
 
-MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese) {
-  MemberHeading heading;
-  heading.before.Assign("\n");
-  if (japanese)
-    heading.line.Assign("アーカイブファイル名 : ");
-  else
-    heading.line.Assign(style == ArchiveStyle::Cabinet ? "Cabinet file of " : "Archive file of ");
-  heading.line.Append(archivePath);
-  heading.line.Append('\n');
-  heading.after.Assign("\n");
-  return heading;
+std::string_view MemberHeadingLabel(ArchiveStyle style, bool japanese) {
+  if (japanese) return "アーカイブファイル名 : ";
+  return style == ArchiveStyle::Cabinet ? "Cabinet file of " : "Archive file of ";
 }
 
 namespace {
 
-// The heading's buffers hold a whole archive path: they are kept out of
-// List's frame, which every member passes through (a frame of that size is
-// probed page by page on each call).
-[[gnu::noinline]] void WriteHeading(MemberSink& sink, const char* archivePath, ArchiveStyle style,
-                                    bool japanese, bool paged) {
-  auto heading = BuildMemberHeading(archivePath, style, japanese);
+// The heading is written in its parts, like the member lines: the archive's
+// path may be long, and no buffer for it is kept.
+void WriteHeading(MemberSink& sink, std::string_view archivePath, ArchiveStyle style, bool japanese,
+                  bool paged) {
   if (paged) {
+    sink.Write("\n");
+    sink.LineWritten();
     for (std::string_view part :
-         {heading.before.view(), heading.line.view(), heading.after.view()}) {
+         {MemberHeadingLabel(style, japanese), archivePath, std::string_view("\n")})
       sink.Write(part);
-      sink.LineWritten();
-    }
+    sink.LineWritten();
+    sink.Write("\n");
+    sink.LineWritten();
   } else {
-    BoundedText<sizeof heading.line + 4> whole;
-    whole.Append(heading.before.view());
-    whole.Append(heading.line.view());
-    whole.Append(heading.after.view());
-    sink.Write(whole.view());
+    for (std::string_view part : {std::string_view("\n"), MemberHeadingLabel(style, japanese),
+                                  archivePath, std::string_view("\n\n")})
+      sink.Write(part);
   }
 }
 

@@ -98,15 +98,10 @@ class MemberSink {
 using MemberLongColumns = BoundedText<kLongColumnsSize + 1>;
 MemberLongColumns BuildMemberLongColumns(const ListedMember& member, ArchiveStyle style);
 
-// The heading in front of an archive's first member in the long form, for
-// `archivePath` in the chosen language; the three lines it takes, each with
-// its line end (the first and third are empty).
-struct MemberHeading {
-  BoundedText<2> before;
-  BoundedText<40 + kLongPathSize> line;
-  BoundedText<2> after;
-};
-MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese);
+// The heading in front of an archive's first member in the long form is
+// three lines: an empty one, this label followed by the archive's path, and
+// another empty one. The label in the chosen language.
+std::string_view MemberHeadingLabel(ArchiveStyle style, bool japanese);
 
 // The per-archive state of the listing (heading written, short-line prefix).
 // Make one at the point where a reader starts listing an archive.
