@@ -91,14 +91,6 @@ MemberClock ClockFromDos(std::uint16_t date, std::uint16_t time) {
   return clock;
 }
 
-MemberLongColumns BuildMemberLongColumns(const ListedMember& member, ArchiveStyle style) {
-  const MemberClock& c = member.clock;
-  MemberLongColumns columns;
-  AppendLongColumns(columns, {c.year, c.month, c.day, c.hour, c.minute, c.second}, member.size,
-                    member.attributes, false, style == ArchiveStyle::Cabinet);
-  return columns;
-}
-
 std::string_view MemberHeadingLabel(ArchiveStyle style, bool japanese) {
   if (japanese) return "アーカイブファイル名 : ";
   return style == ArchiveStyle::Cabinet ? "Cabinet file of " : "Archive file of ";
@@ -134,11 +126,21 @@ bool MemberListing::List(const ListedMember& member) {
   if (sink_.Stopped()) return false;
 
   if (options.form == 0) {
-    if (archivePath_.data() == nullptr) archivePath_ = run_.archivePath;
+    if (!prefixDone_) {
+      prefixDone_ = true;
+      line_.Assign(run_.archivePath);
+      line_.Append(" : ");
+      nameStart_ = line_.truncated() ? 0 : line_.size();
+    }
     if (!options.noEcho) {
-      for (std::string_view part :
-           {archivePath_, std::string_view(" : "), member.name, std::string_view("\n")})
-        sink_.Write(part);
+      line_.Resize(nameStart_);
+      if (nameStart_ != 0 && line_.Append(member.name) && line_.Append('\n')) {
+        sink_.Write(line_.view());
+      } else {
+        for (std::string_view part : {std::string_view(run_.archivePath), std::string_view(" : "),
+                                      member.name, std::string_view("\n")})
+          sink_.Write(part);
+      }
       if (paged) sink_.LineWritten();
     }
   } else {
@@ -147,9 +149,16 @@ bool MemberListing::List(const ListedMember& member) {
       if (!options.noEcho) WriteHeading(sink_, run_.archivePath, style_, options.japanese, paged);
     }
     if (!options.noEcho) {
-      const MemberLongColumns columns = BuildMemberLongColumns(member, style_);
-      for (std::string_view part : {columns.view(), member.name, std::string_view("\n")})
-        sink_.Write(part);
+      line_.Clear();
+      AppendMemberLongColumns(line_, member, style_);
+      const std::size_t columns = line_.size();
+      if (line_.Append(member.name) && line_.Append('\n')) {
+        sink_.Write(line_.view());
+      } else {
+        line_.Resize(columns);
+        for (std::string_view part : {line_.view(), member.name, std::string_view("\n")})
+          sink_.Write(part);
+      }
       if (paged) sink_.LineWritten();
     }
     run_.totals.bytes += member.size;

@@ -95,8 +95,12 @@ class MemberSink {
 // The long line up to its name, which follows it: "yy/mm/dd  hh:mm:ss", the
 // size with digit grouping ending in column 31 (a wider number pushes the
 // rest right), the letters SHRA from column 33, the name from column 38.
-using MemberLongColumns = BoundedText<kLongColumnsSize + 1>;
-MemberLongColumns BuildMemberLongColumns(const ListedMember& member, ArchiveStyle style);
+template <std::size_t N>
+void AppendMemberLongColumns(BoundedText<N>& line, const ListedMember& member, ArchiveStyle style) {
+  const MemberClock& c = member.clock;
+  AppendLongColumns(line, {c.year, c.month, c.day, c.hour, c.minute, c.second}, member.size,
+                    member.attributes, false, style == ArchiveStyle::Cabinet);
+}
 
 // The heading in front of an archive's first member in the long form is
 // three lines: an empty one, this label followed by the archive's path, and
@@ -119,11 +123,12 @@ class MemberListing {
   // run for members. False when the sink has stopped (the member is then
   // neither listed nor counted): the reader then ends the archive.
   //
-  // A line is written in its parts rather than built in a buffer: the archive
-  // path and the name may each reach the platform's 32,767 units, and a
-  // buffer for both would be twice a path for every archive. So no line is
-  // too long to be written whole, and no member is passed over, nor its
-  // archive ended, because its path and its name are long together.
+  // A line too long for the line buffer is written in its parts rather than
+  // built whole: the archive path and the name may each reach the platform's
+  // 32,767 units, and a buffer for both would be twice a path for every
+  // archive. So no line is too long to be written whole, and no member is
+  // passed over, nor its archive ended, because its path and its name are
+  // long together.
   bool List(const ListedMember& member);
 
  private:
@@ -131,5 +136,10 @@ class MemberListing {
   MemberSink& sink_;
   ArchiveStyle style_;
   bool headingDone_ = false;
-  std::string_view archivePath_;  // measured once, for the short lines
+  // A line of the usual length is built here and written in one piece, the
+  // short line behind the archive path put in front once per archive; a
+  // longer one is written in its parts.
+  BoundedText<1024> line_;
+  std::size_t nameStart_ = 0;  // behind the short line's " : "; 0 when it did not fit
+  bool prefixDone_ = false;
 };

@@ -109,7 +109,9 @@ TEST(MemberFilter, EachCriterionOnlyWhenGiven) {
 }
 
 std::string LongLine(const ListedMember& member, ArchiveStyle style) {
-  return std::string(BuildMemberLongColumns(member, style).view()) + std::string(member.name);
+  BoundedText<200> line;
+  AppendMemberLongColumns(line, member, style);
+  return std::string(line.view()) + std::string(member.name);
 }
 
 TEST(MemberLongLine, ColumnsAsListed) {
