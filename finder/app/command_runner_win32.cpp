@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 
 #include "common/long_path.h"
@@ -106,10 +107,6 @@ void RunCommandForEntry(RunContext& run, std::size_t backslash) {
   path[cut] = saved;
 }
 
-// The entry a message names: a file's full path, or an archive's path and a
-// member's name.
-using EntryText = BoundedText<kLongPathSize + 3 * kPathSize + 4>;
-
 // A command cut to fit its buffer could do something the user never wrote;
 // it is not run, and the user learns which entry it was for.
 constexpr std::string_view kTooLong[] = {"The command line is too long : ",
@@ -120,9 +117,12 @@ constexpr std::string_view kDirectoryTooLong[] = {
     "The directory is too long to run the command in : ",
     "コマンドを実行するディレクトリが長すぎます : "};
 
-void ReportEntry(bool japanese, const std::string_view (&message)[2], std::string_view entry) {
+// Names the entry in its parts (a file's directory and name, or an archive's
+// path, " : " and a member's name), each of which may be as long as a path.
+void ReportEntry(bool japanese, const std::string_view (&message)[2],
+                 std::initializer_list<std::string_view> entry) {
   StdErr().Write(message[japanese ? 1 : 0]);
-  StdErr().Write(entry);
+  for (std::string_view part : entry) StdErr().Write(part);
   StdErr().Put('\n');
 }
 
@@ -146,9 +146,8 @@ void RunCommandForFile(RunContext& run, const FileEntry& entry, std::size_t name
       !ExpandCommandTemplate(run.options.commandTemplate.view(), file, run.options.shortNames,
                              ShortPathOf, run.expandedCommand) ||
       !ConvertCommand(run)) {
-    EntryText name(directory);
-    name.Append(entry.name);
-    ReportEntry(run.options.japanese, directoryFits ? kTooLong : kDirectoryTooLong, name.view());
+    ReportEntry(run.options.japanese, directoryFits ? kTooLong : kDirectoryTooLong,
+                {directory, entry.name});
     return;
   }
   RunCommandForEntry(run, namePosition - 1);
@@ -163,10 +162,8 @@ void RunCommandForMember(RunContext& run, std::string_view memberName) {
       !ExpandMemberTemplate(run.options.commandTemplate.view(), run.archivePath, memberName,
                             run.options.shortNames, ShortPathOf, run.expandedCommand) ||
       !ConvertCommand(run)) {
-    EntryText name(run.archivePath);
-    name.Append(" : ");
-    name.Append(memberName);
-    ReportEntry(run.options.japanese, directoryFits ? kTooLong : kDirectoryTooLong, name.view());
+    ReportEntry(run.options.japanese, directoryFits ? kTooLong : kDirectoryTooLong,
+                {run.archivePath, " : ", memberName});
     return;
   }
   RunCommandForEntry(run, static_cast<std::size_t>(backslash - path));

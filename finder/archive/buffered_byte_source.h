@@ -21,10 +21,11 @@ class BufferedByteSource final : public ByteSource {
   static constexpr std::size_t kBufferSize = 64 * 1024;
   // The first fill: a small archive is read whole, a large one costs little.
   static constexpr std::size_t kFirstFill = 4 * 1024;
-  // After a far skip: a ZIP local header and the longest name it may have
-  // (30 + 260 bytes; an LHA level 0 or 1 header with its name, which its
-  // one-byte size keeps under 258, fits too). More would only bring in
-  // further pages of a file that the page cache may not hold whole.
+  // After a far skip: a ZIP local header and a name of up to 260 bytes, as
+  // nearly all are (30 + 260 bytes; an LHA level 0 or 1 header with its
+  // name, which its one-byte size keeps under 258, fits too); a longer name
+  // costs one more read. More would only bring in further pages of a file
+  // that the page cache may not hold whole.
   static constexpr std::size_t kFillAfterFarSkip = 30 + 260;
   // A skip at least this far past the buffer counts as far: a full buffer
   // would hold at most a few headers of such members.

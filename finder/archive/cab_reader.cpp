@@ -5,6 +5,7 @@
 #include "finder/archive/cab_reader.h"
 
 #include <cstring>
+#include <memory>
 
 #include "finder/archive/cab_reader_records.h"
 #include "finder/archive/utf8_member_name.h"
@@ -14,7 +15,16 @@ namespace {
 
 enum class NameRead { Done, Stop };
 
-// Reads a name up to its terminating 0 byte. The name is read in pieces of
+// A stored name as it is collected, and the room to match and show it: some
+// 250 KiB, made once per archive and left unset. A name in UTF-8 takes up to
+// three bytes a unit; one that outgrows this is too long to list in any
+// encoding.
+struct CabRoom {
+  char name[3 * kMemberNameUnits + 1];
+  MemberNameRoom names;
+};
+
+// Reads a name up to its terminating 0 byte, however long it is. The name is read in pieces of
 // the length most names have, and what was read past its end is given back:
 // a step back inside the read-ahead buffer costs nothing.
 NameRead ReadName(ByteSource& file, CabNameCollector& name) {
@@ -30,7 +40,7 @@ NameRead ReadName(ByteSource& file, CabNameCollector& name) {
     const auto length = static_cast<std::size_t>(end - piece);
     name.Add(std::string_view(piece, length));
     if (!file.Skip(-static_cast<std::int64_t>(got - length - 1))) return NameRead::Stop;
-    return name.fits() ? NameRead::Done : NameRead::Stop;
+    return NameRead::Done;
   }
 }
 
@@ -46,21 +56,23 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   // The long line shows a file by the last part of its name only.
   const bool lastPartOnly = options.form != 0;
   const LeadByteTest isLeadByte = MemberNameLeadByteTest(options.ansiCodePage);
+  const auto room = std::make_unique_for_overwrite<CabRoom>();
   for (unsigned i = 0; i < cabinet.fileCount; ++i) {
     std::uint8_t bytes[kCabFileRecordSize];
     if (file.Read(bytes, sizeof bytes) != sizeof bytes) return;
     CabFileRecord record = DecodeCabFileRecord(bytes);
-    CabNameCollector name(lastPartOnly, record.nameIsUtf8() ? nullptr : isLeadByte);
+    CabNameCollector name(room->name, lastPartOnly, record.nameIsUtf8() ? nullptr : isLeadByte);
     if (ReadName(file, name) == NameRead::Stop) return;
-    if (!MemberPassesFilters(options, record.stamp.date, record.stamp.time, record.size,
-                             record.attributes))
+    // A name too long to list passes its member over, as one that does not
+    // match: the next record follows its terminator all the same.
+    if (!name.fits() || !MemberPassesFilters(options, record.stamp.date, record.stamp.time,
+                                             record.size, record.attributes))
       continue;
     std::string_view shown;
-    ShownName text;
     if (record.nameIsUtf8()) {
-      if (!MatchUtf8Name(reading.run.pattern, name.c_str(), text)) continue;
-      shown = text;
-    } else if (!MatchCodePageName(reading.run.pattern, name.name(), isLeadByte, text, shown)) {
+      if (!MatchUtf8Name(reading.run.pattern, name.c_str(), room->names, shown)) continue;
+    } else if (!MatchCodePageName(reading.run.pattern, name.name(), isLeadByte, room->names,
+                                  shown)) {
       continue;
     }
     if (!listing.List({shown, UnpackDosDateTime(record.stamp, kMemberYearBits), record.size,

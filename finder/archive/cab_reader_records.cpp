@@ -45,7 +45,7 @@ void CabNameCollector::Add(char byte) {
   if (lastPartOnly_ && byte == '\\' && !secondByte) {
     length_ = 0;
     overflow_ = false;
-  } else if (length_ == kCabNameCapacity) {
+  } else if (length_ == capacity_) {
     overflow_ = true;
   } else {
     buffer_[length_++] = byte;
@@ -68,7 +68,7 @@ void CabNameCollector::Add(std::string_view bytes) {
       bytes.remove_prefix(backslash + 1);
     }
   }
-  const std::size_t room = kCabNameCapacity - length_;
+  const std::size_t room = capacity_ - length_;
   if (bytes.size() > room) {
     overflow_ = true;
     bytes = bytes.substr(0, room);

@@ -28,7 +28,6 @@ inline constexpr std::size_t kCabHeaderSize = 36;
 inline constexpr std::size_t kCabFileRecordSize = 16;
 inline constexpr std::uint32_t kCabMinFirstFileOffset = 37;
 inline constexpr std::uint16_t kCabNameIsUtf8 = 0x80;
-inline constexpr std::size_t kCabNameCapacity = 260;
 
 // True when `bytes` (at least 36 of them) carry "MSCF", zeros in both
 // reserved fields and a first-file offset of at least 37.
@@ -53,16 +52,23 @@ CabFileRecord DecodeCabFileRecord(std::span<const std::uint8_t> bytes);
 // afresh); in the short form the whole name with its folder parts.
 class CabNameCollector {
  public:
-  // `isLeadByte`: the lead bytes of a name in a double-byte code page, whose
-  // second bytes are no backslash; null for names in UTF-8.
-  explicit CabNameCollector(bool lastPartOnly, LeadByteTest isLeadByte = nullptr)
-      : lastPartOnly_(lastPartOnly), isLeadByte_(isLeadByte) {}
+  // `room` takes the name and its terminator (at least one byte); the reader
+  // gives room for the longest name it lists. `isLeadByte`: the lead bytes of
+  // a name in a double-byte code page, whose second bytes are no backslash;
+  // null for names in UTF-8.
+  CabNameCollector(std::span<char> room, bool lastPartOnly, LeadByteTest isLeadByte = nullptr)
+      : lastPartOnly_(lastPartOnly),
+        isLeadByte_(isLeadByte),
+        buffer_(room.data()),
+        capacity_(room.size() - 1) {
+    buffer_[0] = '\0';
+  }
   // Takes one byte other than the terminator.
   void Add(char byte);
   // Takes bytes other than the terminator, as one Add per byte would.
   void Add(std::string_view bytes);
-  // False when what is kept outgrew the 260-byte name buffer; the archive is
-  // then abandoned. A long folder part that a later backslash drops is fine.
+  // False when what is kept outgrew the room; the member is then passed over.
+  // A long folder part that a later backslash drops is fine.
   bool fits() const { return !overflow_; }
   std::string_view name() const { return {buffer_, length_}; }
   const char* c_str() const { return buffer_; }
@@ -73,5 +79,6 @@ class CabNameCollector {
   bool secondByteNext_ = false;  // the byte before was a lead byte
   bool overflow_ = false;
   std::size_t length_ = 0;
-  char buffer_[kCabNameCapacity + 1] = {'\0'};
+  char* buffer_;
+  std::size_t capacity_;
 };

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "finder/archive/lzh_reader_headers.h"
@@ -20,15 +21,26 @@ namespace {
 using EntryRest = std::optional<std::uint64_t>;
 constexpr EntryRest kStop = std::nullopt;
 
+// A header read whole, the name it holds with a terminator behind it, and
+// the room to match and show that name: over 400 KiB, made once per archive
+// and left unset (each part is written before it is read).
+struct LzhRoom {
+  std::uint8_t header[kLzhLevel3MaxHeader];
+  char name[kMemberNameUnits + 1];
+  MemberNameRoom names;
+};
+
 class LzhWalk {
  public:
-  LzhWalk(ByteSource& file, RunContext& run, MemberSink& sink, LocalTimeConverter toLocal)
+  LzhWalk(ByteSource& file, RunContext& run, MemberSink& sink, LocalTimeConverter toLocal,
+          LzhRoom& room)
       : file_(file),
         options_(run.options),
         pattern_(run.pattern),
         listing_(run, sink),
         toLocal_(toLocal),
-        isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)) {}
+        isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)),
+        room_(room) {}
 
   EntryRest Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
   EntryRest Level1(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
@@ -36,8 +48,8 @@ class LzhWalk {
   EntryRest Level2Or3(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
 
  private:
-  // Matches `name` against the pattern and lists the member; false when the
-  // listing has to end.
+  // Matches `name` against the pattern and lists the member; a name too long
+  // to list passes the member over. False when the listing has to end.
   bool MatchAndList(std::string_view name, const CalendarTime& clock, std::uint64_t size,
                     std::uint32_t attributes);
   bool MatchAndListWide(std::span<const std::uint8_t> utf16le, const CalendarTime& clock,
@@ -52,32 +64,32 @@ class LzhWalk {
   MemberListing listing_;
   LocalTimeConverter toLocal_;
   LeadByteTest isLeadByte_;  // of the ANSI code page, which names without 0x44 are in
+  LzhRoom& room_;
 };
 
 bool LzhWalk::MatchAndList(std::string_view name, const CalendarTime& clock, std::uint64_t size,
                            std::uint32_t attributes) {
-  // The matcher takes zero-terminated text; every name here fits the buffer.
-  char text[kLzhNameCapacity + 1];
-  if (name.size() > kLzhNameCapacity) return false;
-  name.copy(text, name.size());
-  text[name.size()] = '\0';
-  ShownName shown;
+  // The matcher takes zero-terminated text.
+  if (name.size() > kMemberNameUnits) return true;
+  name.copy(room_.name, name.size());
+  room_.name[name.size()] = '\0';
   std::string_view listed;
-  if (!MatchCodePageName(pattern_, {text, name.size()}, isLeadByte_, shown, listed)) return true;
+  if (!MatchCodePageName(pattern_, {room_.name, name.size()}, isLeadByte_, room_.names, listed))
+    return true;
   return listing_.List({listed, clock, size, attributes});
 }
 
 bool LzhWalk::MatchAndListWide(std::span<const std::uint8_t> utf16le, const CalendarTime& clock,
                                std::uint64_t size, std::uint32_t attributes) {
-  char16_t wide[kLzhNameCapacity + 1];
+  char16_t* wide = room_.names.wide;
   std::size_t units = utf16le.size() / 2;
-  if (units > kLzhNameCapacity) return false;
+  if (units > kMemberNameUnits) return true;
   for (std::size_t i = 0; i < units; ++i)
     wide[i] = static_cast<char16_t>(utf16le[2 * i] | utf16le[2 * i + 1] << 8);
   wide[units] = 0;
-  ShownName shown;
-  if (!MatchWideName(pattern_, wide, shown)) return true;
-  return listing_.List({shown, clock, size, attributes});
+  std::string_view listed;
+  if (!MatchWideName(pattern_, wide, room_.names, listed)) return true;
+  return listing_.List({listed, clock, size, attributes});
 }
 
 EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
@@ -184,12 +196,14 @@ EntryRest LzhWalk::Level2Or3(const LzhBaseHeader& base, std::span<const std::uin
 
 void ListLzhMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                     const MemberReading& reading) {
+  if (firstHeader.size() != kLzhBaseSize) return;
+  const auto room = std::make_unique_for_overwrite<LzhRoom>();
   // The largest header read whole is a level-3 one, then level 2; levels 0
   // and 1 have at most 255 bytes.
-  std::uint8_t header[kLzhLevel3MaxHeader];
-  if (firstHeader.size() != kLzhBaseSize) return;
+  static_assert(kLzhLevel3MaxHeader >= kLzhLevel2MaxHeader);
+  std::uint8_t* header = room->header;
   std::memcpy(header, firstHeader.data(), kLzhBaseSize);
-  LzhWalk walk(file, reading.run, reading.sink, reading.toLocal);
+  LzhWalk walk(file, reading.run, reading.sink, reading.toLocal, *room);
   for (;;) {
     LzhBaseHeader base = DecodeLzhBase(std::span(header, kLzhBaseSize));
     long more = LzhHeaderBytesToRead(base);

@@ -49,7 +49,6 @@ long LzhHeaderBytesToRead(const LzhBaseHeader& base) {
   }
   if (base.level > 2 || base.headerSize < kLzhBaseSize + 1) return -1;
   if (base.level >= 1 && base.attributes != 0x20) return -1;
-  if (base.level == 2 && base.headerSize > kLzhLevel2MaxHeader) return -1;
   return static_cast<long>(base.headerSize - kLzhBaseSize);
 }
 
@@ -103,12 +102,11 @@ LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned l
     ByteReader value(data);
     switch (type) {
       case kLzhExtFileName:
-        if (data.size() > kLzhNameCapacity) return {};
         found.name = AsText(data);
         haveName = true;
         break;
       case kLzhExtWideFileName:
-        if (data.size() % 2 != 0 || data.size() > 2 * kLzhNameCapacity) return {};
+        if (data.size() % 2 != 0) return {};
         found.wideName = data;
         found.haveWideName = true;
         break;

@@ -48,13 +48,15 @@
 #include "finder/records/search_options.h"
 
 inline constexpr std::size_t kLzhBaseSize = 21;
-inline constexpr std::size_t kLzhLevel2MaxHeader = 1284;
+// A level-2 header may take all that its 16-bit size can say: a name as long
+// as a path needs it.
+inline constexpr std::size_t kLzhLevel2MaxHeader = 0xFFFF;
 // Level 3 has 4-byte sizes; its fixed part runs to the first extended-header
 // size. A header is read whole, so its size is bounded by the buffer it is
-// read into: room for the names of both kinds and the other headers.
+// read into: room for file and folder names of both kinds, each as long as a
+// path may be, and the other headers.
 inline constexpr std::size_t kLzhLevel3FixedSize = 28;
-inline constexpr std::size_t kLzhLevel3MaxHeader = 4096;
-inline constexpr std::size_t kLzhNameCapacity = 260;
+inline constexpr std::size_t kLzhLevel3MaxHeader = 256 * 1024;
 inline constexpr std::uint8_t kLzhExtFileName = 0x01;
 inline constexpr std::uint8_t kLzhExtAttributes = 0x40;
 inline constexpr std::uint8_t kLzhExtWindowsStamps = 0x41;
@@ -82,12 +84,11 @@ LzhBaseHeader DecodeLzhBase(std::span<const std::uint8_t> bytes);
 // the member is looked at (H - 21, or T - 21 at level 2; at level 3 the 7
 // bytes up to offset 28, which tell the rest), or -1 when the header fails
 // its checks: an unknown level, a size below 22, byte 19 not 0x20 at levels
-// 1 to 3, a level-2 header above 1284 bytes, a level-3 size width other
-// than 4.
+// 1 to 3, a level-3 size width other than 4.
 long LzhHeaderBytesToRead(const LzhBaseHeader& base);
 // At level 3, with the first 28 bytes in `fixed`: how many header bytes
 // follow them, or -1 when the total header size is below 32 (the fixed part
-// and the first extended-header size) or above 4096.
+// and the first extended-header size) or above kLzhLevel3MaxHeader.
 long LzhLevel3BytesToRead(std::span<const std::uint8_t> fixed);
 
 // The name of a level 0 or 1 header: `rest` holds the bytes from offset 21
@@ -117,6 +118,7 @@ struct LzhExtensions {
 };
 // `header` holds all bytes of a level-2 or level-3 header, from offset 0.
 // Every extended header must lie inside them, and each known type must carry
-// at least the bytes it is read for; a name of either kind holds at most 260
-// characters.
+// at least the bytes it is read for (a whole number of units for a UTF-16
+// name). A name of any length is taken: whether it is too long to list is
+// the reader's decision.
 LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned level);

@@ -80,60 +80,30 @@ bool MemberPassesFilters(const SearchOptions& options, std::uint16_t date, std::
          MemberPassesAttributes(options, attributes);
 }
 
-MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style) {
-  MemberLongLine line;
-  AppendLongColumns(line, member.clock, member.size, member.attributes, false,
-                    style == ArchiveStyle::Cabinet);
-  line.Append(member.name);
-  return line;
-}
-
-MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese) {
-  MemberHeading heading;
-  heading.before.Assign("\n");
-  if (japanese)
-    heading.line.Assign("アーカイブファイル名 : ");
-  else
-    heading.line.Assign(style == ArchiveStyle::Cabinet ? "Cabinet file of " : "Archive file of ");
-  heading.line.Append(archivePath);
-  heading.line.Append('\n');
-  heading.after.Assign("\n");
-  return heading;
+std::string_view MemberHeadingLabel(ArchiveStyle style, bool japanese) {
+  if (japanese) return "アーカイブファイル名 : ";
+  return style == ArchiveStyle::Cabinet ? "Cabinet file of " : "Archive file of ";
 }
 
 namespace {
 
-// Writes `line` and a line end, in one piece when there is room for the line
-// end behind the text (there is, but for the longest names).
-template <std::size_t N>
-void WriteLine(MemberSink& sink, BoundedText<N>& line) {
-  if (line.size() < line.capacity()) {
-    line.Append('\n');
-    sink.Write(line.view());
-  } else {
-    sink.Write(line.view());
-    sink.Write("\n");
-  }
-}
-
-// The heading's buffers hold a whole archive path: they are kept out of
-// List's frame, which every member passes through (a frame of that size is
-// probed page by page on each call).
-[[gnu::noinline]] void WriteHeading(MemberSink& sink, const char* archivePath, ArchiveStyle style,
-                                    bool japanese, bool paged) {
-  auto heading = BuildMemberHeading(archivePath, style, japanese);
+// The heading is written in its parts, like the member lines: the archive's
+// path may be long, and no buffer for it is kept.
+void WriteHeading(MemberSink& sink, std::string_view archivePath, ArchiveStyle style, bool japanese,
+                  bool paged) {
   if (paged) {
+    sink.Write("\n");
+    sink.LineWritten();
     for (std::string_view part :
-         {heading.before.view(), heading.line.view(), heading.after.view()}) {
+         {MemberHeadingLabel(style, japanese), archivePath, std::string_view("\n")})
       sink.Write(part);
-      sink.LineWritten();
-    }
+    sink.LineWritten();
+    sink.Write("\n");
+    sink.LineWritten();
   } else {
-    BoundedText<sizeof heading.line + 4> whole;
-    whole.Append(heading.before.view());
-    whole.Append(heading.line.view());
-    whole.Append(heading.after.view());
-    sink.Write(whole.view());
+    for (std::string_view part : {std::string_view("\n"), MemberHeadingLabel(style, japanese),
+                                  archivePath, std::string_view("\n\n")})
+      sink.Write(part);
   }
 }
 
@@ -145,18 +115,21 @@ bool MemberListing::List(const ListedMember& member) {
   if (sink_.Stopped()) return false;
 
   if (options.form == 0) {
-    // The prefix is built once per archive; each member's name replaces the
-    // previous one behind it.
     if (!prefixDone_) {
       prefixDone_ = true;
-      shortLine_.Assign(run_.archivePath);
-      shortLine_.Append(" : ");
-      nameStart_ = shortLine_.size();
+      line_.Assign(run_.archivePath);
+      line_.Append(" : ");
+      nameStart_ = line_.truncated() ? 0 : line_.size();
     }
-    shortLine_.Resize(nameStart_);
-    if (shortLine_.truncated() || !shortLine_.Append(member.name)) return false;
     if (!options.noEcho) {
-      WriteLine(sink_, shortLine_);
+      line_.Resize(nameStart_);
+      if (nameStart_ != 0 && line_.Append(member.name) && line_.Append('\n')) {
+        sink_.Write(line_.view());
+      } else {
+        for (std::string_view part : {std::string_view(run_.archivePath), std::string_view(" : "),
+                                      member.name, std::string_view("\n")})
+          sink_.Write(part);
+      }
       if (paged) sink_.LineWritten();
     }
   } else {
@@ -165,8 +138,16 @@ bool MemberListing::List(const ListedMember& member) {
       if (!options.noEcho) WriteHeading(sink_, run_.archivePath, style_, options.japanese, paged);
     }
     if (!options.noEcho) {
-      auto line = BuildMemberLongLine(member, style_);
-      WriteLine(sink_, line);
+      line_.Clear();
+      AppendMemberLongColumns(line_, member, style_);
+      const std::size_t columns = line_.size();
+      if (line_.Append(member.name) && line_.Append('\n')) {
+        sink_.Write(line_.view());
+      } else {
+        line_.Resize(columns);
+        for (std::string_view part : {line_.view(), member.name, std::string_view("\n")})
+          sink_.Write(part);
+      }
       if (paged) sink_.LineWritten();
     }
     run_.totals.bytes += member.size;

@@ -17,6 +17,7 @@
 
 #include "common/bounded_text.h"
 #include "finder/archive/byte_source.h"
+#include "finder/listing/listing_lines.h"
 #include "finder/records/run_context.h"
 #include "finder/records/search_options.h"
 
@@ -87,22 +88,19 @@ class MemberSink {
   virtual bool Stopped() const { return false; }
 };
 
-// The long line, without line end: "yy/mm/dd  hh:mm:ss", the size with digit
-// grouping ending in column 31 (a wider number pushes the rest right), the
-// letters SHRA from column 33, the name from column 38.
-// Room for a name converted from UTF-8 (three bytes a unit at most).
-using MemberLongLine = BoundedText<40 + 3 * kPathSize + 32>;
-MemberLongLine BuildMemberLongLine(const ListedMember& member, ArchiveStyle style);
+// The long line up to its name, which follows it: "yy/mm/dd  hh:mm:ss", the
+// size with digit grouping ending in column 31 (a wider number pushes the
+// rest right), the letters SHRA from column 33, the name from column 38.
+template <std::size_t N>
+void AppendMemberLongColumns(BoundedText<N>& line, const ListedMember& member, ArchiveStyle style) {
+  AppendLongColumns(line, member.clock, member.size, member.attributes, false,
+                    style == ArchiveStyle::Cabinet);
+}
 
-// The heading in front of an archive's first member in the long form, for
-// `archivePath` in the chosen language; the three lines it takes, each with
-// its line end (the first and third are empty).
-struct MemberHeading {
-  BoundedText<2> before;
-  BoundedText<40 + kLongPathSize> line;
-  BoundedText<2> after;
-};
-MemberHeading BuildMemberHeading(std::string_view archivePath, ArchiveStyle style, bool japanese);
+// The heading in front of an archive's first member in the long form is
+// three lines: an empty one, this label followed by the archive's path, and
+// another empty one. The label in the chosen language.
+std::string_view MemberHeadingLabel(ArchiveStyle style, bool japanese);
 
 // The per-archive state of the listing (heading written, short-line prefix).
 // Make one at the point where a reader starts listing an archive.
@@ -117,9 +115,15 @@ class MemberListing {
   // Lists one member that passed the filters and matched the pattern: its
   // line (short form: archive path, " : ", name; long form: the heading once,
   // then the long line), unless /N; the totals; the command when one is to
-  // run for members. False when the short line would not fit a path buffer,
-  // or when the sink has stopped (the member is then neither listed nor
-  // counted): the reader then ends the archive, as for damage.
+  // run for members. False when the sink has stopped (the member is then
+  // neither listed nor counted): the reader then ends the archive.
+  //
+  // A line too long for the line buffer is written in its parts rather than
+  // built whole: the archive path and the name may each reach the platform's
+  // 32,767 units, and a buffer for both would be twice a path for every
+  // archive. So no line is too long to be written whole, and no member is
+  // passed over, nor its archive ended, because its path and its name are
+  // long together.
   bool List(const ListedMember& member);
 
  private:
@@ -127,8 +131,10 @@ class MemberListing {
   MemberSink& sink_;
   ArchiveStyle style_;
   bool headingDone_ = false;
+  // A line of the usual length is built here and written in one piece, the
+  // short line behind the archive path put in front once per archive; a
+  // longer one is written in its parts.
+  BoundedText<1024> line_;
+  std::size_t nameStart_ = 0;  // behind the short line's " : "; 0 when it did not fit
   bool prefixDone_ = false;
-  std::size_t nameStart_ = 0;
-  // The archive's path, which may be long, and a name converted from UTF-8.
-  BoundedText<kLongPathSize + 3 * kPathSize> shortLine_;
 };

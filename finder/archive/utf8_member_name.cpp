@@ -1,28 +1,44 @@
 #include "finder/archive/utf8_member_name.h"
 
-#include <cstring>
+#include <string>
 
 #include "finder/archive/utf8_name.h"
 #include "finder/archive/wildcard.h"
 
-bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, ShownName& shown) {
-  char16_t wide[kUtf8NameUnits + 1];
-  DecodeUtf8Name(utf8, wide, kUtf8NameUnits);
-  return MatchWideName(pattern, wide, shown);
+namespace {
+
+// Encodes a name of at most kMemberNameUnits units: it always fits.
+std::string_view Shown(const char16_t* wide, MemberNameRoom& room) {
+  return {room.shown, EncodeUtf8Name(wide, room.shown, sizeof room.shown)};
 }
 
-bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, ShownName& shown) {
-  if (!MatchWildcardWide(pattern.wide, wide)) return false;
-  EncodeUtf8Name(wide, shown, sizeof shown);
+}  // namespace
+
+bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, MemberNameRoom& room,
+                   std::string_view& listed) {
+  // Room for two units more than the longest name: a decoder that stopped
+  // there had more to decode, even where a surrogate pair did not fit.
+  const std::size_t units = DecodeUtf8Name(utf8, room.wide, kMemberNameUnits + 2);
+  if (units > kMemberNameUnits || !MatchWildcardWide(pattern.wide, room.wide)) return false;
+  listed = Shown(room.wide, room);
+  return true;
+}
+
+bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, MemberNameRoom& room,
+                   std::string_view& listed) {
+  if (std::char_traits<char16_t>::length(wide) > kMemberNameUnits ||
+      !MatchWildcardWide(pattern.wide, wide))
+    return false;
+  listed = Shown(wide, room);
   return true;
 }
 
 bool MatchCodePageName(const SearchPattern& pattern, std::string_view name, LeadByteTest isLeadByte,
-                       ShownName& shown, std::string_view& listed) {
-  if (!MatchWildcard(pattern.ansi, name.data())) return false;
+                       MemberNameRoom& room, std::string_view& listed) {
+  if (name.size() > kMemberNameUnits || !MatchWildcard(pattern.ansi, name.data())) return false;
   listed = name;
   if (IsAsciiText(name)) return true;
-  std::size_t size = EscapeCodePageBytes(name, isLeadByte, shown, sizeof shown);
-  if (size != std::string_view::npos) listed = {shown, size};
+  // Three bytes a byte: it fits.
+  listed = {room.shown, EscapeCodePageBytes(name, isLeadByte, room.shown, sizeof room.shown)};
   return true;
 }

@@ -3,34 +3,57 @@
 // UTF-16 are matched in UTF-16 against the wide form of the pattern; names
 // stored as bytes of the ANSI code page are matched as those bytes, against
 // the pattern in that code page, and keep their bytes (inside_text.h).
+//
+// A name may be as long as a path: the platform's 32,767 UTF-16 units. A
+// longer one could not name a file on the system nor be handed to a command
+// whole; each Match function below says no to it, so that the reader passes
+// that member over and goes on with the next.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
 
 #include "common/inside_text.h"
 #include "finder/records/run_context.h"
 #include "finder/records/search_options.h"
 
-// Units a decoded name may have, and bytes a stored one.
-inline constexpr std::size_t kUtf8NameUnits = kPathSize;
-// Room for such a name as the listing carries it: three bytes a unit in
-// UTF-8 (a surrogate pair takes four for two units), three an escaped byte.
-inline constexpr std::size_t kShownNameSize = 3 * kUtf8NameUnits + 1;
-using ShownName = char[kShownNameSize];
+// Units a listed name may have. A name stored as bytes of a code page counts
+// a unit a byte: in a double-byte code page more than it decodes to, never
+// less, so a listed name always fits the platform.
+inline constexpr std::size_t kMemberNameUnits = kPlatformPathUnits - 1;
+// Room for such a name as the listing carries it, terminator included: three
+// bytes a unit in UTF-8 (a surrogate pair takes four for two units), three an
+// escaped byte.
+inline constexpr std::size_t kShownNameSize = 3 * kMemberNameUnits + 1;
 
-// Decodes `utf8` (zero-terminated; the first kUtf8NameUnits units of it) and
-// matches it against the pattern's wide form; on a match the name, in
-// well-formed UTF-8, is in `shown`.
-bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, ShownName& shown);
-// The same for a name already in UTF-16 (zero-terminated).
-bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, ShownName& shown);
-// A name of the ANSI code page (a terminator behind it, at most
-// kUtf8NameUnits bytes; `isLeadByte` for a double-byte code page) matched against
-// the pattern's ANSI form. On a match, the name as the listing carries
-// it: the name itself when it is ASCII, else escaped into `shown`.
+// What matching one name needs besides the name: some 160 KiB, too much for
+// a frame that every member passes through. A reader makes one per archive.
+struct MemberNameRoom {
+  // A name decoded to UTF-16, terminator included; two more units tell a
+  // name that is longer than the longest from one that just fits.
+  char16_t wide[kMemberNameUnits + 3];
+  char shown[kShownNameSize];
+};
+// Left unset: a name is written before it is read.
+inline std::unique_ptr<MemberNameRoom> MakeMemberNameRoom() {
+  return std::make_unique_for_overwrite<MemberNameRoom>();
+}
+
+// Decodes `utf8` (zero-terminated) into room.wide and matches it against the
+// pattern's wide form; on a match the name, in well-formed UTF-8, is `listed`
+// (in room.shown).
+bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, MemberNameRoom& room,
+                   std::string_view& listed);
+// The same for a name already in UTF-16 (zero-terminated; it may be room.wide).
+bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, MemberNameRoom& room,
+                   std::string_view& listed);
+// A name of the ANSI code page (a terminator behind it; `isLeadByte` for a
+// double-byte code page) matched against the pattern's ANSI form. On a match,
+// the name as the listing carries it: the name itself when it is ASCII, else
+// escaped into room.shown.
 bool MatchCodePageName(const SearchPattern& pattern, std::string_view name, LeadByteTest isLeadByte,
-                       ShownName& shown, std::string_view& listed);
+                       MemberNameRoom& room, std::string_view& listed);
 
 // Decodes a name stored in the OEM code page into UTF-16 in `out`
 // (`capacity` units, terminator included). False when the name is to stay

@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -115,11 +116,23 @@ constexpr std::uint16_t kExtraUnicodePath = 0x7075;
 constexpr std::uint8_t kUnicodePathVersion = 1;
 constexpr std::uint32_t kEscaped32 = 0xFFFFFFFF;
 
-constexpr std::size_t kLongestName = 260;
+constexpr std::size_t kLocalMethod = 8;
+// Names, extra fields and comments have 16-bit lengths.
+constexpr std::size_t kLongestVariable = 0xFFFF;
+
+// The first header is looked for behind a self-extracting stub, whose code
+// may hold the signature as a constant. Most names have at most 260 bytes;
+// a header with a longer name must also name a compression method, every one
+// of which is below 256, which random bytes behind a stray signature seldom
+// do.
+constexpr std::size_t kUsualLongestName = 260;
+constexpr std::uint16_t kMethodsBelow = 256;
 
 bool PassesLocalTest(std::span<const std::uint8_t> header) {
   ByteReader record(header);
-  return record.U32At(0) == kLocalSignature && record.U16At(kLocalNameLength) <= kLongestName &&
+  return record.U32At(0) == kLocalSignature &&
+         (record.U16At(kLocalNameLength) <= kUsualLongestName ||
+          record.U16At(kLocalMethod) < kMethodsBelow) &&
          record.ok();
 }
 
@@ -255,13 +268,17 @@ Member DecodeCentral(const std::uint8_t* record) {
   return member;
 }
 
-// The name and the extra field of the member being handled, as read; one
-// for the whole program, as the extra field may take 64 KiB.
+// The name and the extra field of the member being handled, as read, with
+// the room to match and show its name, and the end of the file where the end
+// record is looked for: some 450 KiB, made once per archive and left unset
+// (each part is written before it is read).
 struct Variable {
-  char name[kLongestName + 1];
-  std::uint8_t extra[0xFFFF];
+  char name[kLongestVariable + 1];
+  char unicodePath[kLongestVariable + 1];
+  std::uint8_t extra[kLongestVariable];
+  MemberNameRoom names;
+  std::uint8_t tail[kEndRecordSize + kLongestComment];
 };
-Variable scratch;
 
 // The blocks of an extra field that the reader uses. A block whose stated
 // size runs past the field ends the walk over it (`damaged`): writers pad
@@ -323,17 +340,17 @@ struct NameCodes {
 
 // The UTF-8 name of the member, when it has one: the header name under flag
 // bit 11, else the name of a Unicode path block written for this very
-// header name. Null when the name is in the ANSI code page.
+// header name (copied to `unicodePath`, kLongestVariable + 1 bytes, to
+// terminate it). Null when the name is in the ANSI code page.
 const char* Utf8Name(const Member& member, const ExtraBlocks& blocks, const char* headerName,
-                     char (&unicodePath)[kLongestName + 1]) {
+                     char* unicodePath) {
   if (member.flags & kFlagUtf8Name) return headerName;
   ByteReader path(blocks.unicodePath);
   if (blocks.unicodePath.size() < 5 || path.U8() != kUnicodePathVersion ||
       path.U32() != Crc32(reinterpret_cast<const std::uint8_t*>(headerName), member.nameLength))
     return nullptr;
-  // A longer path than a header name may hold is left unused, not cut.
   std::string_view text = path.Text(path.remaining());
-  if (text.empty() || text.size() > kLongestName) return nullptr;
+  if (text.empty()) return nullptr;
   text.copy(unicodePath, text.size());
   unicodePath[text.size()] = '\0';
   return unicodePath;
@@ -345,9 +362,7 @@ const char* Utf8Name(const Member& member, const ExtraBlocks& blocks, const char
 // the file is used as far as it goes: the member is still listed when it
 // needs nothing from the part that is missing, and the walk stops behind it.
 bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, ExtraBlocks& blocks) {
-  if (member.nameLength > kLongestName ||
-      file.Read(variable.name, member.nameLength) != member.nameLength)
-    return false;
+  if (file.Read(variable.name, member.nameLength) != member.nameLength) return false;
   variable.name[member.nameLength] = '\0';
   const std::size_t extraRead = file.Read(variable.extra, member.extraLength);
   blocks = FindExtraBlocks({variable.extra, extraRead});
@@ -356,34 +371,31 @@ bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, Extr
 }
 
 // Filters, matches and lists one member whose name and extra field are in
-// `scratch`. False when the listing of the archive must end.
+// `variable`. A name too long to list passes the member over, as one that
+// does not match. False when the listing of the archive must end.
 bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks& blocks,
-                const NameCodes& codes) {
-  Variable& variable = scratch;
+                const NameCodes& codes, Variable& variable) {
   if (!MemberPassesFilters(listing.options(), member.date, member.time, member.size,
                            member.attributes))
     return true;
-  char unicodePath[kLongestName + 1];
   std::string_view shown;
-  ShownName name;
-  if (const char* utf8 = Utf8Name(member, blocks, variable.name, unicodePath)) {
+  MemberNameRoom& room = variable.names;
+  if (const char* utf8 = Utf8Name(member, blocks, variable.name, variable.unicodePath)) {
     // The separators are ASCII and never part of a multi-byte sequence, so
     // the name part is found in the UTF-8 bytes.
     if (!MatchUtf8Name(listing.pattern(),
-                       NamePart(utf8, std::strlen(utf8), codes.isLeadByte).data(), name))
+                       NamePart(utf8, std::strlen(utf8), codes.isLeadByte).data(), room, shown))
       return true;
-    shown = name;
   } else {
     // The part ends at the name's terminator, so it is matched as it stands.
     std::string_view part = NamePart(variable.name, member.nameLength, codes.isLeadByte);
-    char16_t wide[kUtf8NameUnits + 1];
-    if (codes.fromOem && !IsAsciiText(part) && codes.fromOem(part, wide, std::size(wide))) {
+    if (codes.fromOem && !IsAsciiText(part) &&
+        codes.fromOem(part, room.wide, kMemberNameUnits + 1)) {
       // Without the UTF-8 flag a name is in the OEM code page, as archivers on
       // Windows write it; where that is not the ANSI one the bytes would show
       // other letters (caf\x82 for café).
-      if (!MatchWideName(listing.pattern(), wide, name)) return true;
-      shown = name;
-    } else if (!MatchCodePageName(listing.pattern(), part, codes.isLeadByte, name, shown)) {
+      if (!MatchWideName(listing.pattern(), room.wide, room, shown)) return true;
+    } else if (!MatchCodePageName(listing.pattern(), part, codes.isLeadByte, room, shown)) {
       return true;
     }
   }
@@ -393,11 +405,11 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
 
 // The same for the member whose header was just read; the file stands at
 // its name.
-bool HandleMember(ByteSource& file, MemberListing& listing, Member& member,
-                  const NameCodes& codes) {
+bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, const NameCodes& codes,
+                  Variable& variable) {
   ExtraBlocks blocks;
-  return ReadVariablePart(file, member, scratch, blocks) &&
-         ShowMember(listing, member, blocks, codes);
+  return ReadVariablePart(file, member, variable, blocks) &&
+         ShowMember(listing, member, blocks, codes, variable);
 }
 
 // The central directory as the end record places it.
@@ -478,9 +490,8 @@ bool PlacesDirectory(ByteSource& file, std::uint64_t archiveStart, std::uint64_t
 constexpr std::size_t kShortTail = 1024;
 
 // Finds the central directory through the last end record that places one.
-bool FindCentralDirectory(ByteSource& file, std::uint64_t archiveStart,
-                          CentralDirectory& directory) {
-  static std::uint8_t tail[kEndRecordSize + kLongestComment];
+bool FindCentralDirectory(ByteSource& file, std::uint64_t archiveStart, CentralDirectory& directory,
+                          std::uint8_t (&tail)[kEndRecordSize + kLongestComment]) {
   std::uint64_t size = 0;
   if (!file.Size(size) || size < kEndRecordSize) return false;
   std::uint64_t unseen = size - kEndRecordSize + 1;  // records not yet looked at begin in front
@@ -518,8 +529,8 @@ struct Walked {
 // header in front of the directory; reached by the walk over the local
 // entries instead, it ends at the first record of another kind.
 void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                          const CentralDirectory* directory, Walked walked,
-                          const NameCodes& codes) {
+                          const CentralDirectory* directory, Walked walked, const NameCodes& codes,
+                          Variable& variable) {
   std::uint64_t at = directory ? directory->start : 0;
   for (std::uint32_t index = 0;; ++index) {
     ByteReader header(record, kCentralHeaderSize);
@@ -530,14 +541,14 @@ void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t
         kCentralHeaderSize + std::uint64_t{member.nameLength} + member.extraLength + commentLength;
     if (directory && entrySize > directory->end - at) return;
     ExtraBlocks blocks;
-    if (!ReadVariablePart(file, member, scratch, blocks)) return;
+    if (!ReadVariablePart(file, member, variable, blocks)) return;
     bool handled = index < walked.count;
     if (directory) {
       const std::uint64_t offset = RecordedLocalOffset(member, blocks);
       if (offset > directory->recordedStart - kLocalHeaderSize) return;
       handled = handled || directory->LocalAt(offset) < walked.below;
     }
-    if (!handled && !ShowMember(listing, member, blocks, codes)) return;
+    if (!handled && !ShowMember(listing, member, blocks, codes, variable)) return;
     if (commentLength && !file.Skip(commentLength)) return;
     at += entrySize;
     if (directory && at == directory->end) return;
@@ -550,15 +561,17 @@ void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t
 // back); false when there is no such directory, with the file where it stood
 // and `record` as it was.
 bool ListFromEndRecord(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                       Walked walked, std::uint64_t archiveStart, const NameCodes& codes) {
+                       Walked walked, std::uint64_t archiveStart, const NameCodes& codes,
+                       Variable& variable) {
   const std::uint64_t here = file.Position();
   CentralDirectory directory;
   std::uint8_t central[kCentralHeaderSize];
-  if (!FindCentralDirectory(file, archiveStart, directory) || !SkipTo(file, directory.start) ||
+  if (!FindCentralDirectory(file, archiveStart, directory, variable.tail) ||
+      !SkipTo(file, directory.start) ||
       file.Read(central, kCentralHeaderSize) != kCentralHeaderSize)
     return !SkipTo(file, here);
   std::memcpy(record, central, kCentralHeaderSize);
-  WalkCentralDirectory(file, listing, record, &directory, walked, codes);
+  WalkCentralDirectory(file, listing, record, &directory, walked, codes, variable);
   return true;
 }
 
@@ -589,6 +602,7 @@ struct Walk {
   std::uint8_t* record;
   std::uint64_t archiveStart;
   NameCodes codes;
+  Variable& variable;
 };
 
 // The short form without attribute criteria: the local headers have all it
@@ -599,22 +613,24 @@ void WalkLocalHeaders(const Walk& walk) {
   for (;;) {
     const std::uint64_t at = file.Position() - kLocalHeaderSize;
     Member member = DecodeLocal(walk.record);
-    if (SizesAfterData(member) && (ListFromEndRecord(file, walk.listing, walk.record, walked,
-                                                     walk.archiveStart, walk.codes) ||
-                                   NoSizesHere(member)))
+    if (SizesAfterData(member) &&
+        (ListFromEndRecord(file, walk.listing, walk.record, walked, walk.archiveStart, walk.codes,
+                           walk.variable) ||
+         NoSizesHere(member)))
       return;
-    if (!HandleMember(file, walk.listing, member, walk.codes)) break;
+    if (!HandleMember(file, walk.listing, member, walk.codes, walk.variable)) break;
     ++walked.count;
     walked.below = at + 1;
     if (!SkipData(file, member) || !ReadNextLocal(file, walk.record)) break;
     ByteReader next(walk.record, kLocalHeaderSize);
     const std::uint32_t signature = next.U32At(0);
     if (signature == kCentralSignature || signature == kEndSignature) return;
-    if (signature != kLocalSignature || next.U16At(kLocalNameLength) > kLongestName) break;
+    if (signature != kLocalSignature) break;
   }
   // Stopped short of the central directory: what it holds behind the members
   // walked is listed from it.
-  ListFromEndRecord(file, walk.listing, walk.record, walked, walk.archiveStart, walk.codes);
+  ListFromEndRecord(file, walk.listing, walk.record, walked, walk.archiveStart, walk.codes,
+                    walk.variable);
 }
 
 // Attributes or the long form in an archive without an end record that
@@ -631,20 +647,16 @@ void WalkToCentralDirectory(const Walk& walk) {
     if (member.compressedEscaped) {
       // Only a ZIP64 block tells how far the data reaches.
       ExtraBlocks blocks;
-      if (!ReadVariablePart(file, member, scratch, blocks)) return;
+      if (!ReadVariablePart(file, member, walk.variable, blocks)) return;
     } else if (!file.Skip(std::int64_t{member.nameLength} + member.extraLength)) {
       return;
     }
     if (!SkipData(file, member) || !ReadNextLocal(file, record)) return;
-    // Only a local header's name length is one: at the same offset a central
-    // header holds the high half of its member's size.
-    ByteReader next(record, kLocalHeaderSize);
-    if (next.U32At(0) == kLocalSignature && next.U16At(kLocalNameLength) > kLongestName) return;
   }
   if (file.Read(record + kLocalHeaderSize, kCentralHeaderSize - kLocalHeaderSize) !=
       kCentralHeaderSize - kLocalHeaderSize)
     return;
-  WalkCentralDirectory(file, walk.listing, record, nullptr, {}, walk.codes);
+  WalkCentralDirectory(file, walk.listing, record, nullptr, {}, walk.codes, walk.variable);
 }
 
 }  // namespace
@@ -661,13 +673,15 @@ void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::memcpy(record, firstHeader.data(), kLocalHeaderSize);
   const SearchOptions& options = reading.run.options;
   MemberListing listing(reading.run, reading.sink);
+  const auto variable = std::make_unique_for_overwrite<Variable>();
   const Walk walk{file,
                   listing,
                   record,
                   file.Position() - kLocalHeaderSize,
-                  {reading.fromOem, MemberNameLeadByteTest(options.ansiCodePage)}};
+                  {reading.fromOem, MemberNameLeadByteTest(options.ansiCodePage)},
+                  *variable};
   if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
-    if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, walk.codes))
+    if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, walk.codes, *variable))
       WalkToCentralDirectory(walk);
   } else {
     WalkLocalHeaders(walk);

@@ -7,7 +7,8 @@
 
 #include "finder/archive/archive_format.h"
 
-// The first header: a local file header with a name of at most 260 bytes.
+// The first header: a local file header (zip_reader.cpp tells a stray signature
+// from one).
 inline constexpr std::size_t kZipLocalHeaderSize = 30;
 bool IsZipLocalHeader(std::span<const std::uint8_t> header);
 

@@ -224,9 +224,9 @@ TEST_F(CabReader, NamesOfEveryLengthAroundThePiecesOfTheRead) {
     }
   }
   files.push_back({std::string(200, 'x') + "\\" + std::string(100, 'y') + "\\Z"});
+  shortLines += std::string(kArchive) + " : " + files.back().name + "\n";
   longLines += "21/03/04   9:08:06             5 ___A Z\n";
   const Bytes cabinet = Cabinet(files);
-  // The last name is too long for a short line: the short form ends there.
   EXPECT_EQ(List(cabinet), shortLines);
   UseLongForm();
   EXPECT_EQ(List(cabinet), kHeading + longLines);
@@ -234,12 +234,33 @@ TEST_F(CabReader, NamesOfEveryLengthAroundThePiecesOfTheRead) {
 
 // ---- Damage: each case lists what came before it and stops there. ---------
 
-TEST(CabDamage, NameLongerThan260BytesStops) {
+// A name may be as long as a path, 32,767 units (in UTF-8 up to three bytes
+// each); a longer one is passed over.
+TEST(CabLongNames, NamesAsLongAsPathsAreListedAndLongerOnesPassedOver) {
+  std::string accents, tooMany;
+  for (int i = 0; i < 32767; ++i) accents += "\xE6\x97\xA5";  // 98,301 bytes
+  const std::string n300(300, 'n'), n900(900, 'm');
+  const Bytes cabinet = Cabinet({{"FIRST"},
+                                 {n300},
+                                 {n900},
+                                 {std::string(32768, 'x')},
+                                 {accents, 5, 0xA0},
+                                 {accents + "x", 5, 0xA0},
+                                 {"NEXT"}});
+  const std::string path = "C:\\" + std::string(32000, 'd') + "\\A.CAB";
+  for (const char* archivePath : {kArchive, path.c_str()}) {
+    ResetSearch("*", archivePath);
+    std::string expected;
+    for (const std::string& name : {std::string("FIRST"), n300, n900, accents, std::string("NEXT")})
+      expected += archivePath + (" : " + name) + "\n";
+    EXPECT_EQ(List(cabinet), expected);
+  }
   ResetSearch("*", kArchive);
   UseLongForm();
-  std::string tooLong(261, 'n');
-  EXPECT_EQ(List(Cabinet({{"FIRST"}, {tooLong}, {"NEXT"}})),
-            kHeading + "21/03/04   9:08:06             5 ___A FIRST\n");
+  std::string expected = kHeading;
+  for (const std::string& name : {std::string("FIRST"), n300, n900, accents, std::string("NEXT")})
+    expected += "21/03/04   9:08:06             5 ___A " + name + "\n";
+  EXPECT_EQ(List(cabinet), expected);
   // In the long form only the last part is kept, so a long folder path with
   // a short last part is fine.
   EXPECT_EQ(List(Cabinet({{std::string(300, 'd') + "\\LAST"}})).substr(kHeading.size()),

@@ -310,15 +310,16 @@ TEST_F(LzhReader, SizesFrom2GiBShowUnsigned) {
             "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  09:08:06 3,000,000,000 ___A HUGE.BIN\n");
 }
 
-TEST_F(LzhReader, Level2HeaderOf1284BytesIsTheLargest) {
+TEST_F(LzhReader, Level2HeaderOfAnySizeIsReadWhole) {
   // Pad with an unknown extended header to the exact total size.
   auto padded = [](std::size_t total) {
     std::size_t pad = total - 26 - (3 + 7) - 3;
     return Level2({{0x01, "BIG.HDR"}, {0x7E, std::string(pad, 'p')}});
   };
-  ASSERT_EQ(padded(1284)[0] | padded(1284)[1] << 8, 1284);
-  EXPECT_EQ(List(Archive({padded(1284), Level0("NEXT")})), ShortLines({"BIG.HDR", "NEXT"}));
-  EXPECT_EQ(List(Archive({Level0("FIRST"), padded(1285), Level0("NEXT")})), ShortLines({"FIRST"}));
+  for (std::size_t total : {1285u, 0xFFFFu}) {
+    ASSERT_EQ(static_cast<std::size_t>(padded(total)[0] | padded(total)[1] << 8), total);
+    EXPECT_EQ(List(Archive({padded(total), Level0("NEXT")})), ShortLines({"BIG.HDR", "NEXT"}));
+  }
 }
 
 TEST_F(LzhReader, Level3IsListedLikeLevel2) {
@@ -548,7 +549,7 @@ TEST(LzhDamage, Level3WidthOtherThan4Stops) {
 }
 
 TEST(LzhDamage, Level3TotalHeaderSizeOutOfBoundsStops) {
-  for (std::uint32_t total : {0u, 31u, 4097u, 0xFFFFFFFFu}) {
+  for (std::uint32_t total : {0u, 31u, 256u * 1024 + 1, 0xFFFFFFFFu}) {
     Bytes member = Level3({{0x01, "BAD"}});
     for (int i = 0; i < 4; ++i) member[24 + i] = total >> (8 * i) & 0xFF;
     ExpectStopAfterFirst(member);
@@ -579,23 +580,37 @@ TEST(LzhDamage, NewerExtendedHeadersTooShortStop) {
     };
     ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x42, std::string(15, '\0')}}));
     ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x41, std::string(15, '\0')}}));
-    // Half a UTF-16 unit, and more than 260 units.
+    // Half a UTF-16 unit.
     ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x44, "ABC"}}));
-    ExpectStopAfterFirst(member({{0x44, Utf16(std::u16string(261, u'x'))}}));
   }
 }
 
-TEST(LzhDamage, UnicodeNameOf260UnitsIsTheLongest) {
-  const std::string name = std::string(256, 'x') + ".TXT";
+// A name may be as long as a path, 32,767 units; a longer one is passed over.
+TEST(LzhLongNames, NamesAsLongAsPathsAreListedAndLongerOnesPassedOver) {
+  const std::string n300(300, 'n'), n900(900, 'm'), n32767(32767, 'w');
+  const Bytes archive = Archive({
+      Level0("FIRST"),
+      Level2({{0x01, n300}}),
+      Level3({{0x44, Utf16(std::u16string(900, u'm'))}}),
+      Level3({{0x44, Utf16(std::u16string(32768, u'x'))}}),
+      Level3({{0x01, std::string(32768, 'x')}}),
+      Level3({{0x44, Utf16(std::u16string(32767, u'w'))}}),
+      Level0("NEXT"),
+  });
+  const std::string path = "C:\\" + std::string(32000, 'd') + "\\A.LZH";
+  for (const char* archivePath : {kArchive, path.c_str()}) {
+    ResetSearch("*", archivePath);
+    std::string expected;
+    for (const std::string& name : {std::string("FIRST"), n300, n900, n32767, std::string("NEXT")})
+      expected += archivePath + (" : " + name) + "\n";
+    EXPECT_EQ(List(archive), expected);
+  }
   ResetSearch("*", kArchive);
   UseLongForm();
-  EXPECT_EQ(
-      List(Archive({Level3({{0x44, Utf16(std::u16string(256, u'x') + u".TXT")}}), Level0("NEXT")})),
-      "\nArchive file of C:\\T\\A.LZH\n\n"
-      "21/03/04  09:08:07             5 ___A " +
-          name +
-          "\n"
-          "21/03/04  09:08:06             5 ___A NEXT\n");
+  const std::string lines = List(archive);
+  for (const std::string& name : {n300, n900, n32767})
+    EXPECT_NE(lines.find("             5 ___A " + name + "\n"), std::string::npos);
+  EXPECT_EQ(TestRun().totals.count, 5u);
 }
 
 TEST(LzhDamage, CompressedSizeBeyondAnySeekStops) {

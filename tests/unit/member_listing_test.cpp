@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "finder/archive/utf8_member_name.h"
+
 namespace {
 
 // A record of what the listing sent where; "|" marks a line counted for
@@ -106,6 +108,12 @@ TEST(MemberFilter, EachCriterionOnlyWhenGiven) {
   EXPECT_FALSE(MemberPassesFilters(options, 0, 0, 0, 0));
 }
 
+std::string LongLine(const ListedMember& member, ArchiveStyle style) {
+  BoundedText<200> line;
+  AppendMemberLongColumns(line, member, style);
+  return std::string(line.view()) + std::string(member.name);
+}
+
 TEST(MemberLongLine, ColumnsAsListed) {
   struct {
     std::uint16_t date, time;
@@ -134,7 +142,7 @@ TEST(MemberLongLine, ColumnsAsListed) {
   for (const auto& row : rows) {
     ListedMember member{"name.txt", UnpackDosDateTime({row.date, row.time}, kMemberYearBits),
                         row.size, row.attributes};
-    EXPECT_EQ(BuildMemberLongLine(member, row.style).view(), row.line);
+    EXPECT_EQ(LongLine(member, row.style), row.line);
   }
 }
 
@@ -143,10 +151,8 @@ TEST(MemberLongLine, ColumnsAsListed) {
 TEST(MemberLongLine, ClockFieldsBeyondTwoDigitsShowWhole) {
   CalendarTime clock{2107, 12, 31, 123, 5, -1};
   ListedMember member{"n", clock, 7, 0};
-  EXPECT_EQ(BuildMemberLongLine(member, ArchiveStyle::Cabinet).view(),
-            "07/12/31  123:05:-1             7 ____ n");
-  EXPECT_EQ(BuildMemberLongLine(member, ArchiveStyle::Archive).view(),
-            "07/12/31  123:05:-1             7 ____ n");
+  EXPECT_EQ(LongLine(member, ArchiveStyle::Cabinet), "07/12/31  123:05:-1             7 ____ n");
+  EXPECT_EQ(LongLine(member, ArchiveStyle::Archive), "07/12/31  123:05:-1             7 ____ n");
 }
 
 class MemberListingTest : public ::testing::Test {
@@ -215,17 +221,25 @@ TEST_F(MemberListingTest, NoEchoStillCountsRunsAndSpendsTheHeading) {
   EXPECT_EQ(run.totals.count, 2u);
 }
 
-// The longest archive path and the longest name converted from UTF-8 fit;
-// what is longer still ends the archive.
-TEST_F(MemberListingTest, ShortLineThatWouldNotFitEndsTheArchive) {
+// The longest archive path and the longest name a reader lists are written
+// whole together, in both forms, and the archive goes on.
+TEST_F(MemberListingTest, LongestPathAndLongestNameAreListedWhole) {
   std::string path = "C:\\" + std::string(kLongPathSize - 10, 'd') + "\\A.ZIP";
   std::strcpy(run.archivePath, path.c_str());
-  MemberListing listing(run, sink);
-  std::string longest(3 * kPathSize - 3, 'n');
-  EXPECT_TRUE(listing.List(Member(longest.c_str())));
-  EXPECT_FALSE(listing.List(Member((longest + "n").c_str())));
-  EXPECT_EQ(sink.out, path + " : " + longest + "\n");
-  EXPECT_EQ(run.totals.count, 1u);
+  std::string longest(kShownNameSize - 1, 'n');
+  for (int form : {0, 1}) {
+    run.options.form = form;
+    sink.out.clear();
+    MemberListing listing(run, sink);
+    EXPECT_TRUE(listing.List(Member(longest.c_str())));
+    EXPECT_TRUE(listing.List(Member("b")));
+    std::string lines = form == 0 ? path + " : " + longest + "\n" + path + " : b\n"
+                                  : "\nArchive file of " + path +
+                                        "\n\n00/01/02  03:04:10            10 ___A " + longest +
+                                        "\n00/01/02  03:04:10            10 ___A b\n";
+    EXPECT_EQ(sink.out, lines);
+  }
+  EXPECT_EQ(run.totals.count, 4u);
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ TEST(MemberNamePart, SecondBytesAreNoBackslash) {
     EXPECT_EQ(LzhLevel0NamePart(c.stored, MemberNameLeadByteTest(1252)), c.part1252);
     for (auto [lead, expected] : {std::pair{MemberNameLeadByteTest(932), c.part932},
                                   std::pair{MemberNameLeadByteTest(1252), c.part1252}}) {
-      CabNameCollector name(true, lead);
+      char room[64];
+      CabNameCollector name(room, true, lead);
       for (const char* p = c.stored; *p; ++p) name.Add(*p);
       EXPECT_EQ(name.name(), expected);
     }
