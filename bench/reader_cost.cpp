@@ -19,6 +19,7 @@
 #include "finder/archive/cab_reader.h"
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/zip_reader.h"
+#include "finder/listing/member_lines.h"
 #include "finder/records/run_context.h"
 
 namespace {
@@ -48,7 +49,9 @@ void ListOnce(RunContext& run, std::string_view kind, const std::vector<std::uin
   BufferedByteSource file(memory);
   DroppingSink sink;
   const char* name = kind == "zip" ? "ZIP" : kind == "lzh" ? "LHA" : "Cabinet";
-  ListArchiveMembers(*ArchiveFormatNamed(name), file, {run, sink, UtcClock});
+  const ArchiveFormat& format = *ArchiveFormatNamed(name);
+  MemberListing listing(run, sink, format.style);
+  ListArchiveMembers(format, file, {listing, UtcClock});
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ bool RuntimeLocalTime(std::int64_t secondsSince1970, CalendarTime* out) {
 
 }  // namespace
 
-MemberReading StandardMemberReading(RunContext& run, MemberSink& sink) {
-  return {run, sink, RuntimeLocalTime, FromOemCodePage};
+void ListStandardMembers(RunContext& run, MemberSink& sink, const ArchiveFormat& format,
+                         ByteSource& archive) {
+  MemberListing listing(run, sink, format.style);
+  ListArchiveMembers(format, archive, {listing, RuntimeLocalTime, FromOemCodePage});
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "finder/archive/archive_format.h"
+#include "finder/listing/member_lines.h"
 
 // Writes to standard output, with paging under /P, and runs the user's
 // command for a member.
@@ -22,6 +23,7 @@ class StandardMemberSink final : public MemberSink {
   std::string line_;
 };
 
-// What the readers are given on the real program: `sink`, the C runtime's
-// local time and the OEM code page.
-MemberReading StandardMemberReading(RunContext& run, MemberSink& sink);
+// Lists the members of one archive on the real program: into `sink`, with
+// the C runtime's local time and the OEM code page.
+void ListStandardMembers(RunContext& run, MemberSink& sink, const ArchiveFormat& format,
+                         ByteSource& archive);

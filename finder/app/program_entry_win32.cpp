@@ -5,8 +5,9 @@
 //   common           text, bounded buffers, the writer, the standard streams
 //   finder/records   the settings, FileEntry, the calendar, the criteria and
 //                    the run's context (RunContext)
-//   finder/listing   listing lines, messages, command templates, paging rows
 //   finder/archive   byte sources, the table of archive kinds, the readers
+//   finder/listing   listing and member lines, messages, command templates,
+//                    paging rows
 //   finder/search    the walk, the archive driver, the PATH lookup
 //   finder/options   the option parsers, the usage text, SettleOptions
 //   finder/app       this entry and the sinks bound to the real streams

@@ -33,7 +33,7 @@ void ProgramSearchSink::RunCommand(const FileEntry& entry, std::size_t namePosit
 }
 
 void ProgramSearchSink::ListArchive(const ArchiveFormat& format, ByteSource& archive) {
-  ListArchiveMembers(format, archive, StandardMemberReading(run_, members_));
+  ListStandardMembers(run_, members_, format, archive);
 }
 
 TextWriter& ProgramSearchSink::Errors() {

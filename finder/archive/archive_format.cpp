@@ -38,7 +38,8 @@ const std::array<ArchiveFormat, 3> kArchiveFormats = {{
      0,
      ListCabMembers,
      {"  /C[:][cabfilename] searches Cab files.\n",
-      "  /C[:][cabfilename] CAB 形式のアーカイブファイル内を検索します.\n"}},
+      "  /C[:][cabfilename] CAB 形式のアーカイブファイル内を検索します.\n"},
+     ArchiveStyle::Cabinet},
 }};
 
 const ArchiveFormat* ArchiveFormatNamed(std::string_view name) {

@@ -21,8 +21,7 @@
 
 // What every reader is given besides the archive's bytes.
 struct MemberReading {
-  RunContext& run;                       // the settings, the pattern, the totals
-  MemberSink& sink;                      // the listing and the user's command
+  MemberList& listing;                   // the settings, the pattern, where members go
   LocalTimeConverter toLocal = nullptr;  // UTC stamps to local time (LHA levels 2 and 3)
   OemDecoder fromOem = nullptr;          // ZIP names without the UTF-8 flag, where OEM is not ANSI
 };
@@ -51,6 +50,7 @@ struct ArchiveFormat {
   MemberReader list = nullptr;
   // Its lines of the usage text, English and Japanese, each ending in "\n".
   std::string_view usage[2];
+  ArchiveStyle style = ArchiveStyle::Archive;  // of its member lines
 };
 
 // In the order the archive passes of a directory run: LHA, ZIP, Cabinet.

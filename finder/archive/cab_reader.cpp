@@ -48,11 +48,11 @@ NameRead ReadName(ByteSource& file, CabNameCollector& name) {
 
 void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
                     const MemberReading& reading) {
-  const SearchOptions& options = reading.run.options;
+  MemberList& listing = reading.listing;
+  const SearchOptions& options = listing.options();
   if (firstHeader.size() != kCabHeaderSize) return;
   CabHeader cabinet = DecodeCabHeader(firstHeader);
   if (!file.Skip(std::int64_t{cabinet.firstFileOffset} - std::int64_t{kCabHeaderSize})) return;
-  MemberListing listing(reading.run, reading.sink, ArchiveStyle::Cabinet);
   // The long line shows a file by the last part of its name only.
   const bool lastPartOnly = options.form != 0;
   const LeadByteTest isLeadByte = MemberNameLeadByteTest(options.ansiCodePage);
@@ -70,9 +70,8 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
       continue;
     std::string_view shown;
     if (record.nameIsUtf8()) {
-      if (!MatchUtf8Name(reading.run.pattern, name.c_str(), room->names, shown)) continue;
-    } else if (!MatchCodePageName(reading.run.pattern, name.name(), isLeadByte, room->names,
-                                  shown)) {
+      if (!MatchUtf8Name(listing.pattern(), name.c_str(), room->names, shown)) continue;
+    } else if (!MatchCodePageName(listing.pattern(), name.name(), isLeadByte, room->names, shown)) {
       continue;
     }
     if (!listing.List({shown, UnpackDosDateTime(record.stamp, kMemberYearBits), record.size,

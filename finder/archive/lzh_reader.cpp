@@ -32,12 +32,11 @@ struct LzhRoom {
 
 class LzhWalk {
  public:
-  LzhWalk(ByteSource& file, RunContext& run, MemberSink& sink, LocalTimeConverter toLocal,
-          LzhRoom& room)
+  LzhWalk(ByteSource& file, MemberList& listing, LocalTimeConverter toLocal, LzhRoom& room)
       : file_(file),
-        options_(run.options),
-        pattern_(run.pattern),
-        listing_(run, sink),
+        options_(listing.options()),
+        pattern_(listing.pattern()),
+        listing_(listing),
         toLocal_(toLocal),
         isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)),
         room_(room) {}
@@ -61,7 +60,7 @@ class LzhWalk {
   ByteSource& file_;
   const SearchOptions& options_;
   const SearchPattern& pattern_;
-  MemberListing listing_;
+  MemberList& listing_;
   LocalTimeConverter toLocal_;
   LeadByteTest isLeadByte_;  // of the ANSI code page, which names without 0x44 are in
   LzhRoom& room_;
@@ -203,7 +202,7 @@ void ListLzhMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   static_assert(kLzhLevel3MaxHeader >= kLzhLevel2MaxHeader);
   std::uint8_t* header = room->header;
   std::memcpy(header, firstHeader.data(), kLzhBaseSize);
-  LzhWalk walk(file, reading.run, reading.sink, reading.toLocal, *room);
+  LzhWalk walk(file, reading.listing, reading.toLocal, *room);
   for (;;) {
     LzhBaseHeader base = DecodeLzhBase(std::span(header, kLzhBaseSize));
     long more = LzhHeaderBytesToRead(base);

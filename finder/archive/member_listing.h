@@ -1,13 +1,11 @@
-// The flow the three archive readers share: finding the first header behind
-// a self-extracting stub, the member filter, the short and long member lines
-// with the per-archive heading, the totals and the command per member.
+// The flow the archive readers share: finding the first header behind a
+// self-extracting stub, the member filter, and the member each reader hands
+// on.
 //
 // Each reader decodes its own records and, for every member, calls
-// MemberPassesFilters, matches the name (wildcard.h) and hands what it found
-// to MemberListing::List. The listing reads the settings and the archive path
-// from the run's context and adds to its totals; what it prints and the
-// commands it runs go to a MemberSink, so that the flow is tested without a
-// console.
+// MemberPassesFilters, matches the name (utf8_member_name.h) and hands what
+// it found to MemberList::List; the listing layer above turns it into lines,
+// totals and commands (finder/listing/member_lines.h).
 #pragma once
 
 #include <cstddef>
@@ -15,9 +13,7 @@
 #include <span>
 #include <string_view>
 
-#include "common/bounded_text.h"
 #include "finder/archive/byte_source.h"
-#include "finder/listing/listing_lines.h"
 #include "finder/records/run_context.h"
 #include "finder/records/search_options.h"
 
@@ -72,69 +68,20 @@ struct ListedMember {
 // files print "Cabinet file of" headings and an hour below 10 with a blank.
 enum class ArchiveStyle { Archive, Cabinet };
 
-// Where the listing goes. StandardMemberReading() (archive_format.h) has the
-// one that writes to standard output, counts lines for paging under /P and
-// runs the user's command.
-class MemberSink {
+// Where a reader hands each member that passed the filters and matched the
+// pattern; it reads the run's settings and pattern from here too.
+class MemberList {
  public:
-  virtual ~MemberSink() = default;
-  virtual void Write(std::string_view text) = 0;
-  // Called once after each line written while /P is on.
-  virtual void LineWritten() = 0;
-  // The command for the member listed last, `memberName` as listed.
-  virtual void RunCommand(std::string_view memberName) = 0;
-  // True once the run has stopped (its output gone, Cancel at a query):
-  // nothing more is listed.
-  virtual bool Stopped() const { return false; }
-};
-
-// The long line up to its name, which follows it: "yy/mm/dd  hh:mm:ss", the
-// size with digit grouping ending in column 31 (a wider number pushes the
-// rest right), the letters SHRA from column 33, the name from column 38.
-template <std::size_t N>
-void AppendMemberLongColumns(BoundedText<N>& line, const ListedMember& member, ArchiveStyle style) {
-  AppendLongColumns(line, member.clock, member.size, member.attributes, false,
-                    style == ArchiveStyle::Cabinet);
-}
-
-// The heading in front of an archive's first member in the long form is
-// three lines: an empty one, this label followed by the archive's path, and
-// another empty one. The label in the chosen language.
-std::string_view MemberHeadingLabel(ArchiveStyle style, bool japanese);
-
-// The per-archive state of the listing (heading written, short-line prefix).
-// Make one at the point where a reader starts listing an archive.
-class MemberListing {
- public:
-  MemberListing(RunContext& run, MemberSink& sink, ArchiveStyle style = ArchiveStyle::Archive)
-      : run_(run), sink_(sink), style_(style) {}
+  explicit MemberList(const RunContext& run) : run_(run) {}
+  virtual ~MemberList() = default;
 
   const SearchOptions& options() const { return run_.options; }
   const SearchPattern& pattern() const { return run_.pattern; }
 
-  // Lists one member that passed the filters and matched the pattern: its
-  // line (short form: archive path, " : ", name; long form: the heading once,
-  // then the long line), unless /N; the totals; the command when one is to
-  // run for members. False when the sink has stopped (the member is then
+  // Lists one member. False when the run has stopped (the member is then
   // neither listed nor counted): the reader then ends the archive.
-  //
-  // A line too long for the line buffer is written in its parts rather than
-  // built whole: the archive path and the name may each reach the platform's
-  // 32,767 units, and a buffer for both would be twice a path for every
-  // archive. So no line is too long to be written whole, and no member is
-  // passed over, nor its archive ended, because its path and its name are
-  // long together.
-  bool List(const ListedMember& member);
+  virtual bool List(const ListedMember& member) = 0;
 
  private:
-  RunContext& run_;
-  MemberSink& sink_;
-  ArchiveStyle style_;
-  bool headingDone_ = false;
-  // A line of the usual length is built here and written in one piece, the
-  // short line behind the archive path put in front once per archive; a
-  // longer one is written in its parts.
-  BoundedText<1024> line_;
-  std::size_t nameStart_ = 0;  // behind the short line's " : "; 0 when it did not fit
-  bool prefixDone_ = false;
+  const RunContext& run_;
 };

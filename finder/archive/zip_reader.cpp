@@ -373,7 +373,7 @@ bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, Extr
 // Filters, matches and lists one member whose name and extra field are in
 // `variable`. A name too long to list passes the member over, as one that
 // does not match. False when the listing of the archive must end.
-bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks& blocks,
+bool ShowMember(MemberList& listing, const Member& member, const ExtraBlocks& blocks,
                 const NameCodes& codes, Variable& variable) {
   if (!MemberPassesFilters(listing.options(), member.date, member.time, member.size,
                            member.attributes))
@@ -405,7 +405,7 @@ bool ShowMember(MemberListing& listing, const Member& member, const ExtraBlocks&
 
 // The same for the member whose header was just read; the file stands at
 // its name.
-bool HandleMember(ByteSource& file, MemberListing& listing, Member& member, const NameCodes& codes,
+bool HandleMember(ByteSource& file, MemberList& listing, Member& member, const NameCodes& codes,
                   Variable& variable) {
   ExtraBlocks blocks;
   return ReadVariablePart(file, member, variable, blocks) &&
@@ -528,7 +528,7 @@ struct Walked {
 // no header may run past that end, and every header must place its local
 // header in front of the directory; reached by the walk over the local
 // entries instead, it ends at the first record of another kind.
-void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t* record,
+void WalkCentralDirectory(ByteSource& file, MemberList& listing, std::uint8_t* record,
                           const CentralDirectory* directory, Walked walked, const NameCodes& codes,
                           Variable& variable) {
   std::uint64_t at = directory ? directory->start : 0;
@@ -560,9 +560,8 @@ void WalkCentralDirectory(ByteSource& file, MemberListing& listing, std::uint8_t
 // entries in `walked`. True when that was done (or the file cannot be put
 // back); false when there is no such directory, with the file where it stood
 // and `record` as it was.
-bool ListFromEndRecord(ByteSource& file, MemberListing& listing, std::uint8_t* record,
-                       Walked walked, std::uint64_t archiveStart, const NameCodes& codes,
-                       Variable& variable) {
+bool ListFromEndRecord(ByteSource& file, MemberList& listing, std::uint8_t* record, Walked walked,
+                       std::uint64_t archiveStart, const NameCodes& codes, Variable& variable) {
   const std::uint64_t here = file.Position();
   CentralDirectory directory;
   std::uint8_t central[kCentralHeaderSize];
@@ -598,7 +597,7 @@ bool ReadNextLocal(ByteSource& file, std::uint8_t* record) {
 
 struct Walk {
   ByteSource& file;
-  MemberListing& listing;
+  MemberList& listing;
   std::uint8_t* record;
   std::uint64_t archiveStart;
   NameCodes codes;
@@ -671,8 +670,8 @@ void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint8_t record[kCentralHeaderSize];
   if (firstHeader.size() != kLocalHeaderSize) return;
   std::memcpy(record, firstHeader.data(), kLocalHeaderSize);
-  const SearchOptions& options = reading.run.options;
-  MemberListing listing(reading.run, reading.sink);
+  MemberList& listing = reading.listing;
+  const SearchOptions& options = listing.options();
   const auto variable = std::make_unique_for_overwrite<Variable>();
   const Walk walk{file,
                   listing,

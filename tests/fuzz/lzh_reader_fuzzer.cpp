@@ -49,11 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    ListArchiveMembers(*ArchiveFormatNamed("LHA"), buffered,
-                       {archive_test::TestRun(), sink, FuzzLocalTime});
+    archive_test::ListMembers("LHA", buffered, sink, FuzzLocalTime);
   } else {
-    ListArchiveMembers(*ArchiveFormatNamed("LHA"), memory,
-                       {archive_test::TestRun(), sink, FuzzLocalTime});
+    archive_test::ListMembers("LHA", memory, sink, FuzzLocalTime);
   }
   return 0;
 }

@@ -124,6 +124,36 @@ void CheckSize(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+// Well-formed UTF-8: no stray continuation byte, no cut or overlong
+// sequence, no surrogate, nothing past U+10FFFF.
+bool IsWellFormedUtf8(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length == 0 || length > text.size() - at) return false;
+    std::uint32_t value = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+      const auto next = static_cast<unsigned char>(text[at + i]);
+      if ((next & 0xC0) != 0x80) return false;
+      value = value << 6 | (next & 0x3F);
+    }
+    if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value < 0xE000))) ||
+        (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
+      return false;
+    at += length;
+  }
+  return true;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::uint8_t facts = data[0];
@@ -175,8 +205,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (options.form < 0 || options.form > 2) std::abort();
 
   // Text without switches, quotes or brackets is the file name as typed,
-  // from its first non-blank; blanks that do not fit are let go.
-  if (commandLine.find_first_of("/-\"[{") == std::string_view::npos) {
+  // from its first non-blank; blanks that do not fit are let go. The
+  // program's command line is converted from UTF-16 and so well-formed
+  // UTF-8, whose units this counts.
+  if (commandLine.find_first_of("/-\"[{") == std::string_view::npos &&
+      IsWellFormedUtf8(commandLine)) {
     std::string_view expected =
         commandLine.substr(std::min(commandLine.size(), commandLine.find_first_not_of(" \t")));
     // The name holds 519 UTF-16 units, however many bytes they take.

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "common/inside_text.h"
-#include "finder/archive/member_listing.h"
+#include "finder/archive/archive_format.h"
+#include "finder/listing/member_lines.h"
 #include "finder/records/run_context.h"
 
 namespace archive_test {
@@ -98,6 +99,15 @@ inline void ResetSearch(const char* pattern, const char* archive) {
     run.pattern.wide[i] = static_cast<unsigned char>(text[i]);
   std::string_view path = archive;
   path.copy(run.archivePath, sizeof run.archivePath - 1);
+}
+
+// Lists the archive in `source` with the reader of `kind` into `sink`, as
+// the program does, in the run under test.
+inline void ListMembers(std::string_view kind, ByteSource& source, MemberSink& sink,
+                        LocalTimeConverter toLocal = nullptr, OemDecoder fromOem = nullptr) {
+  const ArchiveFormat& format = *ArchiveFormatNamed(kind);
+  MemberListing listing(TestRun(), sink, format.style);
+  ListArchiveMembers(format, source, {listing, toLocal, fromOem});
 }
 
 // The long form, as the start-up sets it (attributes and details needed).

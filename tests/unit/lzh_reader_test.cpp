@@ -27,7 +27,7 @@ bool EastLocal(std::int64_t seconds, CalendarTime* out) {
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());
-  ListArchiveMembers(*ArchiveFormatNamed("LHA"), source, {TestRun(), sink, toLocal});
+  ListMembers("LHA", source, sink, toLocal);
   return sink.out;
 }
 

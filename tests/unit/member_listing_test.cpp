@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "finder/archive/utf8_member_name.h"
+#include "finder/listing/member_lines.h"
 
 namespace {
 

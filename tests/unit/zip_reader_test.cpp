@@ -185,7 +185,7 @@ class ZipReaderTest : public ::testing::Test {
   std::string List(const std::vector<std::uint8_t>& zip) {
     MemoryByteSource source(zip.data(), zip.size());
     RecordingSink sink;
-    ListArchiveMembers(*ArchiveFormatNamed("ZIP"), source, {TestRun(), sink, nullptr, fromOem_});
+    archive_test::ListMembers("ZIP", source, sink, nullptr, fromOem_);
     return sink.out;
   }
   static std::string Long(const char* name, const char* size = "4",
