@@ -1,5 +1,7 @@
 #include "finder/archive/archive_format.h"
 
+#include <iterator>
+
 #include "finder/archive/cab_reader.h"
 #include "finder/archive/cab_reader_records.h"
 #include "finder/archive/lzh_reader.h"
@@ -11,7 +13,9 @@
 // code page or, with flag bit 11 or a Unicode path field, in UTF-8, "/" or
 // "\" between folders; Cabinet in the ANSI code page or, with attribute bit
 // 0x80, in UTF-8, "\" between folders. Each reader holds its own rules.
-const std::array<ArchiveFormat, 3> kArchiveFormats = {{
+namespace {
+
+const ArchiveFormat kRows[] = {
     {"LHA",
      'L',
      "*.LZH",
@@ -40,7 +44,12 @@ const std::array<ArchiveFormat, 3> kArchiveFormats = {{
      {"  /C[:][cabfilename] searches Cab files.\n",
       "  /C[:][cabfilename] CAB 形式のアーカイブファイル内を検索します.\n"},
      ArchiveStyle::Cabinet},
-}};
+};
+static_assert(std::size(kRows) <= kArchiveKindLimit);
+
+}  // namespace
+
+const std::span<const ArchiveFormat> kArchiveFormats(kRows);
 
 const ArchiveFormat* ArchiveFormatNamed(std::string_view name) {
   for (const ArchiveFormat& format : kArchiveFormats)

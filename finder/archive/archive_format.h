@@ -8,7 +8,6 @@
 // one reader file and one row in archive_format.cpp.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -53,9 +52,9 @@ struct ArchiveFormat {
   ArchiveStyle style = ArchiveStyle::Archive;  // of its member lines
 };
 
-// In the order the archive passes of a directory run: LHA, ZIP, Cabinet.
-extern const std::array<ArchiveFormat, 3> kArchiveFormats;
-static_assert(kArchiveFormats.size() <= kArchiveKindLimit);
+// In the order the archive passes of a directory run: LHA, ZIP, Cabinet. At
+// most kArchiveKindLimit rows.
+extern const std::span<const ArchiveFormat> kArchiveFormats;
 
 // The row of that name, or of that option letter (upper case), or null.
 const ArchiveFormat* ArchiveFormatNamed(std::string_view name);

@@ -27,7 +27,7 @@ bool IsDotEntry(const char* name) {
 // What the whole listing of one directory found: each wanted kind's archives
 // and the subdirectories, each in the system's order.
 struct DirectoryContents {
-  std::array<std::vector<std::string>, kArchiveFormats.size()> archives;
+  std::array<std::vector<std::string>, kArchiveKindLimit> archives;
   struct Subdirectory {
     std::string name;
     bool link = false;  // a junction or a symbolic link

@@ -19,8 +19,10 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/inside_text.h"
+#include "finder/archive/utf8_name.h"
 #include "finder/options/option_parser.h"
 
 namespace {
@@ -126,30 +128,15 @@ void CheckSize(std::string_view text) {
 
 namespace {
 
-// Well-formed UTF-8: no stray continuation byte, no cut or overlong
-// sequence, no surrogate, nothing past U+10FFFF.
+// Well-formed UTF-8 survives decoding and encoding again unchanged (a
+// malformed sequence comes back as U+FFFD).
 bool IsWellFormedUtf8(std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead < 0x80   ? 1
-                               : lead < 0xC2 ? 0
-                               : lead < 0xE0 ? 2
-                               : lead < 0xF0 ? 3
-                               : lead < 0xF5 ? 4
-                                             : 0;
-    if (length == 0 || length > text.size() - at) return false;
-    std::uint32_t value = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-      const auto next = static_cast<unsigned char>(text[at + i]);
-      if ((next & 0xC0) != 0x80) return false;
-      value = value << 6 | (next & 0x3F);
-    }
-    if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value < 0xE000))) ||
-        (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
-      return false;
-    at += length;
-  }
-  return true;
+  const std::string terminated(text);
+  std::vector<char16_t> wide(text.size() + 1);
+  std::string again(3 * text.size() + 1, '\0');
+  DecodeUtf8Name(terminated.c_str(), wide.data(), text.size());
+  again.resize(EncodeUtf8Name(wide.data(), again.data(), again.size()));
+  return again == terminated && terminated.find('\0') == std::string::npos;
 }
 
 }  // namespace
