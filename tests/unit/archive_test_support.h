@@ -75,6 +75,18 @@ inline void Append(Bytes& out, const Bytes& more) {
   out.insert(out.end(), more.begin(), more.end());
 }
 
+// Damage done to a good archive, for the tables of damaged ones: `bytes`
+// without its last `count` bytes, and `bytes` with `value` written over the
+// `width` bytes at `at`, little-endian.
+inline Bytes Cut(Bytes bytes, std::size_t count) {
+  bytes.resize(bytes.size() - count);
+  return bytes;
+}
+inline Bytes Patched(Bytes bytes, std::size_t at, std::uint64_t value, int width = 1) {
+  for (int i = 0; i < width; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
+  return bytes;
+}
+
 inline Bytes Fixture(const std::string& name) {
   std::string here = __FILE__;
   std::string path = here.substr(0, here.rfind('/')) + "/../data/" + name;

@@ -232,8 +232,6 @@ TEST_F(CabReader, NamesOfEveryLengthAroundThePiecesOfTheRead) {
   EXPECT_EQ(List(cabinet), kHeading + longLines);
 }
 
-// ---- Damage: each case lists what came before it and stops there. ---------
-
 // A name may be as long as a path, 32,767 units (in UTF-8 up to three bytes
 // each); a longer one is passed over.
 TEST(CabLongNames, NamesAsLongAsPathsAreListedAndLongerOnesPassedOver) {
@@ -274,38 +272,27 @@ TEST(CabShortLine, PastTheOldPathBufferIsListed) {
             ShortLines({"FIRST", name.c_str(), "NEXT"}));
 }
 
-TEST(CabDamage, TruncatedFileRecordStops) {
-  ResetSearch("*", kArchive);
-  Bytes cabinet = Cabinet({{"FIRST"}, {"SECOND"}});
-  cabinet.resize(cabinet.size() - 10);
-  EXPECT_EQ(List(cabinet), ShortLines({"FIRST"}));
-}
+// ---- Damage: each row lists what comes before the damage and stops there. ---
 
-TEST(CabDamage, NameCutByTheEndOfTheFileStops) {
-  ResetSearch("*", kArchive);
-  Bytes cabinet = Cabinet({{"FIRST"}, {"SECOND"}});
-  cabinet.pop_back();  // the terminator of the last name
-  EXPECT_EQ(List(cabinet), ShortLines({"FIRST"}));
-}
-
-TEST(CabDamage, MoreFilesAnnouncedThanStoredStops) {
-  ResetSearch("*", kArchive);
-  Bytes cabinet = Cabinet({{"FIRST"}, {"SECOND"}});
-  cabinet[28] = 9;
-  EXPECT_EQ(List(cabinet), ShortLines({"FIRST", "SECOND"}));
-}
-
-TEST(CabDamage, FirstFileOffsetPastTheEndListsNothing) {
-  ResetSearch("*", kArchive);
-  Bytes cabinet = Cabinet({{"FIRST"}});
-  cabinet[18] = 0x10;
-  EXPECT_EQ(List(cabinet), "");
-}
-
-TEST(CabDamage, NotACabinetListsNothing) {
-  ResetSearch("*", kArchive);
-  EXPECT_EQ(List(Bytes{}), "");
-  EXPECT_EQ(List(Bytes(4000, 'M')), "");
+TEST_F(CabReader, DamageEndsTheCabinetQuietly) {
+  const Bytes two = Cabinet({{"FIRST"}, {"SECOND"}});
+  const struct {
+    const char* what;
+    Bytes cabinet;
+    std::string expected;
+  } rows[] = {
+      {"file record truncated", Cut(two, 10), ShortLines({"FIRST"})},
+      {"last name without its terminator", Cut(two, 1), ShortLines({"FIRST"})},
+      {"more files announced than stored", Patched(two, 28, 9), ShortLines({"FIRST", "SECOND"})},
+      {"first file offset past the end", Patched(Cabinet({{"FIRST"}}), 18, 0x10), ""},
+      {"empty file", Bytes{}, ""},
+      {"no signature", Bytes(4000, 'M'), ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ResetSearch("*", kArchive);
+    EXPECT_EQ(List(row.cabinet), row.expected);
+  }
 }
 
 }  // namespace

@@ -439,152 +439,6 @@ TEST_F(LzhReader, NewerHeadersFeedTheCriteriaAndTotals) {
             ShortLines({"HUGE.BIN", "LATE.TXT", "\xE6\x97\xA5\xE6\x9C\xAC.TXT", "NEXT"}));
 }
 
-// ---- Damage: each case lists what came before it and stops there. ---------
-
-void ExpectStopAfterFirst(const Bytes& damaged) {
-  ResetSearch("*", kArchive);
-  EXPECT_EQ(List(Archive({Level0("FIRST"), damaged, Level0("NEXT")})), ShortLines({"FIRST"}));
-  // The same damage ends the archive also where attributes are needed.
-  ResetSearch("*", kArchive);
-  UseLongForm();
-  std::string out = List(Archive({Level0("FIRST"), damaged, Level0("NEXT")}));
-  EXPECT_EQ(out.find("NEXT"), std::string::npos) << out;
-  EXPECT_NE(out.find("FIRST"), std::string::npos) << out;
-}
-
-TEST(LzhDamage, UnknownLevelStops) {
-  Bytes member = Level0("BAD");
-  member[20] = 3;
-  ExpectStopAfterFirst(member);
-}
-
-TEST(LzhDamage, HeaderSizeBelow22Stops) {
-  Bytes member = Level0("BAD");
-  member[0] = 21;
-  ExpectStopAfterFirst(member);
-}
-
-TEST(LzhDamage, Level1WithoutAttributeByte0x20Stops) {
-  Bytes member = Level1("BAD");
-  member[19] = 0x21;
-  ExpectStopAfterFirst(member);
-}
-
-TEST(LzhDamage, MethodOtherThanLhStops) {
-  ExpectStopAfterFirst(Level0("BAD", 5, 0x20, kDos2021, "-lz5-"));
-}
-
-TEST(LzhDamage, NameLengthPastTheHeaderStops) {
-  Bytes member = Level0("BAD");
-  member[21] = 200;
-  ExpectStopAfterFirst(member);
-  member = Level1("BAD");
-  member[21] = 100;
-  ExpectStopAfterFirst(member);
-}
-
-TEST(LzhDamage, Level1ExtendedHeaderSizeBelow3Stops) {
-  Bytes member = Level1("BAD", {{0x02, "D\xff"}, {0x40, std::string("\x02\x00", 2)}});
-  std::size_t firstSize = 25 + 3;  // behind the base header
-  member[firstSize] = 2;
-  // Only the long form reads these headers; the short form skips them whole.
-  ResetSearch("*", kArchive);
-  UseLongForm();
-  std::string out = List(Archive({Level0("FIRST"), member, Level0("NEXT")}));
-  EXPECT_EQ(out, "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  09:08:06             5 ___A FIRST\n");
-}
-
-TEST(LzhDamage, Level1ExtendedHeaderPastItsEntryStops) {
-  Bytes member = Level1("BAD", {{0x02, "D\xff"}});
-  // The skip size says the entry ends inside the directory header.
-  member[7] = 2;
-  ResetSearch("*", kArchive);
-  UseLongForm();
-  std::string out = List(Archive({Level0("FIRST"), member, Level0("NEXT")}));
-  EXPECT_EQ(out, "\nArchive file of C:\\T\\A.LZH\n\n21/03/04  09:08:06             5 ___A FIRST\n");
-}
-
-TEST(LzhDamage, Level2WithoutFileNameHeaderStops) {
-  ExpectStopAfterFirst(Level2({{0x02, "DIR\xff"}}));
-  ExpectStopAfterFirst(Level2({}));
-}
-
-TEST(LzhDamage, Level2ExtendedHeaderPastTheHeaderStops) {
-  Bytes member = Level2({{0x01, "BAD"}});
-  member[24] = 200;  // the first size reaches past the header bytes
-  ExpectStopAfterFirst(member);
-  member = Level2({{0x01, "BAD"}});
-  member[24] = 2;  // below the type byte and the next size
-  ExpectStopAfterFirst(member);
-}
-
-TEST(LzhDamage, Level2AttributeHeaderWithoutItsTwoBytesStops) {
-  ExpectStopAfterFirst(Level2({{0x01, "BAD"}, {0x40, "\x01"}}));
-}
-
-TEST(LzhDamage, TruncatedHeaderStops) {
-  Bytes archive = Archive({Level0("FIRST"), Level0("CUT")}, false);
-  archive.resize(archive.size() - 8);
-  ResetSearch("*", kArchive);
-  EXPECT_EQ(List(archive), ShortLines({"FIRST"}));
-}
-
-TEST(LzhDamage, DataPastTheEndEndsQuietly) {
-  Bytes archive = Archive({Level0("FIRST")}, false);
-  archive[7] = 0xFF;  // compressed size far past the end of the file
-  ResetSearch("*", kArchive);
-  EXPECT_EQ(List(archive), ShortLines({"FIRST"}));
-}
-
-TEST(LzhDamage, NotAnArchiveListsNothing) {
-  ResetSearch("*", kArchive);
-  EXPECT_EQ(List(Bytes{}), "");
-  EXPECT_EQ(List(Bytes(5000, '-')), "");
-}
-
-TEST(LzhDamage, Level3WidthOtherThan4Stops) {
-  Bytes member = Level3({{0x01, "BAD"}});
-  member[0] = 2;
-  ExpectStopAfterFirst(member);
-}
-
-TEST(LzhDamage, Level3TotalHeaderSizeOutOfBoundsStops) {
-  for (std::uint32_t total : {0u, 31u, 256u * 1024 + 1, 0xFFFFFFFFu}) {
-    Bytes member = Level3({{0x01, "BAD"}});
-    for (int i = 0; i < 4; ++i) member[24 + i] = total >> (8 * i) & 0xFF;
-    ExpectStopAfterFirst(member);
-  }
-}
-
-TEST(LzhDamage, Level3HeaderCutByTheEndStops) {
-  Bytes archive = Archive({Level0("FIRST"), Level3({{0x01, "CUT"}})}, false);
-  archive.resize(archive.size() - 6);
-  ResetSearch("*", kArchive);
-  EXPECT_EQ(List(archive), ShortLines({"FIRST"}));
-}
-
-TEST(LzhDamage, Level3ExtendedHeaderSizeOutOfBoundsStops) {
-  // Below the type byte and the next size; past the header; so large that a
-  // careless sum would wrap.
-  for (std::uint32_t size : {4u, 200u, 0xFFFFFFFFu}) {
-    Bytes member = Level3({{0x01, "BAD"}});
-    for (int i = 0; i < 4; ++i) member[28 + i] = size >> (8 * i) & 0xFF;
-    ExpectStopAfterFirst(member);
-  }
-}
-
-TEST(LzhDamage, NewerExtendedHeadersTooShortStop) {
-  for (unsigned level : {2u, 3u}) {
-    auto member = [level](std::vector<Ext> exts) {
-      return level == 2 ? Level2(exts) : Level3(exts);
-    };
-    ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x42, std::string(15, '\0')}}));
-    ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x41, std::string(15, '\0')}}));
-    // Half a UTF-16 unit.
-    ExpectStopAfterFirst(member({{0x01, "BAD"}, {0x44, "ABC"}}));
-  }
-}
-
 // A name may be as long as a path, 32,767 units; a longer one is passed over.
 TEST(LzhLongNames, NamesAsLongAsPathsAreListedAndLongerOnesPassedOver) {
   const std::string n300(300, 'n'), n900(900, 'm'), n32767(32767, 'w');
@@ -613,11 +467,94 @@ TEST(LzhLongNames, NamesAsLongAsPathsAreListedAndLongerOnesPassedOver) {
   EXPECT_EQ(TestRun().totals.count, 5u);
 }
 
-TEST(LzhDamage, CompressedSizeBeyondAnySeekStops) {
-  // The member itself is whole and listed; the skip behind it cannot be made.
-  ResetSearch("*", kArchive);
-  Bytes member = Level3({{0x01, "BAD"}, {0x42, LargeSizes(1ull << 63, 5)}});
-  EXPECT_EQ(List(Archive({Level0("FIRST"), member, Level0("NEXT")})), ShortLines({"FIRST", "BAD"}));
+// ---- Damage: each row lists what comes before the damage and stops there. ---
+
+// The member `damaged` between two good ones.
+Bytes Between(const Bytes& damaged) {
+  return Archive({Level0("FIRST"), damaged, Level0("NEXT")});
+}
+
+// At level 1 only the long form reads the extended headers, for the
+// attributes; the short form skips them whole.
+TEST_F(LzhReader, DamageEndsTheArchiveQuietly) {
+  const std::string heading = "\nArchive file of C:\\T\\A.LZH\n\n";
+  const std::string first = ShortLines({"FIRST"});
+  const std::string firstLong = heading + "21/03/04  09:08:06             5 ___A FIRST\n";
+  const Bytes level1 = Level1("BAD", {{0x02, "D\xff"}, {0x40, std::string("\x02\x00", 2)}});
+  const Bytes level2 = Level2({{0x01, "BAD"}});
+  const Bytes level3 = Level3({{0x01, "BAD"}});
+  const struct {
+    const char* what;
+    Bytes archive;
+    std::string shortForm, longForm;
+  } rows[] = {
+      {"unknown level", Between(Patched(Level0("BAD"), 20, 3)), first, firstLong},
+      {"header size below 22", Between(Patched(Level0("BAD"), 0, 21)), first, firstLong},
+      {"method not -lh?-", Between(Level0("BAD", 5, 0x20, kDos2021, "-lz5-")), first, firstLong},
+      {"level 0 name length past the header", Between(Patched(Level0("BAD"), 21, 200)), first,
+       firstLong},
+      {"level 1 attribute byte not 0x20", Between(Patched(Level1("BAD"), 19, 0x21)), first,
+       firstLong},
+      {"level 1 name length past the header", Between(Patched(Level1("BAD"), 21, 100)), first,
+       firstLong},
+      {"level 1 extended header below 3 bytes", Between(Patched(level1, 25 + 3, 2)),
+       ShortLines({"FIRST", "BAD", "NEXT"}), firstLong},
+      {"level 1 skip size ends inside an extended header",
+       Between(Patched(Level1("BAD", {{0x02, "D\xff"}}), 7, 2)), ShortLines({"FIRST", "BAD"}),
+       firstLong},
+      {"level 2 without a name header", Between(Level2({{0x02, "DIR\xff"}})), first, firstLong},
+      {"level 2 without extended headers", Between(Level2({})), first, firstLong},
+      {"level 2 extended header past the header", Between(Patched(level2, 24, 200)), first,
+       firstLong},
+      {"level 2 extended header below 3 bytes", Between(Patched(level2, 24, 2)), first, firstLong},
+      {"level 2 attribute header of one byte", Between(Level2({{0x01, "BAD"}, {0x40, "\x01"}})),
+       first, firstLong},
+      {"level 3 size width not 4", Between(Patched(level3, 0, 2)), first, firstLong},
+      {"level 3 header size 0", Between(Patched(level3, 24, 0, 4)), first, firstLong},
+      {"level 3 header size 31", Between(Patched(level3, 24, 31, 4)), first, firstLong},
+      {"level 3 header size past 256 KiB", Between(Patched(level3, 24, 256 * 1024 + 1, 4)), first,
+       firstLong},
+      {"level 3 header size 0xFFFFFFFF", Between(Patched(level3, 24, 0xFFFFFFFF, 4)), first,
+       firstLong},
+      {"level 3 extended header below 5 bytes", Between(Patched(level3, 28, 4, 4)), first,
+       firstLong},
+      {"level 3 extended header past the header", Between(Patched(level3, 28, 200, 4)), first,
+       firstLong},
+      {"level 3 extended header size that would wrap a sum",
+       Between(Patched(level3, 28, 0xFFFFFFFF, 4)), first, firstLong},
+      {"level 2 64-bit sizes header too short",
+       Between(Level2({{0x01, "BAD"}, {0x42, std::string(15, '\0')}})), first, firstLong},
+      {"level 3 64-bit sizes header too short",
+       Between(Level3({{0x01, "BAD"}, {0x42, std::string(15, '\0')}})), first, firstLong},
+      {"level 2 Windows stamps header too short",
+       Between(Level2({{0x01, "BAD"}, {0x41, std::string(15, '\0')}})), first, firstLong},
+      {"level 3 Windows stamps header too short",
+       Between(Level3({{0x01, "BAD"}, {0x41, std::string(15, '\0')}})), first, firstLong},
+      {"level 2 UTF-16 name of half a unit", Between(Level2({{0x01, "BAD"}, {0x44, "ABC"}})), first,
+       firstLong},
+      {"level 3 UTF-16 name of half a unit", Between(Level3({{0x01, "BAD"}, {0x44, "ABC"}})), first,
+       firstLong},
+      // The member itself is whole and listed; the skip behind it cannot be made.
+      {"compressed size beyond any seek",
+       Between(Level3({{0x01, "BAD"}, {0x42, LargeSizes(1ull << 63, 5)}})),
+       ShortLines({"FIRST", "BAD"}), firstLong + "21/03/04  09:08:07             5 ___A BAD\n"},
+      {"header cut by the end of the file",
+       Cut(Archive({Level0("FIRST"), Level0("CUT")}, false), 8), first, firstLong},
+      {"level 3 header cut by the end of the file",
+       Cut(Archive({Level0("FIRST"), Level3({{0x01, "CUT"}})}, false), 6), first, firstLong},
+      {"compressed size past the end of the file",
+       Patched(Archive({Level0("FIRST")}, false), 7, 0xFF), first, firstLong},
+      {"empty file", Bytes{}, "", ""},
+      {"no method id", Bytes(5000, '-'), "", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ResetSearch("*", kArchive);
+    EXPECT_EQ(List(row.archive), row.shortForm);
+    ResetSearch("*", kArchive);
+    UseLongForm();
+    EXPECT_EQ(List(row.archive), row.longForm);
+  }
 }
 
 // ---- Header decoding -----------------------------------------------------------
