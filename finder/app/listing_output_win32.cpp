@@ -11,10 +11,10 @@
 
 namespace {
 
-// The last-write time as the user's clock showed it. A time the packed form
-// cannot hold shows as the nearest one it can rather than as a wrapped year.
+// The last-write time as the user's clock showed it, as the criteria
+// compare it.
 DosDateTime LocalStamp(std::uint64_t lastWriteTime) {
-  return NearestDosDateTime(FileTimeFields(LocalFileTime(lastWriteTime)));
+  return FileDosDateTime(LocalFileTime(lastWriteTime));
 }
 
 void WriteListingLine(SearchOptions& options, std::string_view line) {

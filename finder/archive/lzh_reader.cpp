@@ -176,12 +176,10 @@ EntryRest LzhWalk::Level2Or3(const LzhBaseHeader& base, std::span<const std::uin
   if (options_.dateMode != RangeMode::None || options_.timeMode != RangeMode::None ||
       options_.form != 0) {
     if (!toLocal_ || !toLocal_(stamp, &clock)) clock = UtcDateTime(stamp);
+    // A moment the packed form cannot hold is shown and compared as the
+    // nearest end of its range, as a file of a directory is.
+    clock = NearestDosMoment(clock);
     packed = MemberDosDateTime(clock);
-    // A moment the packed form cannot hold meets no date or time criterion,
-    // as for the entries of a directory.
-    if ((options_.dateMode != RangeMode::None || options_.timeMode != RangeMode::None) &&
-        (clock.year < 1980 || clock.year > 2107))
-      return rest;
   }
   if (!MemberPassesDateTimeSize(options_, packed.date, packed.time, size)) return rest;
   if (!MemberPassesAttributes(options_, ext.attributes)) return rest;

@@ -100,24 +100,20 @@ CalendarTime UnpackDosDateTime(DosDateTime stamp, unsigned yearBits) {
   return fields;
 }
 
-bool PackDosDateTime(const CalendarTime& moment, DosDateTime& stamp) {
-  if (moment.year < 1980 || moment.year > 2107) return false;
-  stamp = PackDosFields(moment, kDosYearBits);
-  return true;
-}
-
-bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp) {
-  return PackDosDateTime(FileTimeFields(localFileTime), stamp);
+CalendarTime NearestDosMoment(const CalendarTime& moment) {
+  if (moment.year < 1980) return {1980, 1, 1, 0, 0, 0};
+  if (moment.year > 2107) return {2107, 12, 31, 23, 59, 58};
+  return moment;
 }
 
 DosDateTime NearestDosDateTime(const CalendarTime& moment) {
-  DosDateTime stamp;
-  if (PackDosDateTime(moment, stamp)) return stamp;
-  if (moment.year < 1980) return PackDosFields({1980, 1, 1, 0, 0, 0}, kDosYearBits);
-  return PackDosFields({2107, 12, 31, 23, 59, 58}, kDosYearBits);
+  return PackDosFields(NearestDosMoment(moment), kDosYearBits);
+}
+
+DosDateTime FileDosDateTime(std::uint64_t localFileTime) {
+  return NearestDosDateTime(FileTimeFields(localFileTime));
 }
 
 DosDateTime MemberDosDateTime(const CalendarTime& moment) {
-  if (moment.year < 1980) return NearestDosDateTime(moment);
-  return PackDosFields(moment, kMemberYearBits);
+  return PackDosFields(NearestDosMoment(moment), kMemberYearBits);
 }

@@ -3,10 +3,10 @@
 // time in which files, members and criteria are compared.
 //
 // The one rule for moments the packed form cannot hold: it holds 1980-01-01
-// 00:00:00 to 2107-12-31 23:59:58, and a moment outside has no packed form.
-// A date or time criterion selects no such entry or member (there is nothing
-// to compare it with); a listing shows the nearest end of the range. The
-// bounds of the criteria themselves are the option text's own business
+// 00:00:00 to 2107-12-31 23:59:58, and a moment outside is taken as the
+// nearest end of that range, by the listing and by the date and time
+// criteria alike, so that what a line shows is what the criteria compare.
+// The bounds of the criteria themselves are the option text's own business
 // (date_time_values.h: a relative date before 1980 packs as 1980).
 #pragma once
 
@@ -69,16 +69,15 @@ DosDateTime PackDosFields(const CalendarTime& time, unsigned yearBits);
 // of the year field, seconds twice the two-second field.
 CalendarTime UnpackDosDateTime(DosDateTime stamp, unsigned yearBits);
 
-// The packed form of a moment; false, leaving `stamp` alone, for one outside
-// the range.
-bool PackDosDateTime(const CalendarTime& moment, DosDateTime& stamp);
-// The same for a local FILETIME.
-bool PackDosDateTime(std::uint64_t localFileTime, DosDateTime& stamp);
-// The packed form, or for a moment outside the range the nearest end of it:
-// what a listing shows.
+// The moment itself when the packed form holds its year, else the nearest
+// end of the range: 1980-01-01 00:00:00 or 2107-12-31 23:59:58.
+CalendarTime NearestDosMoment(const CalendarTime& moment);
+// The packed form of NearestDosMoment.
 DosDateTime NearestDosDateTime(const CalendarTime& moment);
-// The packed form of a member's calendar stamp, which its criteria compare: a
-// moment before 1980 packs as 1980-01-01 00:00:00, a later one with six bits
-// of its year (kMemberYearBits). The reader lets a moment outside the range
-// meet no date or time criterion.
+// The packed form of a file's local last-write FILETIME: what its line shows
+// and its date and time criteria compare.
+DosDateTime FileDosDateTime(std::uint64_t localFileTime);
+// The packed form of a member's calendar stamp, which its criteria compare:
+// NearestDosMoment with six bits of its year (kMemberYearBits). The member's
+// line shows NearestDosMoment to the second.
 DosDateTime MemberDosDateTime(const CalendarTime& moment);

@@ -14,12 +14,13 @@ bool MatchesDateTimeSize(const SearchOptions& options, const DosDateTime* stamp,
 bool MatchesAttributes(const SearchOptions& options, std::uint32_t attributes);
 
 // True when an entry with these facts passes every criterion of `options`
-// that is set. `stamp` is its last-write time as local DosDateTime, or null
-// when it has none: such an entry fails any date or time criterion.
+// that is set. `stamp` is its last-write time as local DosDateTime; it may
+// be null when no date or time criterion is set (a null stamp fails one).
 bool MatchesCriteria(const SearchOptions& options, std::uint32_t attributes, std::uint64_t size,
                      const DosDateTime* stamp);
 
 // The same for an entry of the platform's directory search, against the
 // run's options; its UTC last-write time is turned into local time only when
-// a date or time criterion asks for it.
+// a date or time criterion asks for it, and packed as its line shows it
+// (FileDosDateTime).
 bool MatchesCriteria(const SearchOptions& options, const FileEntry& entry);

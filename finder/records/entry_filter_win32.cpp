@@ -6,7 +6,6 @@
 bool MatchesCriteria(const SearchOptions& options, const FileEntry& entry) {
   if (options.dateMode == RangeMode::None && options.timeMode == RangeMode::None)
     return MatchesCriteria(options, entry.attributes, entry.size, nullptr);
-  DosDateTime stamp;
-  bool stamped = PackDosDateTime(LocalFileTime(entry.lastWriteTime), stamp);
-  return MatchesCriteria(options, entry.attributes, entry.size, stamped ? &stamp : nullptr);
+  const DosDateTime stamp = FileDosDateTime(LocalFileTime(entry.lastWriteTime));
+  return MatchesCriteria(options, entry.attributes, entry.size, &stamp);
 }

@@ -18,34 +18,28 @@ constexpr std::uint16_t Time(int hour, int minute, int second) {
   return static_cast<std::uint16_t>((hour << 11) | (minute << 5) | (second / 2));
 }
 
-TEST(PackDosDateTime, CoversExactly1980To2107) {
+// A file's line and its criteria both take this packed form, so what is
+// shown is what matches.
+TEST(FileDosDateTime, OutsideTheRangeTakesTheNearestEnd) {
   struct Row {
-    std::int64_t unixSeconds;
-    bool packs;
+    std::uint64_t fileTime;
     std::uint16_t date, time;
   } rows[] = {
-      {315532800, true, Date(1980, 1, 1), Time(0, 0, 0)},
-      {315532799, false, 0, 0},  // 1979-12-31 23:59:59
-      {951827696, true, Date(2000, 2, 29), Time(12, 34, 56)},
-      {951827697, true, Date(2000, 2, 29), Time(12, 34, 56)},  // odd seconds drop to even
-      {1709251199, true, Date(2024, 2, 29), Time(23, 59, 58)},
-      {4354819199, true, Date(2107, 12, 31), Time(23, 59, 58)},
-      {4354819200, false, 0, 0},    // 2108-01-01
-      {-11644473600, false, 0, 0},  // 1601-01-01, FILETIME zero
+      {FileTime(315532800), Date(1980, 1, 1), Time(0, 0, 0)},
+      {FileTime(315532799), Date(1980, 1, 1), Time(0, 0, 0)},  // 1979-12-31 23:59:59
+      {FileTime(951827696), Date(2000, 2, 29), Time(12, 34, 56)},
+      {FileTime(951827697), Date(2000, 2, 29), Time(12, 34, 56)},  // odd seconds drop to even
+      {FileTime(1709251199), Date(2024, 2, 29), Time(23, 59, 58)},
+      {FileTime(4354819199), Date(2107, 12, 31), Time(23, 59, 58)},
+      {FileTime(4354819200), Date(2107, 12, 31), Time(23, 59, 58)},  // 2108-01-01
+      {0, Date(1980, 1, 1), Time(0, 0, 0)},                          // 1601-01-01
+      {UINT64_MAX, Date(2107, 12, 31), Time(23, 59, 58)},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.unixSeconds);
-    DosDateTime stamp{0x1234, 0x5678};
-    EXPECT_EQ(PackDosDateTime(FileTime(row.unixSeconds), stamp), row.packs);
-    if (row.packs) {
-      EXPECT_EQ(stamp.date, row.date);
-      EXPECT_EQ(stamp.time, row.time);
-    } else {
-      EXPECT_EQ(stamp.date, 0x1234);  // left alone
-    }
+    const DosDateTime stamp = FileDosDateTime(row.fileTime);
+    EXPECT_EQ(stamp.date, row.date) << row.fileTime;
+    EXPECT_EQ(stamp.time, row.time) << row.fileTime;
   }
-  DosDateTime stamp;
-  EXPECT_FALSE(PackDosDateTime(UINT64_MAX, stamp));
 }
 
 struct CriteriaRow {

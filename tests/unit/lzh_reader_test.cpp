@@ -274,18 +274,21 @@ TEST_F(LzhReader, Level2StampsAreComparedInLocalTime) {
   TestRun().options.timeMode = RangeMode::AtMost;
   TestRun().options.timeHigh = 5 * 2048;
   EXPECT_EQ(List(archive, EastLocal), ShortLines({"LATE.TXT"}));
-  // Before 1980 a stamp has no packed form: no date criterion selects it,
-  // as for a file of a directory.
+  // A stamp before 1980 is compared, as it is shown, as 1980-01-01 00:00:00,
+  // as a file of a directory is.
   Bytes early = Archive({Level2({{0x01, "EARLY.TXT"}}, 5, 86400)});
-  TestRun().options.timeMode = RangeMode::None;
+  TestRun().options.timeMode = RangeMode::AtMost;
+  TestRun().options.timeHigh = 0;
   TestRun().options.dateMode = RangeMode::AtMost;
-  TestRun().options.dateHigh = 0xFFFF;
-  EXPECT_EQ(List(early, UtcLocal), "");
-  EXPECT_EQ(List(archive, UtcLocal), ShortLines({"LATE.TXT"}));
+  TestRun().options.dateHigh = PackDosDate(0, 1, 2);
+  EXPECT_EQ(List(early, UtcLocal), ShortLines({"EARLY.TXT"}));
+  EXPECT_EQ(List(archive, UtcLocal), "");
   TestRun().options.dateMode = RangeMode::None;
+  UseLongForm();
+  EXPECT_EQ(List(early, UtcLocal),
+            "\nArchive file of C:\\T\\A.LZH\n\n80/01/01  00:00:00             5 ___A EARLY.TXT\n");
 
   // A failed conversion falls back to UTC rather than to no date.
-  UseLongForm();
   TestRun().options.timeMode = RangeMode::None;
   auto failing = [](std::int64_t, CalendarTime*) { return false; };
   EXPECT_EQ(List(archive, failing),
@@ -368,12 +371,12 @@ TEST_F(LzhReader, NewerExtendedHeadersAtLevels2And3) {
        3,
        0,
        "21/03/04  09:08:10             5 ___A STAMP.TXT"},
-      {"a Windows stamp beyond 2106",
+      {"a Windows stamp beyond 2107 shows the last packed moment",
        "*",
        {{0x01, "FAR.TXT"}, {0x41, WindowsStamps(4354819200)}},
        3,
        kUnix2021,
-       "08/01/01  00:00:00             5 ___A FAR.TXT"},
+       "07/12/31  23:59:58             5 ___A FAR.TXT"},
       {"the UTF-16 name wins over the 8-bit one",
        "CAF?.TXT",
        {{0x01, "CAFE.TXT"}, {0x44, Utf16(u"CAF\u00c9.TXT")}},
