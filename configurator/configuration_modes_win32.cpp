@@ -172,5 +172,6 @@ bool WriteConfiguration(const char* executable, const char* configuration) {
     assembler.Feed(std::string_view(chunk, got), apply);
   }
   assembler.Finish(apply);
-  return true;
+  // The other values stay written: each line stands alone.
+  return !patcher.refused();
 }

@@ -13,5 +13,6 @@ bool ReadConfigurationFrom(const char* executable, TextWriter& out);
 // Mode W: writes the values of the configuration file into the executable's
 // message table in place. False after its messages when a file cannot be
 // opened or mapped, or when the executable holds no message table (then not
-// one byte of it has been written).
+// one byte of it has been written), and when any value was refused (then
+// every other value has been written).
 bool WriteConfiguration(const char* executable, const char* configuration);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "configurator/configuration_reader.h"
 #include "configurator/string_table_patch.h"
 
 class TextWriter;
@@ -33,10 +34,14 @@ class ConfigurationPatcher {
 
   // Applies one line of the configuration file (without its line end).
   // Lines that name no key are skipped quietly; refused values leave their
-  // slot as it was, after a message naming the key. A value that is what
-  // mode R exports for its slot leaves the slot as it is, so an exported
-  // file written back changes nothing, even texts the code page cannot hold.
+  // slot as it was, after a message naming the key (or "Error Code : %d"
+  // for a value the code page cannot convert). A value that is what mode R
+  // exports for its slot leaves the slot as it is, so an exported file
+  // written back changes nothing, even texts the code page cannot hold.
   void ApplyLine(std::string_view line);
+
+  // True once any line's value has been refused.
+  bool refused() const { return refused_; }
 
  private:
   std::span<std::uint8_t> image_;
@@ -44,6 +49,10 @@ class ConfigurationPatcher {
   AnsiConverter& converter_;
   TextWriter& errors_;
   std::u16string wide_;
+  bool refused_ = false;
 
-  bool IsExportOfSlot(std::string_view line);
+  bool IsExportOfSlot(const ConfigurationLine& parsed, std::string_view line);
+  // Converts the line's value and writes it into its slot; false after the
+  // message of a refusal.
+  bool WriteValue(std::string_view line);
 };

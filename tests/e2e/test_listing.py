@@ -180,12 +180,15 @@ class Listing(WineTestCase):
                 # standard output is a file: the wait message, then the finish message over it
                 self.assertEqual(result.err, WAIT + b"\r" + BLANK_STATUS + FINISHED)
 
-    def test_times_the_packed_form_cannot_hold_show_its_nearest_end(self):
-        result = self.tlvc("*.TXT", "/F1", "/-U", directory="edges")
-        self.assertLines(result.out, self.header(winpath(self.root / "edges").encode()) + [
-            b"07/12/31  23:59:58             0 ___A FUTURE.TXT",
-            b"80/01/01  00:00:00             0 ___A OLD.TXT",
-            b"", b"         2 files                    0 bytes found!"])
+    def test_times_the_packed_form_cannot_hold_show_and_match_its_nearest_end(self):
+        future = b"07/12/31  23:59:58             0 ___A FUTURE.TXT"
+        old = b"80/01/01  00:00:00             0 ___A OLD.TXT"
+        for criteria, lines in (([], [future, old]), (["/D:-80/01/02"], [old]),
+                                (["/D:07/12/31", "/T:23:59:58"], [future])):
+            with self.subTest(criteria=criteria):
+                result = self.tlvc("*.TXT", "/F1", "/-U", *criteria, directory="edges")
+                self.assertLines(result.out, self.header(winpath(self.root / "edges").encode()) + lines + [
+                    b"", b"%10d files                    0 bytes found!" % len(lines)])
 
     def test_header_of_a_drive_root_keeps_its_backslash(self):
         drive = harness.REPO / "build" / "wineprefix" / "dosdevices" / "r:"
