@@ -184,7 +184,7 @@ class Listing(WineTestCase):
         future = b"07/12/31  23:59:58             0 ___A FUTURE.TXT"
         old = b"80/01/01  00:00:00             0 ___A OLD.TXT"
         for criteria, lines in (([], [future, old]), (["/D:-80/01/02"], [old]),
-                                (["/D:07/12/31", "/T:23:59:58"], [future])):
+                                (["/D:43/12/31-", "/T:23:59:58"], [future])):
             with self.subTest(criteria=criteria):
                 result = self.tlvc("*.TXT", "/F1", "/-U", *criteria, directory="edges")
                 self.assertLines(result.out, self.header(winpath(self.root / "edges").encode()) + lines + [
