@@ -58,7 +58,7 @@ using LocalTimeConverter = bool (*)(std::int64_t secondsSince1970, CalendarTime*
 struct ListedMember {
   std::string_view name;  // as shown and handed to the command
   // What the long line shows: a packed stamp unpacked with kMemberYearBits,
-  // or a calendar stamp as it is.
+  // or a calendar stamp to the second (NearestDosMoment).
   CalendarTime clock;
   std::uint64_t size = 0;
   std::uint32_t attributes = 0;
