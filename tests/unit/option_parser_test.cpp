@@ -77,8 +77,8 @@ std::string Describe(const SearchOptions& o) {
   // The option letters set, in letter order, then the template's switches.
   std::string flags;
   std::vector<std::pair<bool, char>> letters = {
-      {o.findExecutable, 'E'}, {o.japanese, 'J'},       {o.noEcho, 'N'},
-      {o.searchOrdinary, 'O'}, {o.pausePerScreen, 'P'}, {o.searchSubdirectories, 'U'},
+      {o.findExecutable, 'E'},   {o.japanese, 'J'},       {o.noEcho, 'N'},
+      {o.searchOrdinary, 'O'},   {o.pausePerScreen, 'P'}, {o.searchSubdirectories, 'U'},
       {o.wholeMemberPaths, 'W'},
   };
   for (const ArchiveFormat& format : kArchiveFormats)
@@ -181,17 +181,16 @@ constexpr auto kUsage = CommandLineOutcome::kShowUsage;
 
 TEST(CommandLine, OptionsWithoutParameter) {
   CheckCommandRows({
-      {" /E x", "flags=E name='x'"},         {" /J x", "flags=J name='x'"},
-      {" /N x", "flags=N name='x'"},         {" /O x", "flags=O name='x'"},
-      {" /P x", "flags=P name='x'"},         {" /U x", "flags=U name='x'"},
-      {" /u x", "flags=U name='x'"},         {" /UX x", "flags=U name='x'"},
-      {" /w x", "flags=W name='x'"},
-      {" /U/O x", "flags=U name='x'"},       {" x /U /O /P", "flags=OPU name='x '"},
-      {" -N x", "flags=N name='x'"},         {" x\t-U", "flags=U name='x\t'"},
-      {" /F x", "flags= name='x'"},          {" /F0 x", "flags= name='x'"},
-      {" /F1 x", "flags= form=1 name='x'"},  {" /F3 x", "flags= name='x'"},
-      {" /F:2 x", "flags= form=2 name='x'"}, {" /f2x x", "flags= form=2 name='x'"},
-      {" /F: 2", "flags= name='2'"},
+      {" /E x", "flags=E name='x'"},          {" /J x", "flags=J name='x'"},
+      {" /N x", "flags=N name='x'"},          {" /O x", "flags=O name='x'"},
+      {" /P x", "flags=P name='x'"},          {" /U x", "flags=U name='x'"},
+      {" /u x", "flags=U name='x'"},          {" /UX x", "flags=U name='x'"},
+      {" /w x", "flags=W name='x'"},          {" /U/O x", "flags=U name='x'"},
+      {" x /U /O /P", "flags=OPU name='x '"}, {" -N x", "flags=N name='x'"},
+      {" x\t-U", "flags=U name='x\t'"},       {" /F x", "flags= name='x'"},
+      {" /F0 x", "flags= name='x'"},          {" /F1 x", "flags= form=1 name='x'"},
+      {" /F3 x", "flags= name='x'"},          {" /F:2 x", "flags= form=2 name='x'"},
+      {" /f2x x", "flags= form=2 name='x'"},  {" /F: 2", "flags= name='2'"},
   });
 }
 
@@ -208,7 +207,8 @@ TEST(CommandLine, Negations) {
       "flags=CEJLNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab";
   CheckCommandRows(
       {
-          {" /-A x", "flags=CEJLNOPUWZ date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab name='x'"},
+          {" /-A x",
+           "flags=CEJLNOPUWZ date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab name='x'"},
           {" /-C x",
            "flags=EJLNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
