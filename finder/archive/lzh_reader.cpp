@@ -78,9 +78,8 @@ class LzhWalk {
   LzhRoom& room_;
 };
 
-bool LzhWalk::MatchAndList(std::string_view name, std::string_view path,
-                           const CalendarTime& clock, std::uint64_t size,
-                           std::uint32_t attributes) {
+bool LzhWalk::MatchAndList(std::string_view name, std::string_view path, const CalendarTime& clock,
+                           std::uint64_t size, std::uint32_t attributes) {
   // The matcher takes zero-terminated text.
   if (name.size() > kMemberNameUnits) return true;
   name.copy(room_.name, name.size());
@@ -118,8 +117,7 @@ bool LzhWalk::MatchAndListWide(const LzhExtensions& ext, const CalendarTime& clo
     // The wide name goes with the wide folder. A writer that gave none may
     // have given the folder in bytes of a code page the reader cannot decode:
     // an ASCII one is taken, any other left out.
-    MemberPath<char16_t> path(std::span(names.wide, kMemberNameUnits + 2),
-                              kLzhWideFolderSeparator);
+    MemberPath<char16_t> path(std::span(names.wide, kMemberNameUnits + 2), kLzhWideFolderSeparator);
     if (!ext.wideFolder.empty()) {
       for (std::size_t i = 0; i < ext.wideFolder.size() / 2; ++i)
         path.Add(unitAt(ext.wideFolder, i));

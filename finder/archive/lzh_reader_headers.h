@@ -112,11 +112,11 @@ std::string_view LzhLevel0NamePart(std::string_view name, LeadByteTest isLeadByt
 
 // What the extended headers inside a level-2 or level-3 header give.
 struct LzhExtensions {
-  bool ok = false;                         // false: damaged chain, or no file-name header
-  std::string_view name;                   // from the last 0x01 header
-  bool haveWideName = false;               // a 0x44 header was met, which wins over 0x01
-  std::span<const std::uint8_t> wideName;  // its UTF-16LE bytes, even in number
-  std::string_view folder;                 // from the last 0x02 header
+  bool ok = false;                           // false: damaged chain, or no file-name header
+  std::string_view name;                     // from the last 0x01 header
+  bool haveWideName = false;                 // a 0x44 header was met, which wins over 0x01
+  std::span<const std::uint8_t> wideName;    // its UTF-16LE bytes, even in number
+  std::string_view folder;                   // from the last 0x02 header
   std::span<const std::uint8_t> wideFolder;  // from the last 0x45 header of even size
   std::uint16_t attributes = kLzhDefaultAttributes;
   bool haveLastWrite = false;
