@@ -37,7 +37,7 @@ bool ListCodePagePath(std::string_view path, LeadByteTest isLeadByte, MemberName
 }
 
 bool ReadsAsUtf8(std::string_view name) {
-  return !IsAsciiText(name) && IsWellFormedUtf8(name);
+  return !IsAsciiText(name) && WellFormedUtf8(name);
 }
 
 bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, MemberNameRoom& room,

@@ -100,7 +100,7 @@ std::size_t EncodeUtf8Name(const char16_t* source, char* destination, std::size_
   return written;
 }
 
-bool IsWellFormedUtf8(std::string_view text) {
+bool WellFormedUtf8(std::string_view text) {
   const auto* in = reinterpret_cast<const unsigned char*>(text.data());
   const auto* const end = in + text.size();
   while (in != end) {

@@ -28,4 +28,4 @@ std::size_t EncodeUtf8Name(const char16_t* source, char* destination, std::size_
 // True when `text` is well-formed UTF-8 throughout (no stray or missing
 // continuation byte, no overlong form, no encoded surrogate, nothing above
 // U+10FFFF).
-bool IsWellFormedUtf8(std::string_view text);
+bool WellFormedUtf8(std::string_view text);
