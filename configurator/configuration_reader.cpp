@@ -57,6 +57,7 @@ OptionKind KindOfOption(char letter) {
     case 'O':
     case 'P':
     case 'U':
+    case 'W':
       return OptionKind::Flag;
     default:
       return OptionKind::None;

@@ -53,25 +53,32 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   if (firstHeader.size() != kCabHeaderSize) return;
   CabHeader cabinet = DecodeCabHeader(firstHeader);
   if (!file.Skip(std::int64_t{cabinet.firstFileOffset} - std::int64_t{kCabHeaderSize})) return;
-  // The long line shows a file by the last part of its name only.
-  const bool lastPartOnly = options.form != 0;
+  // The long line shows a file by the last part of its name only, unless
+  // /W asks for whole paths; the short line shows the stored name.
+  const bool wholeName = options.form == 0 || options.wholeMemberPaths;
   const LeadByteTest isLeadByte = MemberNameLeadByteTest(options.ansiCodePage);
   const auto room = std::make_unique_for_overwrite<CabRoom>();
   for (unsigned i = 0; i < cabinet.fileCount; ++i) {
     std::uint8_t bytes[kCabFileRecordSize];
     if (file.Read(bytes, sizeof bytes) != sizeof bytes) return;
     CabFileRecord record = DecodeCabFileRecord(bytes);
-    CabNameCollector name(room->name, lastPartOnly, record.nameIsUtf8() ? nullptr : isLeadByte);
+    CabNameCollector name(room->name, !wholeName, record.nameIsUtf8() ? nullptr : isLeadByte);
     if (ReadName(file, name) == NameRead::Stop) return;
     // A name too long to list passes its member over, as one that does not
     // match: the next record follows its terminator all the same.
     if (!name.fits() || !MemberPassesFilters(options, record.stamp.date, record.stamp.time,
                                              record.size, record.attributes))
       continue;
+    // Matched by the part behind the last backslash, as ZIP and LHA members
+    // are: a pattern without folders finds a member in a folder.
     std::string_view shown;
+    MemberNameRoom& names = room->names;
     if (record.nameIsUtf8()) {
-      if (!MatchUtf8Name(listing.pattern(), name.c_str(), room->names, shown)) continue;
-    } else if (!MatchCodePageName(listing.pattern(), name.name(), isLeadByte, room->names, shown)) {
+      if (!MatchUtf8Name(listing.pattern(), name.part_c_str(), names, shown) ||
+          (wholeName && !ListUtf8Path(name.c_str(), names, shown)))
+        continue;
+    } else if (!MatchCodePageName(listing.pattern(), name.part(), isLeadByte, names, shown) ||
+               (wholeName && !ListCodePagePath(name.name(), isLeadByte, names, shown))) {
       continue;
     }
     if (!listing.List({shown, UnpackDosDateTime(record.stamp, kMemberYearBits), record.size,

@@ -42,13 +42,15 @@ void CabNameCollector::Add(char byte) {
   const auto value = static_cast<unsigned char>(byte);
   const bool secondByte = secondByteNext_ && IsSecondByte(value);
   secondByteNext_ = !secondByte && isLeadByte_ && isLeadByte_(value);
-  if (lastPartOnly_ && byte == '\\' && !secondByte) {
+  const bool separator = byte == '\\' && !secondByte;
+  if (lastPartOnly_ && separator) {
     length_ = 0;
     overflow_ = false;
   } else if (length_ == capacity_) {
     overflow_ = true;
   } else {
     buffer_[length_++] = byte;
+    if (separator) partStart_ = length_;
   }
   buffer_[length_] = '\0';
 }
@@ -60,15 +62,15 @@ void CabNameCollector::Add(std::string_view bytes) {
     for (char byte : bytes) Add(byte);
     return;
   }
-  if (lastPartOnly_) {
-    const std::size_t backslash = bytes.rfind('\\');
-    if (backslash != std::string_view::npos) {
-      length_ = 0;
-      overflow_ = false;
-      bytes.remove_prefix(backslash + 1);
-    }
+  const std::size_t backslash = bytes.rfind('\\');
+  if (lastPartOnly_ && backslash != std::string_view::npos) {
+    length_ = 0;
+    overflow_ = false;
+    bytes.remove_prefix(backslash + 1);
   }
   const std::size_t room = capacity_ - length_;
+  if (!lastPartOnly_ && backslash != std::string_view::npos && backslash < room)
+    partStart_ = length_ + backslash + 1;
   if (bytes.size() > room) {
     overflow_ = true;
     bytes = bytes.substr(0, room);

@@ -47,9 +47,10 @@ struct CabFileRecord {
 };
 CabFileRecord DecodeCabFileRecord(std::span<const std::uint8_t> bytes);
 
-// Collects a stored name byte by byte as it is read. In the long form only
-// the part behind the last backslash is kept (each backslash starts the name
-// afresh); in the short form the whole name with its folder parts.
+// Collects a stored name byte by byte as it is read. A member is matched by
+// the part behind the last backslash. Where only that part is shown (the long
+// form without /W) only it is kept, each backslash starting the name afresh;
+// else the whole name with its folder parts, and where its part begins.
 class CabNameCollector {
  public:
   // `room` takes the name and its terminator (at least one byte); the reader
@@ -72,6 +73,9 @@ class CabNameCollector {
   bool fits() const { return !overflow_; }
   std::string_view name() const { return {buffer_, length_}; }
   const char* c_str() const { return buffer_; }
+  // The part behind the last backslash, terminated.
+  std::string_view part() const { return name().substr(partStart_); }
+  const char* part_c_str() const { return buffer_ + partStart_; }
 
  private:
   bool lastPartOnly_;
@@ -79,6 +83,7 @@ class CabNameCollector {
   bool secondByteNext_ = false;  // the byte before was a lead byte
   bool overflow_ = false;
   std::size_t length_ = 0;
+  std::size_t partStart_ = 0;  // at most length_
   char* buffer_;
   std::size_t capacity_;
 };

@@ -27,7 +27,15 @@ constexpr EntryRest kStop = std::nullopt;
 struct LzhRoom {
   std::uint8_t header[kLzhLevel3MaxHeader];
   char name[kMemberNameUnits + 1];
+  char folder[0xFFFF];              // of a level-1 member, read from its extended headers
+  char path[kMemberNameUnits + 2];  // under /W; one byte more tells a path too long to list
   MemberNameRoom names;
+};
+
+// What a level-1 member's extended headers give.
+struct Level1Extensions {
+  std::uint16_t attributes = kLzhDefaultAttributes;
+  std::string_view folder;
 };
 
 class LzhWalk {
@@ -47,13 +55,17 @@ class LzhWalk {
   EntryRest Level2Or3(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
 
  private:
-  // Matches `name` against the pattern and lists the member; a name too long
-  // to list passes the member over. False when the listing has to end.
-  bool MatchAndList(std::string_view name, const CalendarTime& clock, std::uint64_t size,
-                    std::uint32_t attributes);
-  bool MatchAndListWide(std::span<const std::uint8_t> utf16le, const CalendarTime& clock,
-                        std::uint64_t size, std::uint32_t attributes);
-  std::optional<std::uint16_t> ReadLevel1Attributes(std::uint64_t& rest);
+  // Matches `name` against the pattern and lists the member, by `path` when
+  // that is not empty (/W); a name or path too long to list passes the member
+  // over. False when the listing has to end.
+  bool MatchAndList(std::string_view name, std::string_view path, const CalendarTime& clock,
+                    std::uint64_t size, std::uint32_t attributes);
+  bool MatchAndListWide(const LzhExtensions& ext, const CalendarTime& clock, std::uint64_t size,
+                        std::uint32_t attributes);
+  // The path /W lists a member by: `folder` (0xFF between folders), then
+  // `name`, in room_.path; `fits` false when it outgrew that room.
+  std::string_view PathOf(std::string_view folder, std::string_view name, bool& fits);
+  bool ReadLevel1Extensions(std::uint64_t& rest, Level1Extensions& found);
   template <typename T>
   bool ReadValue(T& value, std::uint64_t& rest);
 
@@ -66,28 +78,62 @@ class LzhWalk {
   LzhRoom& room_;
 };
 
-bool LzhWalk::MatchAndList(std::string_view name, const CalendarTime& clock, std::uint64_t size,
-                           std::uint32_t attributes) {
+bool LzhWalk::MatchAndList(std::string_view name, std::string_view path, const CalendarTime& clock,
+                           std::uint64_t size, std::uint32_t attributes) {
   // The matcher takes zero-terminated text.
   if (name.size() > kMemberNameUnits) return true;
   name.copy(room_.name, name.size());
   room_.name[name.size()] = '\0';
   std::string_view listed;
-  if (!MatchCodePageName(pattern_, {room_.name, name.size()}, isLeadByte_, room_.names, listed))
+  if (!MatchCodePageName(pattern_, {room_.name, name.size()}, isLeadByte_, room_.names, listed) ||
+      (!path.empty() && !ListCodePagePath(path, isLeadByte_, room_.names, listed)))
     return true;
   return listing_.List({listed, clock, size, attributes});
 }
 
-bool LzhWalk::MatchAndListWide(std::span<const std::uint8_t> utf16le, const CalendarTime& clock,
+std::string_view LzhWalk::PathOf(std::string_view folder, std::string_view name, bool& fits) {
+  MemberPath<char> path(room_.path, kLzhFolderSeparator);
+  path.Add(folder);
+  path.EndFolder();
+  path.Add(name);
+  fits = path.fits();
+  return path.view();
+}
+
+bool LzhWalk::MatchAndListWide(const LzhExtensions& ext, const CalendarTime& clock,
                                std::uint64_t size, std::uint32_t attributes) {
-  char16_t* wide = room_.names.wide;
+  MemberNameRoom& names = room_.names;
+  const std::span<const std::uint8_t> utf16le = ext.wideName;
   std::size_t units = utf16le.size() / 2;
   if (units > kMemberNameUnits) return true;
-  for (std::size_t i = 0; i < units; ++i)
-    wide[i] = static_cast<char16_t>(utf16le[2 * i] | utf16le[2 * i + 1] << 8);
-  wide[units] = 0;
+  const auto unitAt = [](std::span<const std::uint8_t> bytes, std::size_t i) {
+    return static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  };
+  for (std::size_t i = 0; i < units; ++i) names.wide[i] = unitAt(utf16le, i);
+  names.wide[units] = 0;
   std::string_view listed;
-  if (!MatchWideName(pattern_, wide, room_.names, listed)) return true;
+  if (!MatchWideName(pattern_, names.wide, names, listed)) return true;
+  if (options_.wholeMemberPaths) {
+    // The wide name goes with the wide folder. A writer that gave none may
+    // have given the folder in bytes of a code page the reader cannot decode:
+    // an ASCII one is taken, any other left out.
+    MemberPath<char16_t> path(std::span(names.wide, kMemberNameUnits + 2), kLzhWideFolderSeparator);
+    if (!ext.wideFolder.empty()) {
+      for (std::size_t i = 0; i < ext.wideFolder.size() / 2; ++i)
+        path.Add(unitAt(ext.wideFolder, i));
+    } else {
+      bool ascii = true;
+      for (char byte : ext.folder)
+        ascii = ascii && (static_cast<unsigned char>(byte) < 0x80 || byte == kLzhFolderSeparator);
+      if (ascii)
+        for (char byte : ext.folder)
+          path.Add(byte == kLzhFolderSeparator ? kLzhWideFolderSeparator
+                                               : static_cast<char16_t>(byte));
+    }
+    path.EndFolder();
+    for (std::size_t i = 0; i < units; ++i) path.Add(unitAt(utf16le, i));
+    if (!path.fits() || !ListWidePath(path.c_str(), names, listed)) return true;
+  }
   return listing_.List({listed, clock, size, attributes});
 }
 
@@ -98,8 +144,10 @@ EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_
   auto time = static_cast<std::uint16_t>(base.stamp);
   auto date = static_cast<std::uint16_t>(base.stamp >> 16);
   if (!MemberPassesFilters(options_, date, time, base.originalSize, base.attributes)) return rest;
+  // The stored name is the whole path, its folders separated by backslashes.
   std::string_view part = LzhLevel0NamePart(field.name, isLeadByte_);
-  if (!MatchAndList(part, UnpackDosDateTime({date, time}, kMemberYearBits), base.originalSize,
+  if (!MatchAndList(part, options_.wholeMemberPaths ? field.name : std::string_view(),
+                    UnpackDosDateTime({date, time}, kMemberYearBits), base.originalSize,
                     base.attributes))
     return kStop;
   return rest;
@@ -115,27 +163,38 @@ bool LzhWalk::ReadValue(T& value, std::uint64_t& rest) {
   return true;
 }
 
-// Reads the extended headers that follow a level-1 base header up to the
-// attribute header. Everything read comes off `rest`, which keeps pointing at
-// the end of the entry; a header reaching past the entry is damage.
-std::optional<std::uint16_t> LzhWalk::ReadLevel1Attributes(std::uint64_t& rest) {
+// Reads the extended headers that follow a level-1 base header as far as
+// they are wanted: up to the attribute header for the details, up to the
+// folder header under /W. Everything read comes off `rest`, which keeps
+// pointing at the end of the entry; a header reaching past the entry is
+// damage.
+bool LzhWalk::ReadLevel1Extensions(std::uint64_t& rest, Level1Extensions& found) {
+  bool wantAttributes = options_.needDetails, wantFolder = options_.wholeMemberPaths;
   std::uint16_t size = 0;
-  if (!ReadValue(size, rest)) return std::nullopt;
-  while (size != 0) {
-    if (size < 3) return std::nullopt;
+  if (!ReadValue(size, rest)) return false;
+  while (size != 0 && (wantAttributes || wantFolder)) {
+    if (size < 3) return false;
     std::uint8_t type = 0;
-    if (!ReadValue(type, rest)) return std::nullopt;
+    if (!ReadValue(type, rest)) return false;
     std::uint64_t data = size - 3u;
-    if (type == kLzhExtAttributes) {
-      std::uint16_t attributes = 0;
-      if (data < 2 || !ReadValue(attributes, rest)) return std::nullopt;
-      return attributes;
+    if (type == kLzhExtAttributes && wantAttributes) {
+      if (data < 2 || !ReadValue(found.attributes, rest)) return false;
+      data -= 2;
+      wantAttributes = false;
+    } else if (type == kLzhExtFolderName && wantFolder) {
+      const auto length = static_cast<std::size_t>(data);
+      if (data > rest || file_.Read(room_.folder, length) != length) return false;
+      rest -= data;
+      found.folder = {room_.folder, length};
+      data = 0;
+      wantFolder = false;
     }
-    if (data > rest || !file_.Skip(static_cast<std::int64_t>(data))) return std::nullopt;
+    if (!wantAttributes && !wantFolder) return true;
+    if (data > rest || !file_.Skip(static_cast<std::int64_t>(data))) return false;
     rest -= data;
-    if (!ReadValue(size, rest)) return std::nullopt;
+    if (!ReadValue(size, rest)) return false;
   }
-  return kLzhDefaultAttributes;
+  return true;
 }
 
 EntryRest LzhWalk::Level1(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
@@ -146,16 +205,18 @@ EntryRest LzhWalk::Level1(const LzhBaseHeader& base, std::span<const std::uint8_
   auto time = static_cast<std::uint16_t>(base.stamp);
   auto date = static_cast<std::uint16_t>(base.stamp >> 16);
   if (!MemberPassesDateTimeSize(options_, date, time, base.originalSize)) return rest;
-  std::uint16_t attributes = kLzhDefaultAttributes;
-  if (options_.needDetails) {
-    auto found = ReadLevel1Attributes(rest);
-    if (!found) return kStop;
-    attributes = *found;
-    if (!MemberPassesAttributes(options_, attributes)) return rest;
-  }
-  // The name is matched and shown whole, folder parts included.
-  if (!MatchAndList(field.name, UnpackDosDateTime({date, time}, kMemberYearBits), base.originalSize,
-                    attributes))
+  Level1Extensions ext;
+  if ((options_.needDetails || options_.wholeMemberPaths) && !ReadLevel1Extensions(rest, ext))
+    return kStop;
+  if (options_.needDetails && !MemberPassesAttributes(options_, ext.attributes)) return rest;
+  // The name is matched whole, folder parts included; its folder is in an
+  // extended header.
+  bool fits = true;
+  const std::string_view path =
+      options_.wholeMemberPaths ? PathOf(ext.folder, field.name, fits) : std::string_view();
+  if (!fits) return rest;
+  if (!MatchAndList(field.name, path, UnpackDosDateTime({date, time}, kMemberYearBits),
+                    base.originalSize, ext.attributes))
     return kStop;
   return rest;
 }
@@ -183,9 +244,15 @@ EntryRest LzhWalk::Level2Or3(const LzhBaseHeader& base, std::span<const std::uin
   }
   if (!MemberPassesDateTimeSize(options_, packed.date, packed.time, size)) return rest;
   if (!MemberPassesAttributes(options_, ext.attributes)) return rest;
-  bool listed = ext.haveWideName ? MatchAndListWide(ext.wideName, clock, size, ext.attributes)
-                                 : MatchAndList(ext.name, clock, size, ext.attributes);
-  if (!listed) return kStop;
+  if (ext.haveWideName) {
+    if (!MatchAndListWide(ext, clock, size, ext.attributes)) return kStop;
+    return rest;
+  }
+  bool fits = true;
+  const std::string_view path =
+      options_.wholeMemberPaths ? PathOf(ext.folder, ext.name, fits) : std::string_view();
+  if (!fits) return rest;
+  if (!MatchAndList(ext.name, path, clock, size, ext.attributes)) return kStop;
   return rest;
 }
 

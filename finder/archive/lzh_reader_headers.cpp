@@ -105,6 +105,12 @@ LzhExtensions WalkLzhExtensions(std::span<const std::uint8_t> header, unsigned l
         found.name = AsText(data);
         haveName = true;
         break;
+      case kLzhExtFolderName:
+        found.folder = AsText(data);
+        break;
+      case kLzhExtWideFolderName:
+        if (data.size() % 2 == 0) found.wideFolder = data;
+        break;
       case kLzhExtWideFileName:
         if (data.size() % 2 != 0) return {};
         found.wideName = data;

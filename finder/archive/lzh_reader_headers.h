@@ -30,12 +30,13 @@
 // An extended header is announced by the size S in front of it (2 bytes, 4
 // at level 3) and is a type byte, the data and the size of the next one; a
 // size of 0 ends the chain. The types read here:
-//   0x01 file name            0x40 MS-DOS attributes (2 bytes)
+//   0x01 file name            0x02 folder name, 0xFF between folders
+//   0x40 MS-DOS attributes (2 bytes)
 //   0x41 Windows stamps: creation, last write, last access (8-byte FILETIMEs)
 //   0x42 64-bit sizes: compressed, then uncompressed (8 bytes each)
-//   0x44 file name in UTF-16LE
-// Folder names (0x02, and 0x45 in UTF-16LE) play no part: a member is known
-// by its file name alone.
+//   0x44 file name in UTF-16LE  0x45 folder name in UTF-16LE, U+FFFF between
+// A member is known by its file name alone; the folder names only make the
+// whole path that /W lists.
 #pragma once
 
 #include <cstddef>
@@ -58,10 +59,15 @@ inline constexpr std::size_t kLzhLevel2MaxHeader = 0xFFFF;
 inline constexpr std::size_t kLzhLevel3FixedSize = 28;
 inline constexpr std::size_t kLzhLevel3MaxHeader = 256 * 1024;
 inline constexpr std::uint8_t kLzhExtFileName = 0x01;
+inline constexpr std::uint8_t kLzhExtFolderName = 0x02;
 inline constexpr std::uint8_t kLzhExtAttributes = 0x40;
 inline constexpr std::uint8_t kLzhExtWindowsStamps = 0x41;
 inline constexpr std::uint8_t kLzhExtLargeSizes = 0x42;
 inline constexpr std::uint8_t kLzhExtWideFileName = 0x44;
+inline constexpr std::uint8_t kLzhExtWideFolderName = 0x45;
+// What stands between folders in the folder names.
+inline constexpr char kLzhFolderSeparator = '\xFF';
+inline constexpr char16_t kLzhWideFolderSeparator = 0xFFFF;
 inline constexpr std::uint16_t kLzhDefaultAttributes = 0x20;
 
 // The fields of the first 21 bytes, as far as each level uses them.
@@ -106,10 +112,12 @@ std::string_view LzhLevel0NamePart(std::string_view name, LeadByteTest isLeadByt
 
 // What the extended headers inside a level-2 or level-3 header give.
 struct LzhExtensions {
-  bool ok = false;                         // false: damaged chain, or no file-name header
-  std::string_view name;                   // from the last 0x01 header
-  bool haveWideName = false;               // a 0x44 header was met, which wins over 0x01
-  std::span<const std::uint8_t> wideName;  // its UTF-16LE bytes, even in number
+  bool ok = false;                           // false: damaged chain, or no file-name header
+  std::string_view name;                     // from the last 0x01 header
+  bool haveWideName = false;                 // a 0x44 header was met, which wins over 0x01
+  std::span<const std::uint8_t> wideName;    // its UTF-16LE bytes, even in number
+  std::string_view folder;                   // from the last 0x02 header
+  std::span<const std::uint8_t> wideFolder;  // from the last 0x45 header of even size
   std::uint16_t attributes = kLzhDefaultAttributes;
   bool haveLastWrite = false;
   std::int64_t lastWrite = 0;  // from 0x41: seconds since 1970, UTC

@@ -14,6 +14,32 @@ std::string_view Shown(const char16_t* wide, MemberNameRoom& room) {
 
 }  // namespace
 
+bool ListUtf8Path(const char* utf8, MemberNameRoom& room, std::string_view& listed) {
+  if (DecodeUtf8Name(utf8, room.wide, kMemberNameUnits + 2) > kMemberNameUnits) return false;
+  listed = Shown(room.wide, room);
+  return true;
+}
+
+bool ListWidePath(const char16_t* wide, MemberNameRoom& room, std::string_view& listed) {
+  if (std::char_traits<char16_t>::length(wide) > kMemberNameUnits) return false;
+  listed = Shown(wide, room);
+  return true;
+}
+
+bool ListCodePagePath(std::string_view path, LeadByteTest isLeadByte, MemberNameRoom& room,
+                      std::string_view& listed) {
+  if (path.size() > kMemberNameUnits) return false;
+  listed = IsAsciiText(path)
+               ? path
+               : std::string_view{room.shown, EscapeCodePageBytes(path, isLeadByte, room.shown,
+                                                                  sizeof room.shown)};
+  return true;
+}
+
+bool ReadsAsUtf8(std::string_view name) {
+  return !IsAsciiText(name) && WellFormedUtf8(name);
+}
+
 bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, MemberNameRoom& room,
                    std::string_view& listed) {
   // Room for two units more than the longest name: a decoder that stopped

@@ -55,6 +55,23 @@ bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, MemberNam
 bool MatchCodePageName(const SearchPattern& pattern, std::string_view name, LeadByteTest isLeadByte,
                        MemberNameRoom& room, std::string_view& listed);
 
+// Under /W a member is listed by its whole stored path (member_name_part.h)
+// rather than by the part its name was matched by. These make `listed` from
+// that path as the Match functions above make it from the part, after the
+// part matched. False when the path is too long to list: the member is then
+// passed over, as one whose name is.
+bool ListUtf8Path(const char* utf8, MemberNameRoom& room, std::string_view& listed);
+bool ListWidePath(const char16_t* wide, MemberNameRoom& room, std::string_view& listed);
+bool ListCodePagePath(std::string_view path, LeadByteTest isLeadByte, MemberNameRoom& room,
+                      std::string_view& listed);
+
+// True when a name stored without a UTF-8 mark reads as UTF-8: it is
+// well-formed UTF-8 and holds at least one multi-byte character. Text of a
+// code page seldom is (its letters above 0x7F would have to fall in the
+// patterns of lead and continuation bytes), and an ASCII name reads the same
+// either way.
+bool ReadsAsUtf8(std::string_view name);
+
 // Decodes a name stored in the OEM code page into UTF-16 in `out`
 // (`capacity` units, terminator included). False when the name is to stay
 // bytes of the ANSI code page: the OEM code page is that one, or the name

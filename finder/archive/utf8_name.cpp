@@ -99,3 +99,19 @@ std::size_t EncodeUtf8Name(const char16_t* source, char* destination, std::size_
   destination[written] = '\0';
   return written;
 }
+
+bool WellFormedUtf8(std::string_view text) {
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = in + text.size();
+  while (in != end) {
+    const unsigned b0 = *in++;
+    if (b0 < 0x80) continue;
+    const Lead lead = ClassifyLead(b0);
+    if (lead.more < 0 || end - in < lead.more) return false;
+    for (int taken = 0; taken < lead.more; ++taken, ++in) {
+      const unsigned low = taken == 0 ? lead.low : 0x80, high = taken == 0 ? lead.high : 0xBF;
+      if (*in < low || *in > high) return false;
+    }
+  }
+  return true;
+}

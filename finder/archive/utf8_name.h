@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 // Decodes the zero-terminated UTF-8 text `source` into UTF-16 code units:
 // at most `capacity` units are written to `destination`, followed by a
@@ -23,3 +24,8 @@ std::size_t DecodeUtf8Name(const char* source, char16_t* destination, std::size_
 // becomes U+FFFD. The text ends at the last character that fits. Returns the
 // bytes written, without the terminator.
 std::size_t EncodeUtf8Name(const char16_t* source, char* destination, std::size_t size);
+
+// True when `text` is well-formed UTF-8 throughout (no stray or missing
+// continuation byte, no overlong form, no encoded surrogate, nothing above
+// U+10FFFF).
+bool WellFormedUtf8(std::string_view text);

@@ -21,6 +21,14 @@
 // and names in UTF-8, either flagged (bit 11) or carried beside the header
 // name in a Unicode path field. Without them the walk would skip by the
 // wrong amount and names would show as bytes of the wrong code page.
+//
+// A name with neither is in the OEM code page when the archive was made on
+// DOS or Windows; made on Unix or macOS, it is what the system gave the
+// archiver, UTF-8 nowadays, and is read so when it reads as UTF-8. The local
+// header does not say where it was made: the local walk asks the first
+// central header, found through the end record, once and only for a name
+// that reads as UTF-8; an archive without a directory to ask has the name
+// decide alone.
 #include "finder/archive/zip_reader.h"
 
 #include <cstdint>
@@ -64,6 +72,7 @@ constexpr std::uint16_t kFlagUtf8Name = 0x0800;
 //   42 local header offset
 constexpr std::uint32_t kCentralSignature = 0x02014B50;
 constexpr std::size_t kCentralHeaderSize = 46;
+constexpr std::size_t kCentralMadeBy = 4;
 constexpr std::size_t kCentralFlags = 8;
 constexpr std::size_t kCentralTime = 12;
 constexpr std::size_t kCentralDate = 14;
@@ -115,6 +124,12 @@ constexpr std::uint16_t kExtraZip64 = 0x0001;
 constexpr std::uint16_t kExtraUnicodePath = 0x7075;
 constexpr std::uint8_t kUnicodePathVersion = 1;
 constexpr std::uint32_t kEscaped32 = 0xFFFFFFFF;
+
+// The high byte of "version made by" names the system the archive was made
+// on; these two store names as the system gave them, in UTF-8 for decades,
+// often without setting bit 11.
+constexpr std::uint8_t kMadeOnUnix = 3;
+constexpr std::uint8_t kMadeOnMacOs = 19;
 
 constexpr std::size_t kLocalMethod = 8;
 // Names, extra fields and comments have 16-bit lengths.
@@ -230,6 +245,7 @@ struct Member {
   std::uint16_t nameLength = 0;
   std::uint16_t extraLength = 0;
   std::uint64_t localOffset = 0;  // central headers: where the local header lies
+  int madeOn = -1;                // central headers: the system it was made on
   // Whether the header holds 0xFFFFFFFF in these fields.
   bool sizeEscaped = false, compressedEscaped = false, offsetEscaped = false;
   bool Escaped() const { return sizeEscaped || compressedEscaped; }
@@ -253,6 +269,7 @@ Member DecodeLocal(const std::uint8_t* record) {
 Member DecodeCentral(const std::uint8_t* record) {
   ByteReader central(record, kCentralHeaderSize);
   Member member;
+  member.madeOn = central.U16At(kCentralMadeBy) >> 8;
   member.flags = central.U16At(kCentralFlags);
   member.time = central.U16At(kCentralTime);
   member.date = central.U16At(kCentralDate);
@@ -275,6 +292,7 @@ Member DecodeCentral(const std::uint8_t* record) {
 struct Variable {
   char name[kLongestVariable + 1];
   char unicodePath[kLongestVariable + 1];
+  char path[kLongestVariable + 1];  // the whole path under /W
   std::uint8_t extra[kLongestVariable];
   MemberNameRoom names;
   std::uint8_t tail[kEndRecordSize + kLongestComment];
@@ -331,11 +349,22 @@ std::uint64_t RecordedLocalOffset(const Member& member, const ExtraBlocks& block
   return values.ok() ? offset : member.localOffset;
 }
 
-// ASCII reads the same in every code page: such names stay on the fast path.
+// The system the archive was made on, for the members of the local walk,
+// whose headers do not say: the first central header's, looked up once, and
+// only when a name needs it. Without a central directory that the end record
+// places, the name decides alone: one that reads as UTF-8 is taken for it.
+struct ArchiveMaker {
+  ByteSource& file;
+  std::uint64_t archiveStart;
+  bool looked = false;
+  int madeOn = -1;
+};
+
 // How names stored without the UTF-8 flag are read.
 struct NameCodes {
   OemDecoder fromOem;
   LeadByteTest isLeadByte;  // of the ANSI code page
+  ArchiveMaker* maker;
 };
 
 // The UTF-8 name of the member, when it has one: the header name under flag
@@ -356,6 +385,10 @@ const char* Utf8Name(const Member& member, const ExtraBlocks& blocks, const char
   return unicodePath;
 }
 
+// The system that `member` was made on: its own central header's, else the
+// archive's; -1 when unknown. False when the file could not be put back.
+bool MadeOn(const Member& member, ArchiveMaker& maker, Variable& variable, int& madeOn);
+
 // Reads the name and the extra field of the member whose header was just
 // read, and completes the member from the extra field. False when the
 // listing of the archive must end. An extra field cut short by the end of
@@ -375,28 +408,50 @@ bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, Extr
 // does not match. False when the listing of the archive must end.
 bool ShowMember(MemberList& listing, const Member& member, const ExtraBlocks& blocks,
                 const NameCodes& codes, Variable& variable) {
-  if (!MemberPassesFilters(listing.options(), member.date, member.time, member.size,
-                           member.attributes))
+  const SearchOptions& options = listing.options();
+  if (!MemberPassesFilters(options, member.date, member.time, member.size, member.attributes))
     return true;
   std::string_view shown;
   MemberNameRoom& room = variable.names;
-  if (const char* utf8 = Utf8Name(member, blocks, variable.name, variable.unicodePath)) {
+  const std::string_view stored(variable.name, member.nameLength);
+  const char* utf8 = Utf8Name(member, blocks, variable.name, variable.unicodePath);
+  if (!utf8 && ReadsAsUtf8(stored)) {
+    int madeOn = -1;
+    if (!MadeOn(member, *codes.maker, variable, madeOn)) return false;
+    if (madeOn < 0 || madeOn == kMadeOnUnix || madeOn == kMadeOnMacOs) utf8 = variable.name;
+  }
+  MemberPath<char> path(variable.path, '/');
+  if (utf8) {
     // The separators are ASCII and never part of a multi-byte sequence, so
-    // the name part is found in the UTF-8 bytes.
-    if (!MatchUtf8Name(listing.pattern(),
-                       NamePart(utf8, std::strlen(utf8), codes.isLeadByte).data(), room, shown))
+    // the name part is found in the UTF-8 bytes, with no lead byte of the
+    // ANSI code page stepped over.
+    const std::size_t length = std::strlen(utf8);
+    if (!MatchUtf8Name(listing.pattern(), NamePart(utf8, length, nullptr).data(), room, shown))
       return true;
+    if (options.wholeMemberPaths) {
+      path.Add({utf8, length});
+      if (!ListUtf8Path(path.c_str(), room, shown)) return true;
+    }
   } else {
     // The part ends at the name's terminator, so it is matched as it stands.
     std::string_view part = NamePart(variable.name, member.nameLength, codes.isLeadByte);
-    if (codes.fromOem && !IsAsciiText(part) &&
-        codes.fromOem(part, room.wide, kMemberNameUnits + 1)) {
-      // Without the UTF-8 flag a name is in the OEM code page, as archivers on
-      // Windows write it; where that is not the ANSI one the bytes would show
-      // other letters (caf\x82 for café).
+    if (options.wholeMemberPaths) path.Add(stored);
+    // Without the UTF-8 flag a name is in the OEM code page, as archivers on
+    // Windows write it; where that is not the ANSI one the bytes would show
+    // other letters (caf\x82 for café).
+    const auto fromOem = [&](std::string_view name) {
+      return codes.fromOem && !IsAsciiText(name) &&
+             codes.fromOem(name, room.wide, kMemberNameUnits + 1);
+    };
+    if (fromOem(part)) {
       if (!MatchWideName(listing.pattern(), room.wide, room, shown)) return true;
     } else if (!MatchCodePageName(listing.pattern(), part, codes.isLeadByte, room, shown)) {
       return true;
+    }
+    if (options.wholeMemberPaths) {
+      if (fromOem(path.view()) ? !ListWidePath(room.wide, room, shown)
+                               : !ListCodePagePath(path.view(), codes.isLeadByte, room, shown))
+        return true;
     }
   }
   return listing.List({shown, UnpackDosDateTime({member.date, member.time}, kMemberYearBits),
@@ -511,6 +566,25 @@ bool FindCentralDirectory(ByteSource& file, std::uint64_t archiveStart, CentralD
     unseen = tailStart;
   }
   return false;
+}
+
+bool MadeOn(const Member& member, ArchiveMaker& maker, Variable& variable, int& madeOn) {
+  madeOn = member.madeOn;
+  if (madeOn >= 0) return true;
+  if (!maker.looked) {
+    maker.looked = true;
+    ByteSource& file = maker.file;
+    const std::uint64_t here = file.Position();
+    CentralDirectory directory;
+    std::uint8_t central[kCentralHeaderSize];
+    if (FindCentralDirectory(file, maker.archiveStart, directory, variable.tail) &&
+        SkipTo(file, directory.start) &&
+        file.Read(central, kCentralHeaderSize) == kCentralHeaderSize)
+      maker.madeOn = DecodeCentral(central).madeOn;
+    if (!SkipTo(file, here)) return false;
+  }
+  madeOn = maker.madeOn;
+  return true;
 }
 
 // The central entries a local walk has handled already: the first `count`,
@@ -673,11 +747,12 @@ void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   MemberList& listing = reading.listing;
   const SearchOptions& options = listing.options();
   const auto variable = std::make_unique_for_overwrite<Variable>();
+  ArchiveMaker maker{file, file.Position() - kLocalHeaderSize};
   const Walk walk{file,
                   listing,
                   record,
                   file.Position() - kLocalHeaderSize,
-                  {reading.fromOem, MemberNameLeadByteTest(options.ansiCodePage)},
+                  {reading.fromOem, MemberNameLeadByteTest(options.ansiCodePage), &maker},
                   *variable};
   if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
     if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, walk.codes, *variable))

@@ -222,6 +222,9 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
     case 'U':
       options_.searchSubdirectories = true;
       break;
+    case 'W':
+      options_.wholeMemberPaths = true;
+      break;
     case 'H':
     case '?':
       if (OnCommandLine()) {
@@ -277,6 +280,9 @@ std::size_t OptionReader::ReadNegated(char letter, std::size_t letterPosition) {
       break;
     case 'U':
       options_.searchSubdirectories = false;
+      break;
+    case 'W':
+      options_.wholeMemberPaths = false;
       break;
     default:
       break;

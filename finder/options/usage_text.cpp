@@ -56,6 +56,9 @@ constexpr OptionUsage kOptions[] = {
     {'U',
      {"  /U                 searches Subdirectory.\n",
       "  /U                 サブディレクトリを検索します.\n"}},
+    {'W',
+     {"  /W                 shows the Whole path of archive members.\n",
+      "  /W                 アーカイブ内のファイルをパス付きで表示します.\n"}},
 };
 
 }  // namespace

@@ -70,6 +70,7 @@ struct SearchOptions {
   bool searchOrdinary = false;        // /O
   bool pausePerScreen = false;        // /P
   bool searchSubdirectories = false;  // /U
+  bool wholeMemberPaths = false;      // /W: members listed by their stored paths
   bool runCommand = false;            // a command template was given
   bool runCommandOnMembers = false;   // ... and an archive search is on
   bool queryBeforeRun = false;        // $Q in the template

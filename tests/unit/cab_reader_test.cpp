@@ -120,16 +120,20 @@ TEST_F(CabReader, ReservedAreasAndSetNamesAreJumpedOver) {
             ShortLines({"ONE.TXT", "TWO.TXT"}));
 }
 
-TEST_F(CabReader, FolderPartsCountInTheShortFormOnly) {
-  Bytes cabinet = Cabinet({{"DOCS\\README.TXT"}, {"README.TXT"}});
+TEST_F(CabReader, MatchedByTheNamePartShownWithFoldersInTheShortForm) {
+  Bytes cabinet = Cabinet({{"DOCS\\README.TXT"}, {"README.TXT"}, {"DOCS\\SUB\\"}});
   ResetSearch("README.TXT", kArchive);
-  EXPECT_EQ(List(cabinet), ShortLines({"README.TXT"}));
-  ResetSearch("*README.TXT", kArchive);
   EXPECT_EQ(List(cabinet), ShortLines({"DOCS\\README.TXT", "README.TXT"}));
+  ResetSearch("DOCS*", kArchive);
+  EXPECT_EQ(List(cabinet), "");
   ResetSearch("README.TXT", kArchive);
   UseLongForm();
   EXPECT_EQ(List(cabinet), kHeading +
                                "21/03/04   9:08:06             5 ___A README.TXT\n"
+                               "21/03/04   9:08:06             5 ___A README.TXT\n");
+  TestRun().options.wholeMemberPaths = true;
+  EXPECT_EQ(List(cabinet), kHeading +
+                               "21/03/04   9:08:06             5 ___A DOCS\\README.TXT\n"
                                "21/03/04   9:08:06             5 ___A README.TXT\n");
 }
 

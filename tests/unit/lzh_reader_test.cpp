@@ -213,10 +213,13 @@ TEST_F(LzhReader, ArchiveBehindAStubIsListedLikeAPlainOne) {
 }
 
 TEST_F(LzhReader, EachLevelHasItsOwnNameRule) {
+  const Bytes wideBoth = Archive(
+      {Level2({{0x45, Utf16(u"D\xe9\uffff")}, {0x02, "X\xff"}, {0x44, Utf16(u"F\xe9.TXT")}})});
   struct Row {
     const char* pattern;
     Bytes archive;
     std::string expected;
+    bool whole = false;  // /W
   } rows[] = {
       // Level 0: the part behind the last backslash; a slash is no separator.
       {"FILE.TXT", Archive({Level0("DIR\\SUB\\FILE.TXT")}), ShortLines({"FILE.TXT"})},
@@ -230,9 +233,25 @@ TEST_F(LzhReader, EachLevelHasItsOwnNameRule) {
       {"DIR*", Archive({Level2({{0x02, "DIR\xff"}, {0x01, "FILE.TXT"}})}), ""},
       // A directory member is handled like any other.
       {"SUB", Archive({Level0("DIR\\SUB", 0, 0x10, kDos2021, "-lhd-")}), ShortLines({"SUB"})},
+      // /W: the stored path, matched by the same name as without.
+      {"FILE.TXT", Archive({Level0("DIR\\SUB\\FILE.TXT")}), ShortLines({"DIR\\SUB\\FILE.TXT"}),
+       true},
+      {"ONE.TXT",
+       Archive({Level1("ONE.TXT", {{0x40, std::string("\x20\x00", 2)}, {0x02, "A\xff"}})}),
+       ShortLines({"A\\ONE.TXT"}), true},
+      {"FILE.TXT", Archive({Level2({{0x02, "DIR\xffSUB\xff"}, {0x01, "FILE.TXT"}})}),
+       ShortLines({"DIR\\SUB\\FILE.TXT"}), true},
+      {"FILE.TXT", Archive({Level3({{0x02, "DIR"}, {0x01, "FILE.TXT"}})}),
+       ShortLines({"DIR\\FILE.TXT"}), true},
+      {"FILE.TXT", Archive({Level2({{0x01, "FILE.TXT"}})}), ShortLines({"FILE.TXT"}), true},
+      // A wide name goes with the wide folder, else an ASCII one.
+      {"*", wideBoth, ShortLines({"D\xc3\xa9\\F\xc3\xa9.TXT"}), true},
+      {"*", Archive({Level2({{0x02, "X\xffY\xff"}, {0x44, Utf16(u"F.TXT")}})}),
+       ShortLines({"X\\Y\\F.TXT"}), true},
   };
   for (const Row& row : rows) {
     ResetSearch(row.pattern, kArchive);
+    TestRun().options.wholeMemberPaths = row.whole;
     EXPECT_EQ(List(row.archive), row.expected) << row.pattern;
   }
 }

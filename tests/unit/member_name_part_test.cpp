@@ -45,6 +45,11 @@ TEST(MemberNamePart, SecondBytesAreNoBackslash) {
       CabNameCollector name(room, true, lead);
       for (const char* p = c.stored; *p; ++p) name.Add(*p);
       EXPECT_EQ(name.name(), expected);
+      // Kept whole, a byte at a time or in one piece: the same part.
+      CabNameCollector whole(room, false, lead);
+      whole.Add(c.stored);
+      EXPECT_EQ(whole.name(), c.stored);
+      EXPECT_EQ(whole.part(), expected);
     }
   }
 }

@@ -77,8 +77,9 @@ std::string Describe(const SearchOptions& o) {
   // The option letters set, in letter order, then the template's switches.
   std::string flags;
   std::vector<std::pair<bool, char>> letters = {
-      {o.findExecutable, 'E'}, {o.japanese, 'J'},       {o.noEcho, 'N'},
-      {o.searchOrdinary, 'O'}, {o.pausePerScreen, 'P'}, {o.searchSubdirectories, 'U'},
+      {o.findExecutable, 'E'},   {o.japanese, 'J'},       {o.noEcho, 'N'},
+      {o.searchOrdinary, 'O'},   {o.pausePerScreen, 'P'}, {o.searchSubdirectories, 'U'},
+      {o.wholeMemberPaths, 'W'},
   };
   for (const ArchiveFormat& format : kArchiveFormats)
     letters.push_back({WantOf(o, format).wanted, format.option});
@@ -180,16 +181,16 @@ constexpr auto kUsage = CommandLineOutcome::kShowUsage;
 
 TEST(CommandLine, OptionsWithoutParameter) {
   CheckCommandRows({
-      {" /E x", "flags=E name='x'"},         {" /J x", "flags=J name='x'"},
-      {" /N x", "flags=N name='x'"},         {" /O x", "flags=O name='x'"},
-      {" /P x", "flags=P name='x'"},         {" /U x", "flags=U name='x'"},
-      {" /u x", "flags=U name='x'"},         {" /UX x", "flags=U name='x'"},
-      {" /U/O x", "flags=U name='x'"},       {" x /U /O /P", "flags=OPU name='x '"},
-      {" -N x", "flags=N name='x'"},         {" x\t-U", "flags=U name='x\t'"},
-      {" /F x", "flags= name='x'"},          {" /F0 x", "flags= name='x'"},
-      {" /F1 x", "flags= form=1 name='x'"},  {" /F3 x", "flags= name='x'"},
-      {" /F:2 x", "flags= form=2 name='x'"}, {" /f2x x", "flags= form=2 name='x'"},
-      {" /F: 2", "flags= name='2'"},
+      {" /E x", "flags=E name='x'"},          {" /J x", "flags=J name='x'"},
+      {" /N x", "flags=N name='x'"},          {" /O x", "flags=O name='x'"},
+      {" /P x", "flags=P name='x'"},          {" /U x", "flags=U name='x'"},
+      {" /u x", "flags=U name='x'"},          {" /UX x", "flags=U name='x'"},
+      {" /w x", "flags=W name='x'"},          {" /U/O x", "flags=U name='x'"},
+      {" x /U /O /P", "flags=OPU name='x '"}, {" -N x", "flags=N name='x'"},
+      {" x\t-U", "flags=U name='x\t'"},       {" /F x", "flags= name='x'"},
+      {" /F0 x", "flags= name='x'"},          {" /F1 x", "flags= form=1 name='x'"},
+      {" /F3 x", "flags= name='x'"},          {" /F:2 x", "flags= form=2 name='x'"},
+      {" /f2x x", "flags= form=2 name='x'"},  {" /F: 2", "flags= name='2'"},
   });
 }
 
@@ -197,45 +198,49 @@ TEST(CommandLine, Negations) {
   SearchOptions start = Fresh();
   for (ArchiveWant& want : start.archives) want.wanted = true;
   start.findExecutable = start.japanese = start.noEcho = start.searchOrdinary = true;
-  start.pausePerScreen = start.searchSubdirectories = true;
+  start.pausePerScreen = start.searchSubdirectories = start.wholeMemberPaths = true;
   WantOf(start, *ArchiveFormatForOption('C')).pattern.Assign("a.cab");
   start.attributesRequired = kAttrHidden;
   start.dateMode = start.timeMode = start.sizeMode = RangeMode::Equal;
   start.form = 2;
   const std::string all =
-      "flags=CEJLNOPUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab";
+      "flags=CEJLNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab";
   CheckCommandRows(
       {
-          {" /-A x", "flags=CEJLNOPUZ date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab name='x'"},
+          {" /-A x",
+           "flags=CEJLNOPUWZ date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab name='x'"},
           {" /-C x",
-           "flags=EJLNOPUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "flags=EJLNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
-          {" /!D x", "flags=CEJLNOPUZ attr=+02-00 time=0:00:00 size=0 form=2 cab=a.cab name='x'"},
+          {" /!D x", "flags=CEJLNOPUWZ attr=+02-00 time=0:00:00 size=0 form=2 cab=a.cab name='x'"},
           {" /-E x",
-           "flags=CJLNOPUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "flags=CJLNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
           {" /-F x",
-           "flags=CEJLNOPUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 cab=a.cab name='x'"},
+           "flags=CEJLNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 cab=a.cab name='x'"},
           {" /-J x",
-           "flags=CELNOPUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "flags=CELNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
           {" /-l x",
-           "flags=CEJNOPUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "flags=CEJNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
           {" /-O x",
-           "flags=CEJLNPUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "flags=CEJLNPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
           {" /!P x",
-           "flags=CEJLNOUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "flags=CEJLNOUWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
           {" /-S x",
-           "flags=CEJLNOPUZ attr=+02-00 date=1980/0/0 time=0:00:00 form=2 cab=a.cab name='x'"},
-          {" /-T x", "flags=CEJLNOPUZ attr=+02-00 date=1980/0/0 size=0 form=2 cab=a.cab name='x'"},
+           "flags=CEJLNOPUWZ attr=+02-00 date=1980/0/0 time=0:00:00 form=2 cab=a.cab name='x'"},
+          {" /-T x", "flags=CEJLNOPUWZ attr=+02-00 date=1980/0/0 size=0 form=2 cab=a.cab name='x'"},
           {" /-U x",
-           "flags=CEJLNOPZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "flags=CEJLNOPWZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "name='x'"},
+          {" /-W x",
+           "flags=CEJLNOPUZ attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
           {" /-Z x",
-           "flags=CEJLNOPU attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "flags=CEJLNOPUW attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
           // Nothing to switch off: skipped with the word, no message.
           {" /-N x", all + " name='x'"},

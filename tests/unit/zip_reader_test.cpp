@@ -37,6 +37,7 @@ struct Entry {
   // values in a ZIP64 block behind `extra`, `size64` the real size.
   bool zip64 = false;
   std::uint64_t size64 = 0;
+  std::uint8_t madeOn = 0;  // the high byte of the central "version made by"
 };
 
 struct Layout {
@@ -125,7 +126,7 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
       std::string centralExtra = e.extra;
       if (e.zip64) centralExtra += Zip64Block({e.size64, e.data.size(), offsets[i]});
       z.U32(0x02014B50);
-      z.U16(20);
+      z.U16(20 | e.madeOn << 8);
       z.U16(20);
       z.U16((e.sizesAfterData ? 8 : 0) | e.flags);
       z.U16(0);
@@ -210,6 +211,13 @@ TEST_F(ZipReaderTest, NamePartRules) {
   // a directory entry has an empty name part, which no pattern matches.
   EXPECT_EQ(List(MakeZip({{"a\\b/c"}, {"dir/"}, {"dir/sub/file.txt"}, {"x"}})),
             "C:\\A.ZIP : b/c\nC:\\A.ZIP : file.txt\nC:\\A.ZIP : x\n");
+  // /W: the whole path, its slashes backslashes, matched by the same part.
+  TestRun().options.wholeMemberPaths = true;
+  std::strcpy(TestRun().pattern.ansi, "*.TXT");
+  EXPECT_EQ(List(MakeZip({{"dir/sub/file.txt"}, {"dir/x"}})), "C:\\A.ZIP : dir\\sub\\file.txt\n");
+  LongForm();
+  EXPECT_EQ(List(MakeZip({{"dir/sub/file.txt"}, {"dir/x"}})),
+            kHeading + Long("dir\\sub\\file.txt"));
 }
 
 // The name is read eight bytes at a time: separators and a stored zero byte
@@ -675,6 +683,44 @@ TEST_F(ZipReaderTest, UnflaggedNamesAreDecodedFromTheOemCodePage) {
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\xC3\xA9.txt\nC:\\A.ZIP : plain.txt\n");
   fromOem_ = nullptr;
   EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : caf\x82.txt\nC:\\A.ZIP : plain.txt\n");
+}
+
+// Without the flag and a Unicode path block, a name from an archive made on
+// Unix (3) or macOS (19) that reads as UTF-8 is UTF-8; else, and always from
+// DOS or Windows (0, 10), the OEM code page. The local walk asks the central
+// directory; without one the name decides.
+TEST_F(ZipReaderTest, UnmarkedUtf8NamesFromUnixAndMacOs) {
+  fromOem_ = Oem437;
+  const std::string utf8 = "caf\xC3\xA9.txt", asOem = "caf\xC3\x83\xC2\xA9.txt";
+  const std::string oem = "caf\x82.txt";
+  const Layout noDirectory{.stub = "", .central = false, .endRecord = false};
+  struct Row {
+    std::uint8_t madeOn;
+    std::string stored;
+    std::string shown;
+    Layout layout = {};
+  } rows[] = {
+      {3, "d/" + utf8, utf8},
+      {19, utf8, utf8},
+      {0, utf8, asOem},
+      {10, utf8, asOem},
+      {3, oem, utf8},
+      {3, "ascii.txt", "ascii.txt"},
+      {0, utf8, utf8, noDirectory},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.stored + " made on " + std::to_string(row.madeOn));
+    std::vector<Entry> entries = {{"first.txt"}, {row.stored}};
+    for (Entry& e : entries) e.madeOn = row.madeOn;
+    TestRun().options.form = 0;
+    EXPECT_EQ(List(MakeZip(entries, row.layout)),
+              "C:\\A.ZIP : first.txt\nC:\\A.ZIP : " + row.shown + "\n");
+    if (row.layout.central) {
+      LongForm();
+      EXPECT_EQ(List(MakeZip(entries, row.layout)),
+                kHeading + Long("first.txt") + Long(row.shown.c_str()));
+    }
+  }
 }
 
 // An Info-ZIP Unicode path block stands for the header name only when it is
