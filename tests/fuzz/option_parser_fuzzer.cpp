@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/inside_text.h"
 #include "finder/archive/utf8_name.h"
@@ -126,21 +125,6 @@ void CheckSize(std::string_view text) {
 
 }  // namespace
 
-namespace {
-
-// Well-formed UTF-8 survives decoding and encoding again unchanged (a
-// malformed sequence comes back as U+FFFD).
-bool IsWellFormedUtf8(std::string_view text) {
-  const std::string terminated(text);
-  std::vector<char16_t> wide(text.size() + 1);
-  std::string again(3 * text.size() + 1, '\0');
-  DecodeUtf8Name(terminated.c_str(), wide.data(), text.size());
-  again.resize(EncodeUtf8Name(wide.data(), again.data(), again.size()));
-  return again == terminated && terminated.find('\0') == std::string::npos;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::uint8_t facts = data[0];
@@ -196,7 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // program's command line is converted from UTF-16 and so well-formed
   // UTF-8, whose units this counts.
   if (commandLine.find_first_of("/-\"[{") == std::string_view::npos &&
-      IsWellFormedUtf8(commandLine)) {
+      WellFormedUtf8(commandLine)) {
     std::string_view expected =
         commandLine.substr(std::min(commandLine.size(), commandLine.find_first_not_of(" \t")));
     // The name holds 519 UTF-16 units, however many bytes they take.
