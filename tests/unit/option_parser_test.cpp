@@ -128,12 +128,13 @@ struct Result {
   std::string errors;
 };
 
-Result Command(const std::string& text, SearchOptions options = Fresh()) {
+Result Command(const std::string& text, SearchOptions options = Fresh(),
+               ParserFacts facts = {Utc}) {
   Capture capture;
   Result result;
   {
     TextWriter errors(Capture::Sink, &capture, false);
-    result.outcome = ParseCommandLine(text, options, ParserFacts{Utc}, errors);
+    result.outcome = ParseCommandLine(text, options, facts, errors);
   }
   result.settings = Describe(options);
   result.errors = capture.bytes;
@@ -249,9 +250,25 @@ TEST(CommandLine, Negations) {
       start);
 }
 
-TEST(CommandLine, JapaneseOnlyOnACodePage932Console) {
-  EXPECT_EQ(Command(" /J x", Fresh(437)).settings, "flags= name='x'");
-  EXPECT_EQ(Command(" /J x", Fresh(932)).settings, "flags=J name='x'");
+// Code page 932 shows Japanese to anyone; UTF-8 is every user's console, and
+// only a Japanese user gets Japanese there.
+TEST(CommandLine, JapaneseOnlyWhereItIsRead) {
+  struct Row {
+    std::uint32_t consoleCodePage;
+    bool japaneseUser;
+    const char* settings;
+  } rows[] = {
+      {437, true, "flags= name='x'"},
+      {932, false, "flags=J name='x'"},
+      {65001, true, "flags=J name='x'"},
+      {65001, false, "flags= name='x'"},
+  };
+  for (const Row& row : rows) {
+    ParserFacts facts{Utc};
+    facts.japaneseUser = row.japaneseUser;
+    EXPECT_EQ(Command(" /J x", Fresh(row.consoleCodePage), facts).settings, row.settings)
+        << row.consoleCodePage << " " << row.japaneseUser;
+  }
 }
 
 TEST(CommandLine, Attributes) {
@@ -349,7 +366,7 @@ TEST(CommandLine, InvalidOptionsAndHelp) {
       {" /x", "flags=", kInvalid + "x\n", kFail},
       {" *.txt /1", "flags= name='*.txt '", kInvalid + "1\n", kFail},
       {" / x", "flags=", kInvalid + " \n", kFail},
-      {" x /", "flags= name='x '", kInvalid + std::string(1, '\0') + "\n", kFail},
+      {" x /", "flags= name='x '", kInvalid + "\n", kFail},
       {" /U /X /O", "flags=U", kInvalid + "X\n", kFail},
       {" /?", "flags=", "", kUsage},
       {" x /h y", "flags= name='x '", "", kUsage},
@@ -621,7 +638,7 @@ TEST(SettleOptions, ArchivesFormCommandsAndDetails) {
     o.findExecutable = row.lookup;
     o.attributesRequired = row.attributes;
     o.fileNameText.Assign(row.name);
-    EXPECT_EQ(!SettleOptions(o).empty(), row.refused) << row.name;
+    EXPECT_EQ(!SettleOptions(o, true).empty(), row.refused) << row.name;
     if (row.refused) continue;
     EXPECT_EQ(o.form, row.settledForm) << row.form;
     EXPECT_EQ(o.runCommand, row.onFiles) << row.form;
