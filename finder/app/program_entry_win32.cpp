@@ -239,8 +239,8 @@ int main() {
   }
   if (options.pausePerScreen) {
     // Only pausing needs the console's height, so only /P asks for it (the
-    // console device is not opened for nothing); /P is on only when standard
-    // output is a console, so a failure here is the console's own.
+    // console device is not opened for nothing). SettleOptions left /P on
+    // only for a console; if it cannot be read after all, the run ends.
     int status = QueryConsoleSize(options);
     if (status != 0) {
       WriteErrorCode(StdErr(), static_cast<unsigned long>(status));
