@@ -4,11 +4,11 @@
 // page escaped in it (common/inside_text.h). Where it goes decides how it is
 // written: a console gets it as UTF-16 through WriteConsoleW, which shows
 // every character whatever the console's own code page; a file or pipe gets
-// it in the ANSI code page, converted as the system's -A calls convert names
-// (best fit, then the default character), so that redirected output keeps
-// the bytes those calls gave, and escaped bytes go out as they are; except
-// when the console the program runs in has output code page 65001 (chcp
-// 65001), where what reads the output expects UTF-8.
+// it in the ANSI code page, without best fit: a character the code page
+// cannot hold becomes "?", never a look-alike that a script would take for
+// another, existing name. Escaped bytes go out as they are; except when the
+// console the program runs in has output code page 65001 (chcp 65001),
+// where what reads the output expects UTF-8.
 #include <windows.h>
 
 #include "common/error_code.h"
@@ -53,8 +53,8 @@ std::size_t ToAnsi(std::string_view text, char* out, std::size_t size, wchar_t* 
     } else {
       long units = WideFromText(CP_UTF8, run, wide, kPiece + 1);
       long bytes = units < 0 ? -1
-                             : TextFromWide(CP_ACP, {wide, static_cast<std::size_t>(units)},
-                                            out + used, size - used + 1);
+                             : ShownTextFromWide(CP_ACP, {wide, static_cast<std::size_t>(units)},
+                                                 out + used, size - used + 1);
       // Text that is no UTF-8 at all goes out as it came.
       if (bytes < 0) {
         CopyMemory(out + used, run.data(), run.size());

@@ -79,17 +79,34 @@ long WideFromText(unsigned codePage, std::string_view text, wchar_t* out, std::s
   return static_cast<long>(used);
 }
 
-long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size) {
+namespace {
+
+// `flags` and `defaultChar` as WideCharToMultiByte takes them.
+long ConvertFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size,
+                     unsigned long flags, const char* defaultChar) {
   long length = 0;
   if (size == 0) return -1;
   if (CopyAscii(text.data(), text.size(), out, size, length)) return length;
   // A room of 0 would make the call count instead of convert.
   if (size < 2 || text.size() > kMaxCount || size - 1 > kMaxCount) return -1;
-  int written = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out,
-                                    static_cast<int>(size - 1), nullptr, nullptr);
+  int written = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()),
+                                    out, static_cast<int>(size - 1), defaultChar, nullptr);
   if (written <= 0) return -1;
   out[written] = '\0';
   return written;
+}
+
+}  // namespace
+
+long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size) {
+  return ConvertFromWide(codePage, text, out, size, 0, nullptr);
+}
+
+long ShownTextFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size) {
+  // UTF-8 takes neither flag nor default character: the call fails with them.
+  if (codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8))
+    return ConvertFromWide(CP_UTF8, text, out, size, 0, nullptr);
+  return ConvertFromWide(codePage, text, out, size, WC_NO_BEST_FIT_CHARS, "?");
 }
 
 long WideLength(unsigned codePage, std::string_view text) {

@@ -21,6 +21,12 @@ long WideFromText(unsigned codePage, std::string_view text, wchar_t* out, std::s
 // bytes written without the terminator, or -1 when it does not fit `size`.
 long TextFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size);
 
+// The same for text that is written out for someone to read or a script to
+// act on, not handed back to the system: without best fit, so that a
+// character the code page cannot hold becomes "?" rather than a look-alike
+// that names another file (`Ａ` is not `A`). UTF-8 holds every character.
+long ShownTextFromWide(unsigned codePage, std::wstring_view text, char* out, std::size_t size);
+
 // The UTF-16 units `text` of code page `codePage` takes; -1 when it cannot be
 // converted.
 long WideLength(unsigned codePage, std::string_view text);

@@ -117,6 +117,18 @@ bool StandardOutputIsConsole() {
   return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR;
 }
 
+// A console screen, as the standard streams tell one apart: the NUL device
+// is a character device too, but a pause prompt written there is read by
+// nobody.
+bool StandardOutputIsConsoleScreen() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE;
+}
+
+bool IsJapaneseUser() {
+  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE || GetACP() == 932;
+}
+
 // The full path of the file name in run.searchPath, split into the
 // directory and the pattern.
 void FormSearchPath(RunContext& run) {
@@ -184,6 +196,7 @@ int main() {
   // Archive member names stored as bytes keep them in this code page.
   options.ansiCodePage = GetACP();
   ParserFacts facts;
+  facts.japaneseUser = IsJapaneseUser();
 
   ReadDefaultOptions(options, facts);
   std::string_view arguments = ArgumentText(ConvertedCommandLine());
@@ -203,7 +216,8 @@ int main() {
     EndRun(0);
   }
 
-  if (std::string_view refusal = SettleOptions(options); !refusal.empty()) {
+  if (std::string_view refusal = SettleOptions(options, StandardOutputIsConsoleScreen());
+      !refusal.empty()) {
     StdErr().Write(refusal);
     EndRun(2);
   }
@@ -225,8 +239,8 @@ int main() {
   }
   if (options.pausePerScreen) {
     // Only pausing needs the console's height, so only /P asks for it (the
-    // console device is not opened for nothing); without a console it ends
-    // the run.
+    // console device is not opened for nothing). SettleOptions left /P on
+    // only for a console; if it cannot be read after all, the run ends.
     int status = QueryConsoleSize(options);
     if (status != 0) {
       WriteErrorCode(StdErr(), static_cast<unsigned long>(status));

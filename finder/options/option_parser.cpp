@@ -205,9 +205,10 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
     }
     case 'J':
       // Japanese text is only readable on a console that shows code page 932
-      // or UTF-8.
+      // or UTF-8; a UTF-8 console is every user's, and the shipped defaults
+      // hold /J, so there it takes a Japanese user.
       if (options_.consoleCodePage == kJapaneseCodePage ||
-          options_.consoleCodePage == kUtf8CodePage)
+          (options_.consoleCodePage == kUtf8CodePage && facts_.japaneseUser))
         options_.japanese = true;
       break;
     case 'N':
@@ -548,7 +549,7 @@ std::string_view CommandTemplateTooLongMessage(bool japanese) {
 
 void WriteInvalidOptionMessage(TextWriter& errors, std::string_view character, bool japanese) {
   errors.Write(japanese ? "オプションが正しくありません. : " : "Invalid option character. : ");
-  // "/" at the very end names the terminating zero, as typed.
-  errors.Write(character.empty() ? std::string_view("\0", 1) : character);
+  // A "/" at the very end has no character behind it: the message names none.
+  errors.Write(character);
   errors.Write("\n");
 }

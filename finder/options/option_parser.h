@@ -27,6 +27,9 @@
 // dates and times) and `japanese` (the language of messages).
 struct ParserFacts {
   LocalTimeFn localTime = StandardLocalTime;  // local calendar of relative values
+  // The user reads Japanese: the interface language is Japanese or the ANSI
+  // code page is 932. /J on a UTF-8 console (65001) takes effect only then.
+  bool japaneseUser = false;
 };
 
 // True when the text asks for the usage: "/?", "/H" or "/h" anywhere, or

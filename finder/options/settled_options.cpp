@@ -2,13 +2,14 @@
 
 #include "finder/listing/run_messages.h"
 
-std::string_view SettleOptions(SearchOptions& options) {
+std::string_view SettleOptions(SearchOptions& options, bool outputIsConsole) {
   if (options.findExecutable) {
     const std::string_view name = options.fileNameText.view();
     if (name.find('*') != std::string_view::npos) return StarInNameMessage(options.japanese);
     if (name.find('?') != std::string_view::npos)
       return QuestionMarkInNameMessage(options.japanese);
   }
+  if (!outputIsConsole) options.pausePerScreen = false;
   const bool archives = AnyArchiveWanted(options);
   if (options.form != 0 && archives) options.form = 1;
   options.needDetails =

@@ -65,7 +65,7 @@ struct SearchOptions {
   // Flags.
   bool needDetails = false;           // attributes or listing details of members are needed
   bool findExecutable = false;        // /E
-  bool japanese = false;              // /J, only on a console whose input code page is 932
+  bool japanese = false;              // /J: input code page 932, or 65001 for a Japanese user
   bool noEcho = false;                // /N
   bool searchOrdinary = false;        // /O
   bool pausePerScreen = false;        // /P

@@ -109,9 +109,6 @@ bool Walk::ListOrdinaryEntries(std::size_t namePosition, bool topDirectory) {
   if (verdict == ListingVerdict::Complete) return true;
   // No entry matches: the archives and subdirectories are still to be seen.
   if (!status.opened && status.code == kErrorFileNotFound) return true;
-  // The named directory does not exist: nothing to report, nothing to sum
-  // up, and not a failure of the search.
-  if (topDirectory && verdict == ListingVerdict::Missing) run.stop.Request(0);
   Report(verdict, status.code);
   return false;
 }
@@ -168,8 +165,11 @@ void Walk::SearchDirectory(std::size_t namePosition, bool topDirectory) {
   bool anyDecided = false;
   for (std::size_t kind = 0; kind < kArchiveFormats.size(); ++kind)
     anyDecided = anyDecided || (options.archives[kind].wanted && archiveNames[kind].decided());
+  // A run that searches nothing still lists its top directory once, so that
+  // one that is not there is reported as in every other run.
+  const bool topUnlisted = topDirectory && !options.searchOrdinary && !AnyArchiveWanted(options);
   DirectoryContents contents;
-  if ((withSubdirectories || anyDecided) &&
+  if ((withSubdirectories || anyDecided || topUnlisted) &&
       !ListContents(namePosition, topDirectory, withSubdirectories, contents))
     return;
 

@@ -15,8 +15,10 @@ struct RunContext;
 
 // Lists the matching entries of one directory (with /O), runs its archive
 // passes and, with /U, walks its subdirectories, each completely before the
-// next, in the order the platform enumerates them. A top directory that does
-// not exist ends the run at once with status 0. A subdirectory that cannot be
-// opened is reported, remembered in run.stop (Note) and passed over.
+// next, in the order the platform enumerates them. A top directory that
+// cannot be read or does not exist is reported and ends the run at once with
+// the system's code. A subdirectory that cannot be opened is reported,
+// remembered in run.stop (Note) and passed over; one that has gone is passed
+// over quietly.
 void SearchDirectory(RunContext& run, FileSystem& files, SearchSink& sink, std::size_t namePosition,
                      bool topDirectory);

@@ -3,7 +3,10 @@
 ListingVerdict JudgeListing(ListingStatus status, bool topDirectory) {
   if (status.code == 0) return ListingVerdict::Complete;
   if (status.opened) return ListingVerdict::StopRun;
-  if (status.code == kErrorFileNotFound || status.code == kErrorPathNotFound)
+  // A subdirectory can go while the walk is on its way to it. The top
+  // directory was named by the user: its absence is an error for scripts to
+  // see, not an empty result.
+  if (status.code == kErrorFileNotFound || (status.code == kErrorPathNotFound && !topDirectory))
     return ListingVerdict::Missing;
   return topDirectory ? ListingVerdict::StopRun : ListingVerdict::PassOver;
 }

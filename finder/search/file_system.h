@@ -33,9 +33,11 @@ inline constexpr std::uint32_t kErrorNameTooLong = 206;
 // What the end of a directory's listing means for the search.
 enum class ListingVerdict : std::uint8_t {
   Complete,  // every entry was visited, or the visitor stopped
-  Missing,   // nothing there: no such entry (2) or no such directory (3)
+  Missing,   // nothing there: no such entry (2), or a subdirectory gone (3)
   PassOver,  // a subdirectory that cannot be read: reported, and the search goes on
-  StopRun,   // the top directory cannot be read, or a listing broke off: the run ends
+  StopRun,   // the top directory cannot be read or is not there (whatever code the
+             // system gives: no such path, drive or share), or a listing broke off:
+             // the run ends with that code
 };
 ListingVerdict JudgeListing(ListingStatus status, bool topDirectory);
 

@@ -158,6 +158,14 @@ class FindingFiles(WineTestCase):
                               env=harness.wine_env(lang="ja_JP.UTF-8"))
         self.assertEqual(status, 0)
         self.assertIn("たるべん for コンソール Version 1.00", terminal_text(raw).decode("utf-8"))
+        # On a UTF-8 console the shipped /J speaks Japanese to a Japanese user only.
+        for lang, head in (("C.UTF-8", "TALVEN for Console"), ("ja_JP.UTF-8", "たるべん for コンソール")):
+            with self.subTest(lang=lang):
+                status, raw = run_pty(["cmd", "/c", "chcp 65001 > nul & %s /?" % winpath(TLVC)],
+                                      rows=40, cols=100, cwd=self.root / "walk",
+                                      env=harness.wine_env(lang=lang))
+                self.assertEqual(status, 0)
+                self.assertIn(head + " Version 1.00", terminal_text(raw).decode("utf-8"))
 
     def test_drive_letter_is_written_in_upper_case(self):
         name = "z" + winpath(self.root / "walk" / "*.txt")[1:]
@@ -170,12 +178,17 @@ class FindingFiles(WineTestCase):
             # (directory, args, stdout lines, status)
             ("walk", ["*.zzz"], NOT_FOUND, 1),
             ("walk", ["*.txt", "/-O"], NOT_FOUND, 1),  # only archives searched, none asked for
-            ("walk", ["nothere\\*.txt"], [], 0),       # a missing directory ends quietly
-            ("walk", ["nothere\\*.txt", "/-O"], NOT_FOUND, 1),
         ]
         for directory, args, lines, status in cases:
             with self.subTest(args=args):
                 self.assertListing(self.tlvc(directory, *args), lines, status)
+        # A top directory that is not there is an error, whichever listing
+        # meets it first: the pattern's or the whole directory's.
+        for args in (["nothere\\*.txt"], ["nothere\\*.txt", "/-O"]):
+            with self.subTest(args=args):
+                result = self.tlvc("walk", *args)
+                self.assertEqual((result.status, result.out, result.err),
+                                 (3, b"", WAIT + b"Error Code : 3\r\n"))
 
     def test_errors_of_the_file_name(self):
         cases = [
@@ -186,18 +199,19 @@ class FindingFiles(WineTestCase):
             (["tlvc?.exe", "/E"], b"Cannot include '?' in file name.\r\n", 2),
             (["tlv?*.exe", "/E"], b"Cannot include '*' in file name.\r\n", 2),
             (["/X"], b"Invalid option character. : X\r\n", 2),
+            (["x", "/"], b"Invalid option character. : \r\n", 2),  # no character behind
         ]
         for args, message, status in cases:
             with self.subTest(args=args):
                 result = self.tlvc("walk", *args)
                 self.assertEqual((result.status, result.out, result.err), (status, b"", message))
 
-    def test_paging_needs_a_console_and_a_listing_does_not(self):
-        # Without a console /P cannot pause: the failed console open ends the
-        # run. Without /P the same redirected run lists normally (above).
-        result = self.tlvc("walk", "*.txt", "/P")
-        self.assertEqual((result.status, result.out, result.err),
-                         (6, b"", WAIT + b"Error Code : 6\r\n"))
+    def test_paging_is_off_without_a_console(self):
+        # Redirected output has no screen to fill: /P changes nothing.
+        result = self.tlvc("walk", "*.txt", "/P", "/-U")
+        self.assertListing(result, [self.path("walk/b.txt"), self.path("walk/C.TXT"),
+                                    self.path("walk/e_dir.txt")])
+        self.assertEqual(result.err, WAIT + FINISH)
 
     def test_deep_tree_is_walked_to_its_bottom(self):
         h = self.deep / ("h" * 40)

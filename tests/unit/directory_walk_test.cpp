@@ -103,8 +103,9 @@ TEST(DirectoryWalk, FailuresOfAListing) {
       {"C:\\T\\sub", false, 5, -1, {"C:\\T\\a.txt", "C:\\T\\a2.txt", "Error Code : 5\n"}, 5},
       // The top directory failing ends the run with its code.
       {"C:\\T", false, 5, 5, {"Error Code : 5\n"}, 0},
-      // A top directory that is not there stops the run quietly.
-      {"C:\\T", false, kErrorPathNotFound, 0, {}, 0},
+      // So does its not being there; a subdirectory that has gone is passed over.
+      {"C:\\T", false, kErrorPathNotFound, 3, {"Error Code : 3\n"}, 0},
+      {"C:\\T\\sub", false, kErrorPathNotFound, -1, {"C:\\T\\a.txt", "C:\\T\\a2.txt"}, 0},
       // A listing that breaks off ends the run.
       {"C:\\T", true, 59, 59, {"C:\\T\\a.txt", "Error Code : 59\n"}, 0},
   };
@@ -117,6 +118,22 @@ TEST(DirectoryWalk, FailuresOfAListing) {
     EXPECT_EQ(Walk(files, sink, {"A*.TXT", 0, true, true, false, false}), row.stopped) << row.code;
     EXPECT_EQ(sink.lines, row.lines) << row.directory << " " << row.code;
     EXPECT_EQ(context->stop.firstNoted(), row.firstNoted) << row.directory;
+  }
+}
+
+// Whichever listing meets the missing top directory first reports it.
+TEST(DirectoryWalk, MissingTopDirectoryOnEveryPath) {
+  const WalkRun runs[] = {
+      {"*.TXT", 0, true, true, false, false},  {"*.TXT", 0, false, true, true, false},
+      {"*.TXT", 0, true, false, false, false}, {"*.TXT", 0, false, false, false, false},
+      {"*.TXT", 0, false, false, true, false}, {"*.TXT", 0, false, false, true, false, "E?ZIP"},
+  };
+  for (const WalkRun& run : runs) {
+    memory_fs::MemoryFileSystem files;
+    auto context = memory_fs::NewRun();
+    memory_fs::RecordingSearchSink sink(*context);
+    EXPECT_EQ(Walk(files, sink, run), 3) << run.ordinary << run.subdirectories << run.zip;
+    EXPECT_EQ(sink.lines, Lines{"Error Code : 3\n"}) << run.ordinary << run.zip << run.zipNames;
   }
 }
 

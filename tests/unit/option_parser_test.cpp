@@ -129,12 +129,13 @@ struct Result {
   std::string errors;
 };
 
-Result Command(const std::string& text, SearchOptions options = Fresh()) {
+Result Command(const std::string& text, SearchOptions options = Fresh(),
+               ParserFacts facts = {Utc}) {
   Capture capture;
   Result result;
   {
     TextWriter errors(Capture::Sink, &capture, false);
-    result.outcome = ParseCommandLine(text, options, ParserFacts{Utc}, errors);
+    result.outcome = ParseCommandLine(text, options, facts, errors);
   }
   result.settings = Describe(options);
   result.errors = capture.bytes;
@@ -254,9 +255,15 @@ TEST(CommandLine, Negations) {
       start);
 }
 
-TEST(CommandLine, JapaneseOnlyOnACodePage932Console) {
-  EXPECT_EQ(Command(" /J x", Fresh(437)).settings, "flags= name='x'");
+// Code page 932 shows Japanese to anyone; UTF-8 is every user's console, and
+// only a Japanese user gets Japanese there.
+TEST(CommandLine, JapaneseOnlyWhereItIsRead) {
+  ParserFacts japaneseUser{Utc};
+  japaneseUser.japaneseUser = true;
+  EXPECT_EQ(Command(" /J x", Fresh(437), japaneseUser).settings, "flags= name='x'");
   EXPECT_EQ(Command(" /J x", Fresh(932)).settings, "flags=J name='x'");
+  EXPECT_EQ(Command(" /J x", Fresh(65001), japaneseUser).settings, "flags=J name='x'");
+  EXPECT_EQ(Command(" /J x", Fresh(65001)).settings, "flags= name='x'");
 }
 
 TEST(CommandLine, Attributes) {
@@ -354,7 +361,7 @@ TEST(CommandLine, InvalidOptionsAndHelp) {
       {" /x", "flags=", kInvalid + "x\n", kFail},
       {" *.txt /1", "flags= name='*.txt '", kInvalid + "1\n", kFail},
       {" / x", "flags=", kInvalid + " \n", kFail},
-      {" x /", "flags= name='x '", kInvalid + std::string(1, '\0') + "\n", kFail},
+      {" x /", "flags= name='x '", kInvalid + "\n", kFail},
       {" /U /X /O", "flags=U", kInvalid + "X\n", kFail},
       {" /?", "flags=", "", kUsage},
       {" x /h y", "flags= name='x '", "", kUsage},
@@ -626,7 +633,7 @@ TEST(SettleOptions, ArchivesFormCommandsAndDetails) {
     o.findExecutable = row.lookup;
     o.attributesRequired = row.attributes;
     o.fileNameText.Assign(row.name);
-    EXPECT_EQ(!SettleOptions(o).empty(), row.refused) << row.name;
+    EXPECT_EQ(!SettleOptions(o, true).empty(), row.refused) << row.name;
     if (row.refused) continue;
     EXPECT_EQ(o.form, row.settledForm) << row.form;
     EXPECT_EQ(o.runCommand, row.onFiles) << row.form;
