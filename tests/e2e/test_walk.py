@@ -285,20 +285,20 @@ class FindingFiles(WineTestCase):
             ("/D99/12/31", times("t_old")),
             ("/D:1999/12/31", times("t_old")),
             ("/D00/01/01", times("t_new")),
-            # before 1980 there is no packed date: no date criterion lets it pass
-            ("/D-99/12/31", times("t_old")),
+            # a moment before 1980 counts as 1980-01-01 00:00:00, as it is shown
+            ("/D-99/12/31", times("t_ancient", "t_old")),
             ("/D00/01/01-", times("now", "t_late", "t_new")),
             ("/D99/12/31-00/01/01", times("t_new", "t_old")),
             ("/DT", times("now")),
             ("/DTD1-", times("now")),
-            ("/D-TY1", times("t_late", "t_new", "t_old")),
+            ("/D-TY1", times("t_ancient", "t_late", "t_new", "t_old")),
             # the time of day alone, whatever the date (now.txt left out: its
             # time of day is the clock's)
             ("t_*.txt /T12:00", times("t_old")),
             ("t_*.txt /T12:00:00-", times("t_late", "t_old")),
             ("t_*.txt /T9:00-17:00", times("t_new", "t_old")),
-            ("t_*.txt /T-09:30", times("t_new")),
-            ("t_*.txt /T:-9:30:01", times("t_new")),
+            ("t_*.txt /T-09:30", times("t_ancient", "t_new")),
+            ("t_*.txt /T:-9:30:01", times("t_ancient", "t_new")),
             ("t_*.txt /D00/01/01- /T-12:00", times("t_new")),
         ]
         for option, lines in cases:

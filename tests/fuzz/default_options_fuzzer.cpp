@@ -52,7 +52,7 @@ Reference Normalize(std::string_view value) {
       r.sameReading = false;
       continue;
     }
-    if (std::string_view("EJNOPU").find(letter) != std::string_view::npos && letter != '\0')
+    if (std::string_view("EJNOPUW").find(letter) != std::string_view::npos && letter != '\0')
       word = word.substr(0, 2);
     else if (std::string_view("ACDFLSTZ").find(letter) == std::string_view::npos || letter == '\0')
       return r;
@@ -91,7 +91,7 @@ bool SameReading(const SearchOptions& a, const SearchOptions& b) {
   return a.findExecutable == b.findExecutable && a.japanese == b.japanese && a.noEcho == b.noEcho &&
          a.searchOrdinary == b.searchOrdinary && a.pausePerScreen == b.pausePerScreen &&
          a.searchSubdirectories == b.searchSubdirectories &&
-         a.attributesRequired == b.attributesRequired &&
+         a.wholeMemberPaths == b.wholeMemberPaths && a.attributesRequired == b.attributesRequired &&
          a.attributesExcluded == b.attributesExcluded && a.dateMode == b.dateMode &&
          a.dateValue == b.dateValue && a.dateLow == b.dateLow && a.dateHigh == b.dateHigh &&
          a.timeMode == b.timeMode && a.timeValue == b.timeValue && a.timeLow == b.timeLow &&

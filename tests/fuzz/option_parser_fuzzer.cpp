@@ -73,10 +73,10 @@ bool IsOneFailureMessage(std::string_view text, bool japanese) {
     TextWriter writer(Collect, &invalid, false);
     WriteInvalidOptionMessage(writer, "", japanese);
   }
-  // The invalid-option message with the character it names: up to the four
-  // bytes of a UTF-8 sequence.
-  std::string_view head = std::string_view(invalid).substr(0, invalid.size() - 2);
-  return text.size() >= head.size() + 2 && text.size() <= head.size() + 5 &&
+  // The invalid-option message with the character it names: none at the end
+  // of the text, else up to the four bytes of a UTF-8 sequence.
+  std::string_view head = std::string_view(invalid).substr(0, invalid.size() - 1);
+  return text.size() >= head.size() + 1 && text.size() <= head.size() + 5 &&
          text.substr(0, head.size()) == head && text.back() == '\n';
 }
 
