@@ -48,7 +48,7 @@ void ListOnce(RunContext& run, std::string_view kind, const std::vector<std::uin
   MemoryByteSource memory(archive.data(), archive.size());
   BufferedByteSource file(memory);
   DroppingSink sink;
-  const char* name = kind == "zip" ? "ZIP" : kind == "lzh" ? "LHA" : "Cabinet";
+  const char* name = kind == "zip" ? "ZIP" : kind == "lzh" ? "LZH" : "CAB";
   const ArchiveFormat& format = *ArchiveFormatNamed(name);
   MemberListing listing(run, sink, format.style);
   ListArchiveMembers(format, file, {listing, UtcClock});

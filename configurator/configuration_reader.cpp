@@ -50,6 +50,7 @@ OptionKind KindOfOption(char letter) {
     case 'F':
     case 'S':
     case 'T':
+    case 'X':
       return OptionKind::WithParameter;
     case 'E':
     case 'J':

@@ -1,5 +1,6 @@
 #include "finder/archive/archive_format.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "finder/archive/cab_reader.h"
@@ -16,7 +17,7 @@
 namespace {
 
 const ArchiveFormat kRows[] = {
-    {"LHA",
+    {"LZH",
      'L',
      "*.LZH",
      {kLzhBaseSize, 2, '-', IsLzhMethodId},
@@ -24,7 +25,8 @@ const ArchiveFormat kRows[] = {
      0,
      ListLzhMembers,
      {"  /L[:][lhafilename] searches Lha files.\n",
-      "  /L[:][lhafilename] LHA 形式のアーカイブファイル内を検索します.\n"}},
+      "  /L[:][lhafilename] LHA 形式のアーカイブファイル内を検索します.\n"},
+     ArchiveStyle::Archive},
     {"ZIP",
      'Z',
      "*.ZIP",
@@ -33,8 +35,14 @@ const ArchiveFormat kRows[] = {
      0,
      ListZipMembers,
      {"  /Z[:][zipfilename] searches Zip files.\n",
-      "  /Z[:][zipfilename] ZIP 形式のアーカイブファイル内を検索します.\n"}},
-    {"Cabinet",
+      "  /Z[:][zipfilename] ZIP 形式のアーカイブファイル内を検索します.\n"},
+     ArchiveStyle::Archive,
+     // Archives that are ZIP under other names: Office and OpenDocument files,
+     // Java, Android, e-books, NuGet, Visual Studio extensions, Python wheels,
+     // browser extensions, app packages.
+     "*.ZIP|*.JAR|*.WAR|*.EAR|*.APK|*.AAR|*.DOCX|*.XLSX|*.PPTX|*.ODT|*.ODS|*.ODP|*.EPUB|"
+     "*.NUPKG|*.VSIX|*.WHL|*.XPI|*.APPX|*.MSIX|*.ZIPX"},
+    {"CAB",
      'C',
      "*.CAB",
      {kCabHeaderSize, 0, 'M', IsCabinetHeader},
@@ -52,12 +60,15 @@ static_assert(std::size(kRows) <= kArchiveKindLimit);
 const std::span<const ArchiveFormat> kArchiveFormats(kRows);
 
 const ArchiveFormat* ArchiveFormatNamed(std::string_view name) {
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
   for (const ArchiveFormat& format : kArchiveFormats)
-    if (format.name == name) return &format;
+    if (std::ranges::equal(format.name, name, {}, {}, upper)) return &format;
   return nullptr;
 }
 
 const ArchiveFormat* ArchiveFormatForOption(char letter) {
+  // The kinds that only /X names have no letter.
+  if (letter == '\0') return nullptr;
   for (const ArchiveFormat& format : kArchiveFormats)
     if (format.option == letter) return &format;
   return nullptr;

@@ -40,8 +40,8 @@ enum class HeaderPlace : std::uint8_t {
 };
 
 struct ArchiveFormat {
-  std::string_view name;
-  char option;                    // the option letter that asks for it (/L, /Z, /C)
+  std::string_view name;          // as /X names it: ZIP, LZH, CAB, 7Z, RAR
+  char option;                    // the option letter that asks for it (/L, /Z, /C), or none
   std::string_view archiveNames;  // the archives' names when the option names none
   HeaderFormat firstHeader;
   HeaderPlace place = HeaderPlace::Scan;
@@ -50,13 +50,20 @@ struct ArchiveFormat {
   // Its lines of the usage text, English and Japanese, each ending in "\n".
   std::string_view usage[2];
   ArchiveStyle style = ArchiveStyle::Archive;  // of its member lines
+  // The archives' names when /X names none, separated by "|" (kArchiveNameBreak);
+  // archiveNames when empty.
+  std::string_view everyNames = {};
+  // Its member list comes only by decompressing a whole stream: /X:* turns it
+  // on, /X alone does not.
+  bool wholeStream = false;
 };
 
 // In the order the archive passes of a directory run: LHA, ZIP, Cabinet. At
 // most kArchiveKindLimit rows.
 extern const std::span<const ArchiveFormat> kArchiveFormats;
 
-// The row of that name, or of that option letter (upper case), or null.
+// The row of that kind name (in either case), or of that option letter
+// (upper case), or null.
 const ArchiveFormat* ArchiveFormatNamed(std::string_view name);
 const ArchiveFormat* ArchiveFormatForOption(char letter);
 

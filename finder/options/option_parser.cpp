@@ -91,6 +91,8 @@ class OptionReader {
   std::size_t ReadNegated(char letter, std::size_t letterPosition);
   std::size_t ReadAttributes(std::size_t position);
   std::size_t ReadArchiveName(std::size_t position, ArchiveWant& want, std::string_view fallback);
+  std::size_t ReadArchiveKinds(std::size_t position);
+  void WantKind(const ArchiveFormat& format, std::string_view names);
   std::size_t ReadSizeRange(std::size_t position);
   std::size_t ReadDateTimeRange(std::size_t position, bool time);
 
@@ -226,6 +228,8 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
     case 'W':
       options_.wholeMemberPaths = true;
       break;
+    case 'X':
+      return ReadArchiveKinds(parameter);
     case 'H':
     case '?':
       if (OnCommandLine()) {
@@ -285,6 +289,9 @@ std::size_t OptionReader::ReadNegated(char letter, std::size_t letterPosition) {
     case 'W':
       options_.wholeMemberPaths = false;
       break;
+    case 'X':
+      for (ArchiveWant& want : options_.archives) want.wanted = false;
+      break;
     default:
       break;
   }
@@ -325,6 +332,55 @@ std::size_t OptionReader::ReadArchiveName(std::size_t position, ArchiveWant& wan
   // file within the 260-byte path the archive search composes anyway.
   want.pattern.Assign(position > start ? text_.substr(start, position - start) : fallback);
   return SkipBlanks(text_, position);
+}
+
+// /X alone: every kind whose members are read from headers; /X:* every kind;
+// /X:KIND[=NAMES][,KIND[=NAMES]]... the kinds named, each with its own
+// archive names (separated by ";") or the kind's. A kind that does not exist
+// is an error on the command line and passed over in the default options.
+std::size_t OptionReader::ReadArchiveKinds(std::size_t position) {
+  if (At(position) == ':') ++position;
+  const std::size_t start = position;
+  while (position < text_.size() && !IsBlank(text_[position])) ++position;
+  const std::string_view list = text_.substr(start, position - start);
+  if (list.empty() || list == "*") {
+    for (const ArchiveFormat& format : kArchiveFormats)
+      if (!list.empty() || !format.wholeStream) WantKind(format, {});
+    return SkipBlanks(text_, position);
+  }
+  for (std::size_t at = 0; at <= list.size();) {
+    std::size_t end = list.find(',', at);
+    if (end == std::string_view::npos) end = list.size();
+    const std::string_view item = list.substr(at, end - at);
+    at = end + 1;
+    if (item.empty()) continue;
+    const std::size_t equals = item.find('=');
+    const std::string_view kind = item.substr(0, equals);
+    const ArchiveFormat* format = ArchiveFormatNamed(kind);
+    if (format != nullptr) {
+      WantKind(*format,
+               equals == std::string_view::npos ? std::string_view() : item.substr(equals + 1));
+    } else if (OnCommandLine()) {
+      WriteUnknownKindMessage(errors_, kind, options_.japanese);
+      outcome_ = {CommandLineOutcome::kFail, 2};
+      return text_.size();
+    }
+  }
+  return SkipBlanks(text_, position);
+}
+
+void OptionReader::WantKind(const ArchiveFormat& format, std::string_view names) {
+  ArchiveWant& want = WantOf(options_, format);
+  want.wanted = true;
+  if (names.empty()) {
+    want.pattern.Assign(format.everyNames.empty() ? format.archiveNames : format.everyNames);
+    return;
+  }
+  // Kept apart by a character no name holds, so that /Z's single name may
+  // still hold a ";".
+  want.pattern.Assign(names);
+  std::replace(want.pattern.data(), want.pattern.data() + want.pattern.size(), ';',
+               kArchiveNameBreak);
 }
 
 std::size_t OptionReader::ReadSizeRange(std::size_t position) {
@@ -545,6 +601,12 @@ std::string_view FileNameTooLongMessage(bool japanese) {
 
 std::string_view CommandTemplateTooLongMessage(bool japanese) {
   return japanese ? "実行するコマンドラインが長すぎます.\n" : "Command line to run is too long.\n";
+}
+
+void WriteUnknownKindMessage(TextWriter& errors, std::string_view kind, bool japanese) {
+  errors.Write(japanese ? "アーカイブの種類が正しくありません. : " : "Unknown archive kind. : ");
+  errors.Write(kind);
+  errors.Write("\n");
 }
 
 void WriteInvalidOptionMessage(TextWriter& errors, std::string_view character, bool japanese) {

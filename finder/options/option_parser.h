@@ -93,3 +93,5 @@ std::string_view SizeParameterMissingMessage(bool japanese);
 std::string_view FileNameTooLongMessage(bool japanese);
 std::string_view CommandTemplateTooLongMessage(bool japanese);
 void WriteInvalidOptionMessage(TextWriter& errors, std::string_view character, bool japanese);
+// An archive kind /X names that does not exist, in the chosen language.
+void WriteUnknownKindMessage(TextWriter& errors, std::string_view kind, bool japanese);

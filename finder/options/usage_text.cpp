@@ -61,6 +61,23 @@ constexpr OptionUsage kOptions[] = {
       "  /W                 アーカイブ内のファイルをパス付きで表示します.\n"}},
 };
 
+// /X names the kinds of the table.
+std::string ArchiveKindsUsage(int language) {
+  std::string text(
+      language == 0
+          ? "  /X[:kinds]         searches archives of every kind, or of the kinds named.\n"
+          : "  /X[:kinds]         "
+            "すべての(または指定した)種類のアーカイブファイル内を検索します.\n");
+  text += "                     [kinds] : *|kind[=name;name...][,kind[=name;name...]]...\n";
+  text += "                     kind :";
+  for (const ArchiveFormat& format : kArchiveFormats) {
+    text += ' ';
+    text += format.name;
+  }
+  text += '\n';
+  return text;
+}
+
 }  // namespace
 
 std::string UsageText(bool japanese) {
@@ -69,6 +86,7 @@ std::string UsageText(bool japanese) {
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     for (const OptionUsage& option : kOptions)
       if (option.letter == letter) text += option.lines[language];
+    if (letter == 'X') text += ArchiveKindsUsage(language);
     for (const ArchiveFormat& format : kArchiveFormats)
       if (format.option == letter) text += format.usage[language];
   }

@@ -56,9 +56,13 @@ using PromptText = BoundedText<kPromptSize>;
 // The archive kinds a run looks inside, one entry for each row of the table
 // of kinds (archive_format.h) in its order; the table has room for this many.
 inline constexpr std::size_t kArchiveKindLimit = 16;
+// Between the archive names of one kind that /X gives: no file name holds it.
+inline constexpr char kArchiveNameBreak = '|';
 struct ArchiveWant {
   bool wanted = false;
-  NameText pattern;  // the archives' names, as given with the option or the kind's default
+  // The archives' names, as given with the option or the kind's default;
+  // several are separated by kArchiveNameBreak.
+  NameText pattern;
 };
 
 struct SearchOptions {
@@ -77,7 +81,7 @@ struct SearchOptions {
   bool noWait = false;                // $I in the template
   bool shortNames = false;            // $S in the template
 
-  std::array<ArchiveWant, kArchiveKindLimit> archives;  // /L, /Z, /C
+  std::array<ArchiveWant, kArchiveKindLimit> archives;  // /L, /Z, /C, /X
 
   // Criteria.
   std::uint16_t attributesRequired = 0;  // /A letters: every bit must be set

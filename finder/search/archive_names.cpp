@@ -54,26 +54,40 @@ std::size_t MatchFromEnd(std::string_view name, std::string_view text) {
 
 }  // namespace
 
-ArchiveNames::ArchiveNames(std::string_view pattern) {
-  if (pattern == "*" || pattern == "*.*") {
-    form_ = Form::Every;
-  } else if (pattern.starts_with('*') && IsPlainName(pattern.substr(1))) {
-    form_ = Form::Tail;
-    text_ = pattern.substr(1);
-  } else if (IsPlainName(pattern)) {
-    form_ = Form::Exact;
-    text_ = pattern;
+std::vector<std::string_view> SplitArchiveNames(std::string_view patterns) {
+  std::vector<std::string_view> names;
+  for (std::size_t at = 0; at <= patterns.size();) {
+    std::size_t end = patterns.find(kArchiveNameBreak, at);
+    if (end == std::string_view::npos) end = patterns.size();
+    names.push_back(patterns.substr(at, end - at));
+    at = end + 1;
+  }
+  return names;
+}
+
+ArchiveNames::Name ArchiveNames::Classify(std::string_view pattern) {
+  if (pattern == "*" || pattern == "*.*") return {Form::Every, {}};
+  if (pattern.starts_with('*') && IsPlainName(pattern.substr(1)))
+    return {Form::Tail, pattern.substr(1)};
+  if (IsPlainName(pattern)) return {Form::Exact, pattern};
+  return {};
+}
+
+ArchiveNames::ArchiveNames(std::string_view patterns) {
+  for (std::string_view pattern : SplitArchiveNames(patterns)) {
+    names_.push_back(Classify(pattern));
+    decided_ = decided_ && names_.back().form != Form::System;
   }
 }
 
-bool ArchiveNames::Matches(std::string_view name) const {
-  switch (form_) {
+bool ArchiveNames::Matches(const Name& pattern, std::string_view name) {
+  switch (pattern.form) {
     case Form::Every:
       return true;
     case Form::Exact:
-      return MatchFromEnd(name, text_) == name.size();
+      return MatchFromEnd(name, pattern.text) == name.size();
     case Form::Tail:
-      return MatchFromEnd(name, text_) != std::string_view::npos;
+      return MatchFromEnd(name, pattern.text) != std::string_view::npos;
     case Form::System:
       break;
   }
@@ -81,5 +95,9 @@ bool ArchiveNames::Matches(std::string_view name) const {
 }
 
 bool ArchiveNames::Match(const FileEntry& entry) const {
-  return Matches(entry.name) || (entry.shortName[0] != '\0' && Matches(entry.shortName));
+  for (const Name& pattern : names_)
+    if (Matches(pattern, entry.name) ||
+        (entry.shortName[0] != '\0' && Matches(pattern, entry.shortName)))
+      return true;
+  return false;
 }

@@ -1,9 +1,11 @@
 #include "finder/search/archive_search.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "finder/archive/buffered_byte_source.h"
+#include "finder/search/archive_names.h"
 #include "finder/search/file_system.h"
 #include "finder/search/search_path.h"
 #include "finder/search/search_sink.h"
@@ -24,21 +26,32 @@ void ListArchive(RunContext& run, FileSystem& files, SearchSink& sink, const Arc
 
 void SearchArchives(RunContext& run, FileSystem& files, SearchSink& sink,
                     const ArchiveFormat& format, std::size_t namePosition, bool topDirectory) {
-  const NameText& pattern = WantOf(run.options, format).pattern;
-  // A pattern that does not fit behind this directory could only be searched
-  // cut short, which would open the wrong files: there is nothing to search.
-  if (!WriteAtNamePosition(run.searchPath, kLongPathSize, namePosition, {pattern.view()})) return;
-
-  // The listing's entries are kept first: opening an archive rewrites
-  // searchPath, which the listing was started from.
-  std::vector<std::string> names;
-  ListingStatus status = files.ListEach(run.searchPath, [&](const FileEntry& found) {
-    if (!(found.attributes & kAttrDirectory)) names.emplace_back(found.name);
-    return true;
-  });
-  for (const std::string& name : names) {
+  // The listings' entries are kept first: opening an archive rewrites
+  // searchPath, which a listing is started from. An archive that two of the
+  // kind's names match is listed once.
+  std::vector<std::string> found;
+  ListingVerdict failed = ListingVerdict::Complete;
+  std::uint32_t failure = 0;
+  const std::string patterns(WantOf(run.options, format).pattern.view());
+  for (std::string_view pattern : SplitArchiveNames(patterns)) {
+    // A pattern that does not fit behind this directory could only be
+    // searched cut short, which would open the wrong files.
+    if (!WriteAtNamePosition(run.searchPath, kLongPathSize, namePosition, {pattern})) continue;
+    ListingStatus status = files.ListEach(run.searchPath, [&](const FileEntry& entry) {
+      if (!(entry.attributes & kAttrDirectory) &&
+          std::find(found.begin(), found.end(), entry.name) == found.end())
+        found.emplace_back(entry.name);
+      return true;
+    });
+    const ListingVerdict verdict = JudgeListing(status, topDirectory);
+    if (failed == ListingVerdict::Complete && verdict != ListingVerdict::Missing) {
+      failed = verdict;
+      failure = status.code;
+    }
+  }
+  for (const std::string& name : found) {
     ListArchive(run, files, sink, format, namePosition, name);
     if (run.stop.Stopped()) return;
   }
-  ReportListing(run.stop, sink.Errors(), JudgeListing(status, topDirectory), status.code);
+  ReportListing(run.stop, sink.Errors(), failed, failure);
 }

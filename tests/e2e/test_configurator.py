@@ -275,8 +275,8 @@ class ModeW(ConfiguratorCase):
                 result = self.apply([b'DefaultOption="' + value + b'"'])
                 self.assertLines(result.err, [b"Complete writing configuration."])
                 self.assertTable(self.shipped_texts(DefaultOption=stored))
-        result = self.apply([b'DefaultOption="/O /X"'], status=1)
-        self.assertLines(result.err, [b"Invalid option character. : X"])
+        result = self.apply([b'DefaultOption="/O /Q"'], status=1)
+        self.assertLines(result.err, [b"Invalid option character. : Q"])
         self.assertTable(self.shipped_texts(DefaultOption="/O"))
 
     def test_refused_values_name_their_key_and_leave_their_slot(self):

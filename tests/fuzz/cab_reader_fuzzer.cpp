@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    archive_test::ListMembers("Cabinet", buffered, sink);
+    archive_test::ListMembers("CAB", buffered, sink);
   } else {
-    archive_test::ListMembers("Cabinet", memory, sink);
+    archive_test::ListMembers("CAB", memory, sink);
   }
   return 0;
 }

@@ -54,7 +54,7 @@ Reference Normalize(std::string_view value) {
     }
     if (std::string_view("EJNOPUW").find(letter) != std::string_view::npos && letter != '\0')
       word = word.substr(0, 2);
-    else if (std::string_view("ACDFLSTZ").find(letter) == std::string_view::npos || letter == '\0')
+    else if (std::string_view("ACDFLSTXZ").find(letter) == std::string_view::npos || letter == '\0')
       return r;
     if (result.size() + (result.empty() ? 0 : 1) + word.size() > 79) {
       r.sameReading = false;

@@ -49,9 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryByteSource memory(data, size - 1);
   if (steer & 1) {
     BufferedByteSource buffered(memory);
-    archive_test::ListMembers("LHA", buffered, sink, FuzzLocalTime);
+    archive_test::ListMembers("LZH", buffered, sink, FuzzLocalTime);
   } else {
-    archive_test::ListMembers("LHA", memory, sink, FuzzLocalTime);
+    archive_test::ListMembers("LZH", memory, sink, FuzzLocalTime);
   }
   return 0;
 }

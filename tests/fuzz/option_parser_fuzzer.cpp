@@ -68,11 +68,17 @@ bool IsOneFailureMessage(std::string_view text, bool japanese) {
   if (text == SizeParameterMissingMessage(japanese) || text == FileNameTooLongMessage(japanese) ||
       text == CommandTemplateTooLongMessage(japanese))
     return true;
-  std::string invalid;
+  std::string invalid, unknown;
   {
     TextWriter writer(Collect, &invalid, false);
     WriteInvalidOptionMessage(writer, "", japanese);
+    TextWriter kinds(Collect, &unknown, false);
+    WriteUnknownKindMessage(kinds, "", japanese);
   }
+  // An archive kind /X names that does not exist: the name as typed.
+  if (text.starts_with(std::string_view(unknown).substr(0, unknown.size() - 1)) &&
+      text.ends_with('\n'))
+    return true;
   // The invalid-option message with the character it names: none at the end
   // of the text, else up to the four bytes of a UTF-8 sequence.
   std::string_view head = std::string_view(invalid).substr(0, invalid.size() - 1);

@@ -16,7 +16,7 @@ const std::string kHeading = "\nCabinet file of C:\\T\\A.CAB\n\n";
 std::string List(const Bytes& cabinet) {
   RecordingSink sink;
   MemoryByteSource source(cabinet.data(), cabinet.size());
-  ListMembers("Cabinet", source, sink);
+  ListMembers("CAB", source, sink);
   return sink.out;
 }
 

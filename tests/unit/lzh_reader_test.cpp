@@ -27,7 +27,7 @@ bool EastLocal(std::int64_t seconds, CalendarTime* out) {
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());
-  ListMembers("LHA", source, sink, toLocal);
+  ListMembers("LZH", source, sink, toLocal);
   return sink.out;
 }
 

@@ -82,7 +82,7 @@ std::string Describe(const SearchOptions& o) {
       {o.wholeMemberPaths, 'W'},
   };
   for (const ArchiveFormat& format : kArchiveFormats)
-    letters.push_back({WantOf(o, format).wanted, format.option});
+    if (format.option != '\0') letters.push_back({WantOf(o, format).wanted, format.option});
   std::sort(letters.begin(), letters.end(),
             [](const auto& a, const auto& b) { return a.second < b.second; });
   letters.insert(
@@ -112,6 +112,10 @@ std::string Describe(const SearchOptions& o) {
     for (char& c : kind) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     line += " " + kind + "=" + std::string(WantOf(o, *format).pattern.view());
   }
+  // The kinds that only /X turns on, by their names.
+  for (const ArchiveFormat& format : kArchiveFormats)
+    if (format.option == '\0' && WantOf(o, format).wanted)
+      line += " " + std::string(format.name) + "=" + std::string(WantOf(o, format).pattern.view());
   if (o.creationFlags) {
     char text[32];
     std::snprintf(text, sizeof text, " creation=0x%X", o.creationFlags);
@@ -243,11 +247,13 @@ TEST(CommandLine, Negations) {
           {" /-Z x",
            "flags=CEJLNOPUW attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
            "name='x'"},
+          {" /-X x",
+           "flags=EJNOPUW attr=+02-00 date=1980/0/0 time=0:00:00 size=0 form=2 cab=a.cab "
+           "name='x'"},
           // Nothing to switch off: skipped with the word, no message.
           {" /-N x", all + " name='x'"},
           {" /-H x", all + " name='x'"},
           {" /-? x", all + " name='x'"},
-          {" /-X x", all + " name='x'"},
           {" /!1 x", all + " name='x'"},
           {" /- x", all + " name='x'"},
           {" /-", all},
@@ -282,6 +288,10 @@ TEST(CommandLine, Attributes) {
   });
 }
 
+const std::string kZipFamily =
+    "*.ZIP|*.JAR|*.WAR|*.EAR|*.APK|*.AAR|*.DOCX|*.XLSX|*.PPTX|*.ODT|*.ODS|*.ODP|*.EPUB|*.NUPKG|"
+    "*.VSIX|*.WHL|*.XPI|*.APPX|*.MSIX|*.ZIPX";
+
 TEST(CommandLine, ArchiveNames) {
   SearchOptions start = Fresh();
   WantOf(start, *ArchiveFormatForOption('Z')).pattern.Assign("old.zip");
@@ -294,6 +304,15 @@ TEST(CommandLine, ArchiveNames) {
       {" /C:a[1].cab x", "flags=C cab=a[1].cab name='x'"},
       {" /L x", "flags=L lzh=*.LZH name='x'"},
       {" /Lb*.lzh", "flags=L lzh=b*.lzh"},
+      {" /Z:a;b x", "flags=Z zip=a;b name='x'"},
+      // /X: every kind read from headers, or the kinds named, with names of
+      // their own kept apart by "|".
+      {" /X x", "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + " name='x'"},
+      {" /X:* x", "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + " name='x'"},
+      {" /x:cab,Lzh=*.lzh;*.lha,, x", "flags=CL cab=*.CAB lzh=*.lzh|*.lha name='x'"},
+      {" /X:ZIP= x", "flags=Z zip=" + kZipFamily + " name='x'"},
+      {" /X:CAB,7Y=*.7Y x", "flags=C cab=*.CAB", "Unknown archive kind. : 7Y\n", kFail},
+      {" /X:=a x", "flags=", "Unknown archive kind. : \n", kFail},
   });
   CheckCommandRows(
       {{" /-Z x", "flags= zip=old.zip name='x'"}, {" /Z x", "flags=Z zip=*.ZIP name='x'"}}, start);
@@ -357,12 +376,12 @@ TEST(CommandLine, DatesAndTimes) {
 
 TEST(CommandLine, InvalidOptionsAndHelp) {
   CheckCommandRows({
-      {" /X", "flags=", kInvalid + "X\n", kFail},
-      {" /x", "flags=", kInvalid + "x\n", kFail},
+      {" /Q", "flags=", kInvalid + "Q\n", kFail},
+      {" /q", "flags=", kInvalid + "q\n", kFail},
       {" *.txt /1", "flags= name='*.txt '", kInvalid + "1\n", kFail},
       {" / x", "flags=", kInvalid + " \n", kFail},
       {" x /", "flags= name='x '", kInvalid + "\n", kFail},
-      {" /U /X /O", "flags=U", kInvalid + "X\n", kFail},
+      {" /U /Q /O", "flags=U", kInvalid + "Q\n", kFail},
       {" /?", "flags=", "", kUsage},
       {" x /h y", "flags= name='x '", "", kUsage},
       {" x -H", "flags= name='x '", "", kUsage},
@@ -411,16 +430,16 @@ TEST(CommandLine, MessagesInJapanese) {
   const std::string invalid = std::string("オプションが正しくありません. : ");
   CheckCommandRows(
       {
-          {" /X", "flags=J", invalid + "X\n", kFail},
+          {" /Q", "flags=J", invalid + "Q\n", kFail},
           {" /S", "flags=J", std::string("S オプションのパラメータが指定されていません.\n"), kFail},
           {" /D44/1/1", "flags=J", std::string("年の指定は 2043 年以前でなければなりません.\n"),
            kFail},
-          {" /-J /X", "flags=", kInvalid + "X\n", kFail},
+          {" /-J /Q", "flags=", kInvalid + "Q\n", kFail},
       },
       japanese);
   // The language in force when the error is met.
-  CheckCommandRows({{" /J /X", "flags=J", invalid + "X\n", kFail}}, Fresh(932));
-  CheckCommandRows({{" /J /X", "flags=", kInvalid + "X\n", kFail}}, Fresh(437));
+  CheckCommandRows({{" /J /Q", "flags=J", invalid + "Q\n", kFail}}, Fresh(932));
+  CheckCommandRows({{" /J /Q", "flags=", kInvalid + "Q\n", kFail}}, Fresh(437));
 }
 
 TEST(CommandLine, OverlongNameOrTemplateIsRefused) {
@@ -476,7 +495,7 @@ TEST(DefaultOptions, DifferFromTheCommandLine) {
       {"/J /O /U", "flags=JOU", ""},
       {"-J -O -U", "flags=JOU", ""},
       {"  x -U y.txt [cmd] \"q\" /O", "flags=OU", ""},
-      {"/H /? /X /1 / /U", "flags=U", ""},
+      {"/H /? /Q /1 / /U", "flags=U", ""},
       {"/-X /-N /U", "flags=U", ""},
       {"/UX/O", "flags=U", ""},
       {"/S /U", "flags=U size=0", ""},

@@ -226,7 +226,7 @@ TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
       "EnglishPause=\"Press a key\"",
       "EnglishQuery=\"" + std::string(80, 'q') + "\"",
       "EnglishFound=\"$N$C10 found $S19\"",
-      "DefaultOption=\"/X\"",
+      "DefaultOption=\"/Q\"",
       "EnglishFinish=\"" + std::string(79, 'd') + "\"",
       "EnglishPause=\"Later line wins\"",
       // What mode R exports for texts this code page cannot hold keeps them.
@@ -239,7 +239,7 @@ TEST(ConfigurationPatcher, WritesAcceptedLinesAndNamesTheKeyOfARefusedOne) {
   errors.Flush();
   EXPECT_EQ(messages,
             "EnglishQuery is longer than 79 characters.\n"
-            "Invalid option character. : X\n");
+            "Invalid option character. : Q\n");
   std::u16string texts[13];
   std::copy(std::begin(kTexts), std::end(kTexts), texts);
   texts[9] = u"Later line wins";
