@@ -202,6 +202,7 @@ class ArchiveKinds(TreeTestCase):
                 (r / "tree" / path).parent.mkdir(parents=True, exist_ok=True)
                 shutil.copy(DATA / fixture, r / "tree" / path)
         (r / "ZIP" / "README.TXT").write_bytes(b"an ordinary file\n")
+        shutil.copy(DATA / "plain.zip", r / "mixed" / "a.docx")
         (r / "tree" / "a" / "note.txt").write_bytes(b"not in an archive\n")
         (r / "tree" / "sub" / "README.TXT").write_bytes(b"an ordinary file\n")
         shutil.copy(DATA / "streamed.zip", r / "streamed")
@@ -321,6 +322,19 @@ class ArchiveKinds(TreeTestCase):
             self.path("mixed", "a" + kind.pattern[1:].lower()) + b" : " + name
             for kind in ROWS for name in kind.archives[0][1].names
             if name.split(b"\\")[-1] == b"README.TXT"])
+
+    def test_x_turns_on_kinds_by_name(self):
+        def lines(*archives):
+            return [self.path("mixed", name) + b" : " + member for name, member in archives]
+        readme = b"README.TXT"
+        result = self.tlvc("mixed", "README.TXT", "/-O", "/-U", "/X")
+        self.assertLines(result.out, lines(("a.lzh", readme), ("a.docx", readme), ("a.zip", readme),
+                                           ("a.cab", readme), ("a.cab", b"DOCS\\README.TXT")))
+        result = self.tlvc("mixed", "README.TXT", "/-O", "/-U", "/X:zip=*.docx;*.xlsx")
+        self.assertLines(result.out, lines(("a.docx", readme)))
+        result = self.tlvc("mixed", "README.TXT", "/-O", "/-U", "/X:CAB,7Y")
+        self.assertEqual((result.status, result.out), (2, b""))
+        self.assertLines(result.err, [b"Unknown archive kind. : 7Y"])
 
     def test_no_archive_anywhere(self):
         result = self.tlvc("tree", "*", "/-O", "/U",

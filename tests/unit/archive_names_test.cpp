@@ -43,6 +43,9 @@ TEST(ArchiveNames, MatchLikeTheSystemOrLeaveItToIt) {
       {"SUB\\*.ZIP", "a.zip", "", -1},
       {"<.ZIP", "a.zip", "", -1},
       {"", "a.zip", "", -1},
+      {"*.JAR|*.ZIP", "a.zip", "", 1},
+      {"*.JAR|*.ZIP", "a.zipx", "", 0},
+      {"*.JAR|?.ZIP", "a.zip", "", -1},  // every name must be the core's to decide
   };
   for (const Row& row : rows) {
     ArchiveNames names(row.pattern);

@@ -78,6 +78,9 @@ TEST(DirectoryWalk, FindsInTheSystemsOrderDepthFirst) {
       {{"*.TXT", 0, true, false, true, false}, {"archive ZIP PK"}, 0, 0},
       // A pattern the walk's own matching does not decide gets the system's listing.
       {{"*.TXT", 0, true, false, true, false, "E?ZIP"}, {"archive ZIP PK"}, 0, 0},
+      // Several names: an archive two of them match is listed once.
+      {{"*.TXT", 0, true, false, true, false, "*.ZIP|E.*"}, {"archive ZIP PK"}, 0, 0},
+      {{"*.TXT", 0, true, false, true, false, "*.JAR|*.ZIP"}, {"archive ZIP PK"}, 0, 0},
   };
   for (const Row& row : rows) {
     memory_fs::MemoryFileSystem files = Tree();
