@@ -52,7 +52,7 @@ struct ArchiveFormat {
   ArchiveStyle style = ArchiveStyle::Archive;  // of its member lines
 };
 
-// In the order the archive passes of a directory run: LHA, ZIP, Cabinet. At
+// In the order the archive passes of a directory run: LHA, ZIP, Cabinet, RAR. At
 // most kArchiveKindLimit rows.
 extern const std::span<const ArchiveFormat> kArchiveFormats;
 

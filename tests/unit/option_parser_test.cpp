@@ -81,8 +81,9 @@ std::string Describe(const SearchOptions& o) {
       {o.searchOrdinary, 'O'},   {o.pausePerScreen, 'P'}, {o.searchSubdirectories, 'U'},
       {o.wholeMemberPaths, 'W'},
   };
+  // Kinds without a letter of their own have no option letter to show.
   for (const ArchiveFormat& format : kArchiveFormats)
-    letters.push_back({WantOf(o, format).wanted, format.option});
+    if (format.option != '\0') letters.push_back({WantOf(o, format).wanted, format.option});
   std::sort(letters.begin(), letters.end(),
             [](const auto& a, const auto& b) { return a.second < b.second; });
   letters.insert(
