@@ -71,8 +71,8 @@ constexpr std::uint64_t kStampsUnix = 0x01, kStampsModified = 0x02;
 void ReadStampsRecord(Rar5Fields& record, Rar5File& file) {
   const std::uint64_t flags = record.Number();
   if (!(flags & kStampsModified)) return;
-  const std::int64_t stamp = (flags & kStampsUnix) ? std::int64_t{record.U32()}
-                                                   : SecondsFromFileTime(record.U64());
+  const std::int64_t stamp =
+      (flags & kStampsUnix) ? std::int64_t{record.U32()} : SecondsFromFileTime(record.U64());
   if (!record.ok()) return;
   file.haveStamp = true;
   file.stamp = stamp;
