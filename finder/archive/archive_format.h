@@ -58,7 +58,7 @@ struct ArchiveFormat {
   bool wholeStream = false;
 };
 
-// In the order the archive passes of a directory run: LHA, ZIP, Cabinet. At
+// In the order the archive passes of a directory run: LHA, ZIP, Cabinet, RAR. At
 // most kArchiveKindLimit rows.
 extern const std::span<const ArchiveFormat> kArchiveFormats;
 

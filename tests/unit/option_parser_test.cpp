@@ -81,6 +81,7 @@ std::string Describe(const SearchOptions& o) {
       {o.searchOrdinary, 'O'},   {o.pausePerScreen, 'P'}, {o.searchSubdirectories, 'U'},
       {o.wholeMemberPaths, 'W'},
   };
+  // Kinds without a letter of their own have no option letter to show.
   for (const ArchiveFormat& format : kArchiveFormats)
     if (format.option != '\0') letters.push_back({WantOf(o, format).wanted, format.option});
   std::sort(letters.begin(), letters.end(),
@@ -201,7 +202,8 @@ TEST(CommandLine, OptionsWithoutParameter) {
 
 TEST(CommandLine, Negations) {
   SearchOptions start = Fresh();
-  for (ArchiveWant& want : start.archives) want.wanted = true;
+  for (const ArchiveFormat& format : kArchiveFormats)
+    WantOf(start, format).wanted = format.option != '\0';
   start.findExecutable = start.japanese = start.noEcho = start.searchOrdinary = true;
   start.pausePerScreen = start.searchSubdirectories = start.wholeMemberPaths = true;
   WantOf(start, *ArchiveFormatForOption('C')).pattern.Assign("a.cab");
@@ -292,6 +294,15 @@ const std::string kZipFamily =
     "*.ZIP|*.JAR|*.WAR|*.EAR|*.APK|*.AAR|*.DOCX|*.XLSX|*.PPTX|*.ODT|*.ODS|*.ODP|*.EPUB|*.NUPKG|"
     "*.VSIX|*.WHL|*.XPI|*.APPX|*.MSIX|*.ZIPX";
 
+// The kinds that only /X turns on, with their names, as Describe shows them.
+std::string OtherKinds() {
+  std::string kinds;
+  for (const ArchiveFormat& format : kArchiveFormats)
+    if (format.option == '\0')
+      kinds += " " + std::string(format.name) + "=" + std::string(format.archiveNames);
+  return kinds;
+}
+
 TEST(CommandLine, ArchiveNames) {
   SearchOptions start = Fresh();
   WantOf(start, *ArchiveFormatForOption('Z')).pattern.Assign("old.zip");
@@ -307,8 +318,8 @@ TEST(CommandLine, ArchiveNames) {
       {" /Z:a;b x", "flags=Z zip=a;b name='x'"},
       // /X: every kind read from headers, or the kinds named, with names of
       // their own kept apart by "|".
-      {" /X x", "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + " name='x'"},
-      {" /X:* x", "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + " name='x'"},
+      {" /X x", "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + OtherKinds() + " name='x'"},
+      {" /X:* x", "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + OtherKinds() + " name='x'"},
       {" /x:cab,Lzh=*.lzh;*.lha,, x", "flags=CL cab=*.CAB lzh=*.lzh|*.lha name='x'"},
       {" /X:ZIP= x", "flags=Z zip=" + kZipFamily + " name='x'"},
       {" /X:CAB,7Y=*.7Y x", "flags=C cab=*.CAB", "Unknown archive kind. : 7Y\n", kFail},

@@ -1,0 +1,226 @@
+// The walk over the blocks of a RAR archive. Both layouts are a chain of
+// headers, each followed by a data area whose size it states; every data area
+// is passed by a forward seek, so member data is never read. A header whose
+// CRC fails, or whose fields run past it, ends the archive.
+#include "finder/archive/rar_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "finder/archive/member_name_part.h"
+#include "finder/archive/utf8_member_name.h"
+
+namespace {
+
+// A RAR 4 header read whole, a name with a terminator behind it, and the
+// room to match and show it: made once per archive and left unset. A UTF-8
+// name of more bytes than this is too long to list.
+struct RarRoom {
+  std::uint8_t header[0xFFFF];
+  char name[3 * kMemberNameUnits + 1];
+  MemberNameRoom names;
+};
+
+// What a member is listed with besides its name.
+struct MemberFacts {
+  CalendarTime clock;
+  std::uint64_t size = 0;
+  std::uint32_t attributes = 0;
+};
+
+class RarWalk {
+ public:
+  RarWalk(MemberList& listing, LocalTimeConverter toLocal, RarRoom& room)
+      : options_(listing.options()),
+        pattern_(listing.pattern()),
+        listing_(listing),
+        toLocal_(toLocal),
+        isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)),
+        room_(room) {}
+
+  // Each false when the listing of the archive has to end.
+  bool Rar5Member(const Rar5Block& block);
+  bool Rar4Member(const Rar4Block& block, std::span<const std::uint8_t> header);
+
+ private:
+  // A name too long to list passes its member over, as one that does not
+  // match.
+  bool ListUtf8(std::string_view name, bool backslashSeparates, const MemberFacts& facts);
+  bool ListCodePage(std::string_view name, const MemberFacts& facts);
+  bool ListWide(const MemberFacts& facts);
+  // Copies `name` up to any 0 byte into room_.name, terminated; false when
+  // it does not fit.
+  bool TakeName(std::string_view& name, std::size_t limit);
+
+  const SearchOptions& options_;
+  const SearchPattern& pattern_;
+  MemberList& listing_;
+  LocalTimeConverter toLocal_;
+  LeadByteTest isLeadByte_;  // of the ANSI code page, which RAR 4 names are in
+  RarRoom& room_;
+};
+
+bool RarWalk::TakeName(std::string_view& name, std::size_t limit) {
+  name = name.substr(0, name.find('\0'));
+  if (name.size() > limit) return false;
+  name.copy(room_.name, name.size());
+  room_.name[name.size()] = '\0';
+  name = {room_.name, name.size()};
+  return true;
+}
+
+bool RarWalk::ListUtf8(std::string_view name, bool backslashSeparates, const MemberFacts& facts) {
+  if (!TakeName(name, sizeof room_.name - 1)) return true;
+  std::size_t part = 0;
+  for (std::size_t i = 0; i < name.size(); ++i)
+    if (name[i] == '/' || (backslashSeparates && name[i] == '\\')) part = i + 1;
+  std::string_view listed;
+  if (!MatchUtf8Name(pattern_, room_.name + part, room_.names, listed)) return true;
+  if (options_.wholeMemberPaths) {
+    std::replace(room_.name, room_.name + name.size(), '/', '\\');
+    if (!ListUtf8Path(room_.name, room_.names, listed)) return true;
+  }
+  return listing_.List({listed, facts.clock, facts.size, facts.attributes});
+}
+
+bool RarWalk::ListCodePage(std::string_view name, const MemberFacts& facts) {
+  if (!TakeName(name, kMemberNameUnits)) return true;
+  // A second byte of a double-byte character may be 0x5C, never 0x2F.
+  const auto after = [](std::size_t at) { return at == std::string_view::npos ? 0 : at + 1; };
+  const std::size_t part = std::max(after(LastSeparator(name, '\\', isLeadByte_)),
+                                    after(LastSeparator(name, '/', nullptr)));
+  std::string_view listed;
+  if (!MatchCodePageName(pattern_, name.substr(part), isLeadByte_, room_.names, listed))
+    return true;
+  if (options_.wholeMemberPaths) {
+    std::replace(room_.name, room_.name + name.size(), '/', '\\');
+    if (!ListCodePagePath(name, isLeadByte_, room_.names, listed)) return true;
+  }
+  return listing_.List({listed, facts.clock, facts.size, facts.attributes});
+}
+
+bool RarWalk::ListWide(const MemberFacts& facts) {
+  char16_t* wide = room_.names.wide;
+  std::size_t part = 0;
+  for (std::size_t i = 0; wide[i] != 0; ++i) {
+    if (wide[i] == u'/') wide[i] = u'\\';
+    if (wide[i] == u'\\') part = i + 1;
+  }
+  std::string_view listed;
+  if (!MatchWideName(pattern_, wide + part, room_.names, listed) ||
+      (options_.wholeMemberPaths && !ListWidePath(wide, room_.names, listed)))
+    return true;
+  return listing_.List({listed, facts.clock, facts.size, facts.attributes});
+}
+
+bool RarWalk::Rar5Member(const Rar5Block& block) {
+  const Rar5File file = DecodeRar5File(block);
+  if (!file.ok) return false;
+  // A member split over volumes is listed by the volume it starts in.
+  if (file.directory || block.continued) return true;
+  MemberFacts facts;
+  facts.size = file.size;
+  facts.attributes = file.hostSystem == kRar5Windows ? static_cast<std::uint32_t>(file.attributes)
+                     : file.hostSystem == kRar5Unix  ? RarUnixModeAttributes(file.attributes)
+                                                     : 0;
+  // The stamp is UTC; the criteria and the long line use local time, and
+  // the line shows the exact second.
+  DosDateTime packed;
+  if (options_.dateMode != RangeMode::None || options_.timeMode != RangeMode::None ||
+      options_.form != 0) {
+    const std::int64_t stamp = file.haveStamp ? file.stamp : 0;
+    if (!toLocal_ || !toLocal_(stamp, &facts.clock)) facts.clock = UtcDateTime(stamp);
+    facts.clock = NearestDosMoment(facts.clock);
+    packed = MemberDosDateTime(facts.clock);
+  }
+  if (!MemberPassesFilters(options_, packed.date, packed.time, facts.size, facts.attributes))
+    return true;
+  return ListUtf8(file.name, false, facts);
+}
+
+bool RarWalk::Rar4Member(const Rar4Block& block, std::span<const std::uint8_t> header) {
+  const Rar4File file = DecodeRar4File(block, header);
+  if (!file.ok) return false;
+  if (file.directory || file.continued) return true;
+  if (!MemberPassesFilters(options_, file.stamp.date, file.stamp.time, file.size, file.attributes))
+    return true;
+  // The MS-DOS time counts in steps of two seconds; the extended stamps
+  // tell an odd second. Their fractions of a second are not shown.
+  MemberFacts facts{UnpackDosDateTime(file.stamp, kMemberYearBits), file.size, file.attributes};
+  if (file.oddSecond && facts.clock.second < 59) ++facts.clock.second;
+  const std::string_view field(reinterpret_cast<const char*>(file.name.data()), file.name.size());
+  if (!file.hasUnicodeForm) return ListCodePage(field, facts);
+  // Flagged names are UTF-8, or the code-page name and, behind a 0 byte,
+  // the Unicode one; a Unicode form that cannot be decoded leaves the
+  // code-page name.
+  const std::size_t zero = field.find('\0');
+  if (zero == std::string_view::npos) return ListUtf8(field, true, facts);
+  if (DecodeRar4WideName(file.name, room_.names.wide, kMemberNameUnits + 1) < 0)
+    return ListCodePage(field.substr(0, zero), facts);
+  return ListWide(facts);
+}
+
+bool SkipData(ByteSource& file, std::uint64_t size) {
+  // A size beyond any seek is damage; one past the end of the file ends the
+  // archive at the next read.
+  return size <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) &&
+         file.Skip(static_cast<std::int64_t>(size));
+}
+
+void ListRar5(ByteSource& file, RarWalk& walk) {
+  std::vector<std::uint8_t> header;
+  std::uint64_t fileSize = 0;
+  const bool sizeKnown = file.Size(fileSize);
+  for (;;) {
+    std::uint8_t start[kRar5BlockStart];
+    if (file.Read(start, sizeof start) != sizeof start) return;
+    const std::size_t size = Rar5HeaderSize(start);
+    if (size == 0) return;
+    const std::size_t more = size - sizeof start;
+    // Nothing is allocated for a header the file cannot hold.
+    const std::uint64_t here = file.Position();
+    if (sizeKnown && (here > fileSize || more > fileSize - here)) return;
+    header.resize(size);
+    std::memcpy(header.data(), start, sizeof start);
+    if (file.Read(header.data() + sizeof start, more) != more) return;
+    const Rar5Block block = DecodeRar5Block(header);
+    if (!block.ok || block.type == kRar5Encryption || block.type == kRar5End) return;
+    if (block.type == kRar5File && !walk.Rar5Member(block)) return;
+    if (!SkipData(file, block.dataSize)) return;
+  }
+}
+
+void ListRar4(ByteSource& file, RarWalk& walk, std::uint8_t* header) {
+  for (;;) {
+    if (file.Read(header, kRar4BlockSize) != kRar4BlockSize) return;
+    const Rar4Block block = DecodeRar4Block({header, kRar4BlockSize});
+    if (block.headerSize < kRar4BlockSize) return;
+    const std::size_t more = block.headerSize - kRar4BlockSize;
+    if (file.Read(header + kRar4BlockSize, more) != more) return;
+    const std::span<const std::uint8_t> whole(header, block.headerSize);
+    if (block.type == kRar4End) return;
+    if (block.type == kRar4Archive && (block.flags & kRar4EncryptedHeaders)) return;
+    if (block.type == kRar4File && !walk.Rar4Member(block, whole)) return;
+    if (!SkipData(file, Rar4DataSize(block, whole))) return;
+  }
+}
+
+}  // namespace
+
+void ListRarMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
+                    const MemberReading& reading) {
+  if (!IsRarMarker(firstHeader)) return;
+  const bool rar5 = firstHeader[kRarMarkerSize - 1] == kRar5MarkerVersion;
+  // The RAR 5 marker has one byte more, 0.
+  std::uint8_t last = 1;
+  if (rar5 && (file.Read(&last, 1) != 1 || last != 0)) return;
+  const auto room = std::make_unique_for_overwrite<RarRoom>();
+  RarWalk walk(reading.listing, reading.toLocal, *room);
+  if (rar5)
+    ListRar5(file, walk);
+  else
+    ListRar4(file, walk, room->header);
+}
