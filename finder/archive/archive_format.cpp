@@ -6,13 +6,15 @@
 #include "finder/archive/cab_reader_records.h"
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/lzh_reader_headers.h"
+#include "finder/archive/sevenzip_reader.h"
 #include "finder/archive/zip_reader.h"
 
 // Member names: LHA level 0 and 1 in the ANSI code page with "\" between
 // folders, levels 2 and 3 with 0xFF and perhaps in UTF-16; ZIP in the ANSI
 // code page or, with flag bit 11 or a Unicode path field, in UTF-8, "/" or
 // "\" between folders; Cabinet in the ANSI code page or, with attribute bit
-// 0x80, in UTF-8, "\" between folders. Each reader holds its own rules.
+// 0x80, in UTF-8, "\" between folders; 7Z in UTF-16, "/" or "\" between
+// folders. Each reader holds its own rules.
 namespace {
 
 const ArchiveFormat kRows[] = {
@@ -44,6 +46,14 @@ const ArchiveFormat kRows[] = {
      {"  /C[:][cabfilename] searches Cab files.\n",
       "  /C[:][cabfilename] CAB 形式のアーカイブファイル内を検索します.\n"},
      ArchiveStyle::Cabinet},
+    {"7Z",
+     '\0',
+     "*.7Z",
+     {kSevenZipSignatureHeaderSize, 0, '7', IsSevenZipSignatureHeader},
+     HeaderPlace::Scan,
+     0,
+     ListSevenZipMembers,
+     {"", ""}},
 };
 static_assert(std::size(kRows) <= kArchiveKindLimit);
 
@@ -58,6 +68,8 @@ const ArchiveFormat* ArchiveFormatNamed(std::string_view name) {
 }
 
 const ArchiveFormat* ArchiveFormatForOption(char letter) {
+  // Kinds without a letter of their own are asked for by name only.
+  if (letter == '\0') return nullptr;
   for (const ArchiveFormat& format : kArchiveFormats)
     if (format.option == letter) return &format;
   return nullptr;
