@@ -309,7 +309,6 @@ bool ReadPackInfo(ByteReader& in, StreamsInfo& info) {
   }
 }
 
-
 // `in` reads `header`, whose bytes each folder's record is kept a view of.
 bool ReadUnpackInfo(ByteReader& in, std::span<const std::uint8_t> header, StreamsInfo& info) {
   if (ReadNumber(in) != kFolder) return false;
@@ -436,8 +435,8 @@ bool AddFilter(const Coder& coder, std::uint64_t dataSize, FilterChain& chain) {
   lzma_filter& filter = chain.filters[chain.count];
   filter.id = id;
   filter.options = nullptr;
-  if (lzma_properties_decode(&filter, nullptr, coder.properties.data(),
-                             coder.properties.size()) != LZMA_OK)
+  if (lzma_properties_decode(&filter, nullptr, coder.properties.data(), coder.properties.size()) !=
+      LZMA_OK)
     return false;
   ++chain.count;
   chain.filters[chain.count].id = LZMA_VLI_UNKNOWN;
@@ -490,8 +489,8 @@ bool Decode(const FilterChain& chain, std::span<const std::uint8_t> packed, std:
   constexpr std::size_t kFirstPiece = 64 << 10;
   while (data.size() < size) {
     const std::size_t had = data.size();
-    const std::size_t piece = static_cast<std::size_t>(
-        std::min<std::uint64_t>(size - had, std::max(had, kFirstPiece)));
+    const std::size_t piece =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size - had, std::max(had, kFirstPiece)));
     data.resize(had + piece);
     stream.next_out = data.data() + had;
     stream.avail_out = piece;
@@ -551,7 +550,8 @@ ValueColumn ReadValueColumn(std::span<const std::uint8_t> property, std::size_t 
 // its streams, the last taking what the others leave.
 class StreamSizes {
  public:
-  explicit StreamSizes(const StreamsInfo& info) : folders_(info.folders), sizes_(info.streamSizes) {}
+  explicit StreamSizes(const StreamsInfo& info)
+      : folders_(info.folders), sizes_(info.streamSizes) {}
   bool Next(std::uint64_t& size) {
     while (folder_ < folders_.size() && inFolder_ == folders_[folder_].streams) {
       ++folder_;
@@ -607,8 +607,8 @@ class FilesWalk {
 
 // Filters, matches and lists one file, `name` its UTF-16LE units. A name too
 // long to list passes the file over. False when the listing has to end.
-bool FilesWalk::Show(std::span<const std::uint8_t> name, std::uint64_t size,
-                     std::uint64_t fileTime, std::uint32_t attributes) {
+bool FilesWalk::Show(std::span<const std::uint8_t> name, std::uint64_t size, std::uint64_t fileTime,
+                     std::uint32_t attributes) {
   // The stamp is UTC; the criteria and the long line use local time, a
   // moment the packed form cannot hold taken as the nearest end of its
   // range, as for a file of a directory.

@@ -82,7 +82,7 @@ std::string Describe(const SearchOptions& o) {
       {o.wholeMemberPaths, 'W'},
   };
   for (const ArchiveFormat& format : kArchiveFormats)
-    letters.push_back({WantOf(o, format).wanted, format.option});
+    if (format.option) letters.push_back({WantOf(o, format).wanted, format.option});
   std::sort(letters.begin(), letters.end(),
             [](const auto& a, const auto& b) { return a.second < b.second; });
   letters.insert(
