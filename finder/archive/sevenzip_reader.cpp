@@ -209,8 +209,9 @@ bool ReadFolder(ByteReader& in, FolderLayout& folder) {
     Coder& coder = folder.coders[c];
     const std::uint8_t flags = in.U8();
     const std::size_t idSize = flags & 0x0F;
-    // Bit 7 announced alternative methods, which no archiver writes.
-    if (flags & 0x80) return false;
+    // Bit 7 announced alternative methods, which no archiver writes; every
+    // coder has an id.
+    if (flags & 0x80 || idSize == 0) return false;
     const auto id = in.Bytes(idSize);
     coder.id = idSize <= 8 ? 0 : kCoderUnknown;
     if (idSize <= 8)
@@ -263,15 +264,16 @@ bool ReadFolder(ByteReader& in, FolderLayout& folder) {
   return in.ok() && folder.mainOutput < folder.outputs;
 }
 
-// What the reader keeps of a folder.
+// What the reader keeps of a folder: 24 bytes, for as many folders as a
+// header of the largest size can describe.
 struct Folder {
-  std::span<const std::uint8_t> record;  // to read its coders again, to decode it
-  std::size_t outputs = 0, mainOutput = 0, packedCount = 0;
   std::uint64_t size = 0;     // of its data
-  std::uint64_t streams = 1;  // the files' streams it holds, one after another
-  bool hasCrc = false;
+  std::uint32_t streams = 1;  // the files' streams it holds, one after another
   std::uint32_t crc = 0;
+  std::uint8_t outputs = 0, mainOutput = 0;  // at most kMostFolderStreams
+  bool hasCrc = false;
 };
+static_assert(kMostFolderStreams <= 0xFF && kLargestHeader <= 0xFFFFFFFF);
 
 // ---- Streams info ----------------------------------------------------------
 
@@ -284,6 +286,10 @@ struct StreamsInfo {
   std::size_t packCount = 0;
   std::uint64_t firstPackSize = 0;
   std::vector<Folder> folders;
+  // The first folder's record, to read its coders again when it holds an
+  // encoded header, and how many packed streams it reads.
+  std::span<const std::uint8_t> firstFolder;
+  std::size_t firstFolderPacked = 0;
   // The sizes of the files' streams but the last of each folder, as numbers;
   // read while the files are listed.
   std::span<const std::uint8_t> streamSizes;
@@ -312,20 +318,23 @@ bool ReadPackInfo(ByteReader& in, StreamsInfo& info) {
 // `in` reads `header`, whose bytes each folder's record is kept a view of.
 bool ReadUnpackInfo(ByteReader& in, std::span<const std::uint8_t> header, StreamsInfo& info) {
   if (ReadNumber(in) != kFolder) return false;
-  // A folder takes three bytes at least: the coder count, flags, an id byte.
+  // A folder takes four bytes at least: the coder count, flags, an id byte,
+  // its size.
   const std::size_t count = ReadCount(in);
   // Folders kept in another stream: no archiver writes them.
-  if (count > in.remaining() / 3 || in.U8() != 0 || !in.ok()) return false;
+  if (count > in.remaining() / 4 || in.U8() != 0 || !in.ok()) return false;
   info.folders.assign(count, Folder{});
   const auto layout = std::make_unique<FolderLayout>();
   for (Folder& folder : info.folders) {
     *layout = FolderLayout{};
     const std::size_t start = in.offset();
     if (!ReadFolder(in, *layout)) return false;
-    folder.record = header.subspan(start, in.offset() - start);
-    folder.outputs = layout->outputs;
-    folder.mainOutput = layout->mainOutput;
-    folder.packedCount = layout->packedCount;
+    if (&folder == &info.folders[0]) {
+      info.firstFolder = header.subspan(start, in.offset() - start);
+      info.firstFolderPacked = layout->packedCount;
+    }
+    folder.outputs = static_cast<std::uint8_t>(layout->outputs);
+    folder.mainOutput = static_cast<std::uint8_t>(layout->mainOutput);
   }
   if (ReadNumber(in) != kCodersUnpackSize) return false;
   for (Folder& folder : info.folders)
@@ -349,7 +358,7 @@ bool ReadSubStreamsInfo(ByteReader& in, std::span<const std::uint8_t> header, St
   std::uint64_t id = ReadNumber(in);
   if (id == kNumUnpackStream) {
     // A file's stream takes a byte of the files info at least.
-    for (Folder& folder : info.folders) folder.streams = ReadCount(in);
+    for (Folder& folder : info.folders) folder.streams = static_cast<std::uint32_t>(ReadCount(in));
     id = ReadNumber(in);
   }
   if (id == kSize) {
@@ -509,11 +518,11 @@ bool DecodeHeader(ByteSource& file, std::uint64_t base, std::uint64_t fileSize,
   if (info.folders.size() != 1 || info.packCount < 1) return false;
   const Folder& folder = info.folders[0];
   const std::uint64_t packedSize = info.firstPackSize;
-  if (folder.packedCount != 1 || folder.size > kLargestHeader || packedSize > kLargestHeader ||
+  if (info.firstFolderPacked != 1 || folder.size > kLargestHeader || packedSize > kLargestHeader ||
       info.packPosition > fileSize - base || packedSize > fileSize - base - info.packPosition)
     return false;
   const auto layout = std::make_unique<FolderLayout>();
-  ByteReader record(folder.record);
+  ByteReader record(info.firstFolder);
   FilterChain chain;
   if (!ReadFolder(record, *layout) || !BuildChain(*layout, folder.size, chain)) return false;
   std::vector<std::uint8_t> packed(static_cast<std::size_t>(packedSize));

@@ -62,7 +62,8 @@ Bytes Wrap(const Bytes& packed, const Bytes& header) {
 // The packed streams and the header of a fixture.
 std::pair<Bytes, Bytes> Split(const Bytes& archive) {
   const std::size_t at = 32 + (archive[12] | archive[13] << 8);
-  return {Bytes(archive.begin() + 32, archive.begin() + at), Bytes(archive.begin() + at, archive.end())};
+  return {Bytes(archive.begin() + 32, archive.begin() + at),
+          Bytes(archive.begin() + at, archive.end())};
 }
 
 // `header` encoded by liblzma's raw encoder through `filters` (in liblzma's
@@ -193,9 +194,8 @@ TEST_F(SevenZipReader, DamageEndsTheArchiveQuietly) {
     return Patched(bytes, 8, lzma_crc32(bytes.data() + 12, 20, 0), 4);
   };
   const auto find = [&](std::initializer_list<std::uint8_t> bytes) {
-    return static_cast<std::size_t>(std::search(header.begin(), header.end(), bytes.begin(),
-                                                bytes.end()) -
-                                    header.begin());
+    return static_cast<std::size_t>(
+        std::search(header.begin(), header.end(), bytes.begin(), bytes.end()) - header.begin());
   };
   const auto rewrapped = [&](std::size_t at, std::uint64_t value, int width = 1) {
     return Wrap(packed, Patched(header, at, value, width));
