@@ -8,15 +8,17 @@
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/rar_reader.h"
+#include "finder/archive/sevenzip_reader.h"
 #include "finder/archive/zip_reader.h"
 
 // Member names: LHA level 0 and 1 in the ANSI code page with "\" between
 // folders, levels 2 and 3 with 0xFF and perhaps in UTF-16; ZIP in the ANSI
 // code page or, with flag bit 11 or a Unicode path field, in UTF-8, "/" or
 // "\" between folders; Cabinet in the ANSI code page or, with attribute bit
-// 0x80, in UTF-8, "\" between folders; RAR 5 in UTF-8 with "/", RAR 4 in
-// the ANSI code page, in UTF-8 or in a Unicode form of its own, "\" between
-// folders. Each reader holds its own rules.
+// 0x80, in UTF-8, "\" between folders; 7Z in UTF-16, "/" or "\" between
+// folders; RAR 5 in UTF-8 with "/", RAR 4 in the ANSI code page, in UTF-8 or
+// in a Unicode form of its own, "\" between folders. Each reader holds its
+// own rules.
 namespace {
 
 const ArchiveFormat kRows[] = {
@@ -55,6 +57,14 @@ const ArchiveFormat kRows[] = {
      {"  /C[:][cabfilename] searches Cab files.\n",
       "  /C[:][cabfilename] CAB 形式のアーカイブファイル内を検索します.\n"},
      ArchiveStyle::Cabinet},
+    {"7Z",
+     '\0',
+     "*.7Z",
+     {kSevenZipSignatureHeaderSize, 0, '7', IsSevenZipSignatureHeader},
+     HeaderPlace::Scan,
+     0,
+     ListSevenZipMembers,
+     {"", ""}},
     {"RAR",
      '\0',
      "*.RAR",
