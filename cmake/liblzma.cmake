@@ -6,8 +6,14 @@
 add_library(tlvc_liblzma INTERFACE)
 if(TLVC_TARGET STREQUAL "win")
   set(LIBLZMA_ROOT ${CMAKE_SOURCE_DIR}/build/deps/mingw CACHE PATH "Where the static liblzma is")
-  find_path(LIBLZMA_INCLUDE_DIR lzma.h HINTS ${LIBLZMA_ROOT}/include NO_CMAKE_FIND_ROOT_PATH)
-  find_library(LIBLZMA_STATIC NAMES liblzma.a HINTS ${LIBLZMA_ROOT}/lib NO_CMAKE_FIND_ROOT_PATH)
+  # The cross-built library first, never the build machine's own headers;
+  # then the tool chain's (a second call does nothing once the first found it).
+  find_path(LIBLZMA_INCLUDE_DIR lzma.h PATHS ${LIBLZMA_ROOT}/include NO_DEFAULT_PATH
+            NO_CMAKE_FIND_ROOT_PATH)
+  find_library(LIBLZMA_STATIC NAMES liblzma.a PATHS ${LIBLZMA_ROOT}/lib NO_DEFAULT_PATH
+               NO_CMAKE_FIND_ROOT_PATH)
+  find_path(LIBLZMA_INCLUDE_DIR lzma.h)
+  find_library(LIBLZMA_STATIC NAMES liblzma.a)
   if(NOT LIBLZMA_INCLUDE_DIR OR NOT LIBLZMA_STATIC)
     message(FATAL_ERROR "No static liblzma for Windows: run scripts/build-mingw-liblzma "
                         "(or install mingw-w64-x86_64-xz under MSYS2)")

@@ -198,7 +198,8 @@ class FindingFiles(WineTestCase):
             (["tlvc*.exe", "/E"], b"Cannot include '*' in file name.\r\n", 2),
             (["tlvc?.exe", "/E"], b"Cannot include '?' in file name.\r\n", 2),
             (["tlv?*.exe", "/E"], b"Cannot include '*' in file name.\r\n", 2),
-            (["/X"], b"Invalid option character. : X\r\n", 2),
+            (["/Q"], b"Invalid option character. : Q\r\n", 2),
+            (["/X:7Y"], b"Unknown archive kind. : 7Y\r\n", 2),
             (["x", "/"], b"Invalid option character. : \r\n", 2),  # no character behind
         ]
         for args, message, status in cases:
