@@ -3,10 +3,13 @@
 enable_testing()
 find_package(GTest REQUIRED)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# The disc image fixtures are kept gzipped (they are mostly zeros).
+find_package(ZLIB REQUIRED)
 
 file(GLOB UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp)
 add_executable(unit_tests ${UNIT_TESTS})
-target_link_libraries(unit_tests PRIVATE tlvc_core cfgtlvc_core GTest::gtest GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE tlvc_core cfgtlvc_core GTest::gtest GTest::gtest_main
+                      ZLIB::ZLIB)
 add_test(NAME unit COMMAND unit_tests --gtest_brief=1)
 
 # One persistent wineserver serves every end-to-end test of a run.

@@ -5,6 +5,7 @@
 
 #include "finder/archive/cab_reader.h"
 #include "finder/archive/cab_reader_records.h"
+#include "finder/archive/iso_reader.h"
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/rar_reader.h"
@@ -72,6 +73,15 @@ const ArchiveFormat kRows[] = {
      HeaderPlace::Scan,
      0,
      ListRarMembers,
+     {"", ""}},
+    {"ISO",
+     '\0',
+     "*.ISO",
+     // The key byte serves scans only; the descriptor stands at its offset.
+     {kIsoDescriptorHeaderSize, 1, 'C', IsIsoDescriptorHeader},
+     HeaderPlace::Offset,
+     kIsoFirstDescriptor,
+     ListIsoMembers,
      {"", ""}},
 };
 static_assert(std::size(kRows) <= kArchiveKindLimit);
