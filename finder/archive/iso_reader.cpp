@@ -112,7 +112,7 @@ struct RockRidge {
   bool named = false;
   bool hasMode = false;
   std::uint32_t mode = 0;
-  bool moved = false;  // RE
+  bool moved = false;   // RE
   bool linked = false;  // CL
   std::uint32_t link = 0;
 };
@@ -190,7 +190,8 @@ bool IsoWalk::ReadSystemUse(std::span<const std::uint8_t> area, RockRidge& facts
       }
     }
     if (!more) return true;
-    if (length > kContinuationSize || !ReadExtent(sector, std::uint64_t{offset} + length, continued))
+    if (length > kContinuationSize ||
+        !ReadExtent(sector, std::uint64_t{offset} + length, continued))
       return false;
     area = std::span<const std::uint8_t>(continued).subspan(offset);
   }
@@ -239,8 +240,8 @@ bool IsoWalk::Walk(Folder folder, int depth) {
     if (nameLength == 1 && bytes[kName] <= 1) {
       // The root's own record tells whether Rock Ridge is in use.
       if (depth == 0 && bytes[kName] == 0 && !joliet_ && systemUse + 7 <= length &&
-          bytes[systemUse] == 'S' && bytes[systemUse + 1] == 'P' &&
-          bytes[systemUse + 4] == 0xBE && bytes[systemUse + 5] == 0xEF) {
+          bytes[systemUse] == 'S' && bytes[systemUse + 1] == 'P' && bytes[systemUse + 4] == 0xBE &&
+          bytes[systemUse + 5] == 0xEF) {
         rockRidge_ = true;
         skip_ = bytes[systemUse + 6];
       }
@@ -336,7 +337,7 @@ void ListIsoMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint64_t fileSize = 0;
   if (file.Size(fileSize)) limit = std::min(limit, fileSize);
   IsoWalk walk(file, members, limit, !joliet.empty());
-  walk.Walk({descriptor.U32At(kRootRecord + kExtent), descriptor.U32At(kRootRecord + kDataLength),
-             {}},
-            0);
+  walk.Walk(
+      {descriptor.U32At(kRootRecord + kExtent), descriptor.U32At(kRootRecord + kDataLength), {}},
+      0);
 }
