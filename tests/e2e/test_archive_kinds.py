@@ -14,6 +14,7 @@ variants are derived from them here; what no tool installed here writes
 """
 import collections
 import dataclasses
+import gzip
 import io
 import os
 import pathlib
@@ -208,6 +209,9 @@ class ArchiveKinds(TreeTestCase):
             shutil.copy(DATA / name, r / "modern" / name)
         for name in ("five.rar", "four.rar"):
             shutil.copy(REPO / "tests" / "fuzz" / "seeds" / "rar_reader" / name, r / "modern" / name)
+        (r / "discs").mkdir()
+        for name in ("joliet", "rr", "udf"):
+            (r / "discs" / (name + ".iso")).write_bytes(gzip.decompress(data(name + ".iso.gz")))
         (r / "tree" / "a" / "note.txt").write_bytes(b"not in an archive\n")
         (r / "tree" / "sub" / "README.TXT").write_bytes(b"an ordinary file\n")
         shutil.copy(DATA / "streamed.zip", r / "streamed")
@@ -363,6 +367,27 @@ class ArchiveKinds(TreeTestCase):
             b"21/03/04  09:08:06             5 __R_ \xe9.TXT",
             b"21/03/04  09:08:07 4,886,718,345 ___A BIG.DAT",
         ] + self.summary(12, 4887953323))
+        self.assertEqual(result.status, 0)
+
+    def test_iso_images_under_x(self):
+        # As 7zz -slt and bsdtar list them, folders left out, each folder's
+        # files before its folders: Joliet names (hidden.txt marked hidden),
+        # Rock Ridge names (README.TXT without a write bit), UDF names.
+        def image(name, root):
+            return [b"", b"Archive file of " + self.path("discs", name), b""] + root + [
+                b"10/01/02  03:04:06             0 ____ empty.txt",
+                b"99/12/31  23:59:58           360 ____ guide.txt",
+                b"21/03/04  09:08:06             8 ____ ???.txt",
+                b"21/03/04  09:08:06         5,000 ____ most.dat",
+            ]
+        readme = b"04/05/17  13:45:20            15 ____ README.TXT"
+        hidden = b"10/01/02  03:04:06             2 ____ hidden.txt"
+        long = b"21/03/04  09:08:06             1 ____ " + b"l" * 90 + b".txt"
+        result = self.tlvc("discs", "*", "/-O", "/-U", "/X:ISO", "/F1")
+        self.assertLines(result.out,
+                         image("joliet.iso", [readme, hidden.replace(b"____", b"_H__"), long]) +
+                         image("rr.iso", [hidden, long, readme.replace(b"____", b"__R_")]) +
+                         image("udf.iso", [readme, hidden, long]) + self.summary(21, 3 * 5386))
         self.assertEqual(result.status, 0)
 
     def test_no_archive_anywhere(self):
