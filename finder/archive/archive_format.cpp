@@ -9,6 +9,7 @@
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/rar_reader.h"
 #include "finder/archive/sevenzip_reader.h"
+#include "finder/archive/tar_reader.h"
 #include "finder/archive/zip_reader.h"
 
 // Member names: LHA level 0 and 1 in the ANSI code page with "\" between
@@ -17,8 +18,8 @@
 // "\" between folders; Cabinet in the ANSI code page or, with attribute bit
 // 0x80, in UTF-8, "\" between folders; 7Z in UTF-16, "/" or "\" between
 // folders; RAR 5 in UTF-8 with "/", RAR 4 in the ANSI code page, in UTF-8 or
-// in a Unicode form of its own, "\" between folders. Each reader holds its
-// own rules.
+// in a Unicode form of its own, "\" between folders; TAR in UTF-8 or the
+// ANSI code page, "/" between folders. Each reader holds its own rules.
 namespace {
 
 const ArchiveFormat kRows[] = {
@@ -72,6 +73,14 @@ const ArchiveFormat kRows[] = {
      HeaderPlace::Scan,
      0,
      ListRarMembers,
+     {"", ""}},
+    {"TAR",
+     '\0',
+     "*.TAR",
+     {kTarBlockSize, 0, 0, IsTarHeader},
+     HeaderPlace::Offset,
+     0,
+     ListTarMembers,
      {"", ""}},
 };
 static_assert(std::size(kRows) <= kArchiveKindLimit);
