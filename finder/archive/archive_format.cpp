@@ -5,6 +5,7 @@
 
 #include "finder/archive/cab_reader.h"
 #include "finder/archive/cab_reader_records.h"
+#include "finder/archive/compressed_tar_reader.h"
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/rar_reader.h"
@@ -82,6 +83,51 @@ const ArchiveFormat kRows[] = {
      0,
      ListTarMembers,
      {"", ""}},
+    // Tar inside a compressed stream: on only when named, or with /X:*.
+    {"TGZ",
+     '\0',
+     "*.TGZ",
+     {kGzipMagicSize, 0, 0x1F, IsGzipMagic},
+     HeaderPlace::Offset,
+     0,
+     ListGzipTarMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.TGZ|*.TAR.GZ",
+     true},
+    {"TXZ",
+     '\0',
+     "*.TXZ",
+     {kXzMagicSize, 0, 0xFD, IsXzMagic},
+     HeaderPlace::Offset,
+     0,
+     ListXzTarMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.TXZ|*.TAR.XZ",
+     true},
+    {"TZST",
+     '\0',
+     "*.TZST",
+     {kZstdMagicSize, 0, 0x28, IsZstdMagic},
+     HeaderPlace::Offset,
+     0,
+     ListZstdTarMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.TZST|*.TAR.ZST",
+     true},
+    {"TBZ",
+     '\0',
+     "*.TBZ",
+     {kBzip2MagicSize, 0, 'B', IsBzip2Magic},
+     HeaderPlace::Offset,
+     0,
+     ListBzip2TarMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.TBZ|*.TBZ2|*.TAR.BZ2",
+     true},
 };
 static_assert(std::size(kRows) <= kArchiveKindLimit);
 

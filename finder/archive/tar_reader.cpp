@@ -74,8 +74,8 @@ class TarWalk {
  private:
   // A member's header; `dataSize` what follows it.
   bool Member(std::uint8_t type, std::int64_t dataSize);
-  bool ListMember(std::string_view name, bool utf8, std::int64_t mode,
-                  std::int64_t mtime, std::int64_t size);
+  bool ListMember(std::string_view name, bool utf8, std::int64_t mode, std::int64_t mtime,
+                  std::int64_t size);
   // Reads `size` bytes of data into `into`, at most `limit` of them, and
   // passes the rest and the padding.
   bool ReadData(std::int64_t size, std::size_t limit, std::string& into);
@@ -174,7 +174,8 @@ bool TarWalk::Header() {
     case 'X': {
       // The records stay while the member's header is read; views into
       // them are taken again then.
-      if (size > kExtendedLimit || !ReadData(size, static_cast<std::size_t>(size), extendedRecords_))
+      if (size > kExtendedLimit ||
+          !ReadData(size, static_cast<std::size_t>(size), extendedRecords_))
         return false;
       extended_ = {};
       return ReadTarExtended(extendedRecords_, extended_);
@@ -233,8 +234,7 @@ bool TarWalk::Member(std::uint8_t type, std::int64_t dataSize) {
   }
   // v7 archives mark a folder by a "/" behind its name.
   const bool folder = (type == '0' || type == 0) && !name.empty() && name.back() == '/';
-  if (IsListedType(type) && !folder && !ListMember(name, utf8, mode, mtime, realSize))
-    return false;
+  if (IsListedType(type) && !folder && !ListMember(name, utf8, mode, mtime, realSize)) return false;
   // An old GNU sparse file: its map may go on over further blocks, which
   // stand in front of the data.
   if (type == 'S') {
@@ -246,8 +246,8 @@ bool TarWalk::Member(std::uint8_t type, std::int64_t dataSize) {
   return !HasData(type) || SkipData(dataSize);
 }
 
-bool TarWalk::ListMember(std::string_view name, bool utf8, std::int64_t mode,
-                         std::int64_t mtime, std::int64_t size) {
+bool TarWalk::ListMember(std::string_view name, bool utf8, std::int64_t mode, std::int64_t mtime,
+                         std::int64_t size) {
   MemberFacts facts;
   // Links are listed with the size they record, which POSIX has be 0.
   facts.size = static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));

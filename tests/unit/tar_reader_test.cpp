@@ -55,11 +55,13 @@ Bytes Header(const Fields& fields) {
   put(136, fields.mtime);
   put(345, fields.prefix);
   header[156] = static_cast<std::uint8_t>(fields.type);
-  if (fields.ustar) put(257, std::string_view("ustar\0" "00", 8));
+  if (fields.ustar)
+    put(257, std::string_view("ustar\0"
+                              "00",
+                              8));
   put(148, "        ");
   long sum = 0;
-  for (std::uint8_t byte : header)
-    sum += fields.signedSum ? static_cast<signed char>(byte) : byte;
+  for (std::uint8_t byte : header) sum += fields.signedSum ? static_cast<signed char>(byte) : byte;
   char text[8];
   std::snprintf(text, sizeof text, "%06lo", static_cast<unsigned long>(sum) & 0777777);
   put(148, std::string_view(text, 7));
@@ -109,15 +111,22 @@ TEST_F(TarReader, FixturesList) {
       {"gnu.tar", "TAR",
        "04/05/17  22:45:20            15 __R_ README.TXT\n"
        "00/01/01  08:59:58           360 ____ guide.txt\n"
-       "21/03/04  18:08:06             1 ____ " + std::string(150, 'l') + ".txt\n"
-       "10/01/02  12:04:06             0 ____ link.txt\n"
-       "00/01/01  08:59:58             0 ____ hard.txt\n"},
+       "21/03/04  18:08:06             1 ____ " +
+           std::string(150, 'l') +
+           ".txt\n"
+           "10/01/02  12:04:06             0 ____ link.txt\n"
+           "00/01/01  08:59:58             0 ____ hard.txt\n"},
       {"pax.tar", "TAR", kPaxLines},
       {"v7.tar", "TAR",
        "04/05/17  22:45:20            15 __R_ README.TXT\n"
        "00/01/01  08:59:58           360 ____ guide.txt\n"},
       {"sparse.tar", "TAR", kSparseLine},
       {"sparsepax.tar", "TAR", kSparseLine},
+      {"pax.tgz", "TGZ", kPaxLines},
+      {"multi.tgz", "TGZ", kPaxLines},
+      {"pax.txz", "TXZ", kPaxLines},
+      {"pax.tar.zst", "TZST", kPaxLines},
+      {"pax.tbz2", "TBZ", kPaxLines},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.fixture);
@@ -201,6 +210,35 @@ TEST_F(TarReader, DamageEndsTheArchiveQuietly) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     EXPECT_EQ(List(row.archive), row.expected);
+  }
+}
+
+// A stream cut short or damaged ends the archive where its decoder stops;
+// the members before it stay listed. A compressed stream that holds no tar
+// lists nothing.
+TEST_F(TarReader, DamagedStreamsEndQuietly) {
+  ResetSearch("*", kArchive);
+  Fields readme;
+  readme.name = "README";
+  // Two members of 64 KiB, so that the first is decoded before the damage.
+  const Bytes tar = Archive({Member(readme, std::string(65536, 'r')), Member(readme)});
+  const struct {
+    const char* kind;
+    const char* fixture;
+  } kinds[] = {
+      {"TGZ", "pax.tgz"}, {"TXZ", "pax.txz"}, {"TZST", "pax.tar.zst"}, {"TBZ", "pax.tbz2"}};
+  for (const auto& kind : kinds) {
+    SCOPED_TRACE(kind.kind);
+    const Bytes packed = Fixture(kind.fixture);
+    EXPECT_EQ(List(Cut(packed, packed.size() / 2), kind.kind), "");
+    // Where a flipped byte lands in member data that no check covers before
+    // the end of the tar, the listing is whole; it never goes past it.
+    const std::string whole = List(packed, kind.kind);
+    for (std::size_t at = 0; at < packed.size(); at += 7) {
+      const std::string damaged = List(Patched(packed, at, packed[at] ^ 0x10), kind.kind);
+      EXPECT_EQ(damaged, whole.substr(0, damaged.size())) << at;
+    }
+    EXPECT_EQ(List(tar, kind.kind), "");
   }
 }
 
