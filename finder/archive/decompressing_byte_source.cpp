@@ -1,9 +1,16 @@
 #include "finder/archive/decompressing_byte_source.h"
 
-#include <bzlib.h>
 #include <lzma.h>
 #include <zlib.h>
 #include <zstd.h>
+
+// bzlib.h brings in <windows.h> on Windows, which no core file may: read as
+// on any other system it declares the same functions, whose calling
+// convention is the one convention of x86-64.
+#pragma push_macro("_WIN32")
+#undef _WIN32
+#include <bzlib.h>
+#pragma pop_macro("_WIN32")
 
 #include <algorithm>
 #include <climits>
