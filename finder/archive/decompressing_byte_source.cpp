@@ -197,9 +197,8 @@ std::size_t DecompressingByteSource::Read(void* buffer, std::size_t size) {
   while (total < size && !ended_) {
     if (inputAt_ == inputEnd_ && !packedEnded_) Refill();
     std::size_t consumed = 0, produced = 0;
-    const Step step =
-        decoder_->Decode({input_.get() + inputAt_, inputEnd_ - inputAt_}, consumed,
-                         {out + total, size - total}, produced, packedEnded_);
+    const Step step = decoder_->Decode({input_.get() + inputAt_, inputEnd_ - inputAt_}, consumed,
+                                       {out + total, size - total}, produced, packedEnded_);
     inputAt_ += consumed;
     total += produced;
     if (step == Step::Failed) {
