@@ -208,6 +208,10 @@ class ArchiveKinds(TreeTestCase):
             shutil.copy(DATA / name, r / "modern" / name)
         for name in ("five.rar", "four.rar"):
             shutil.copy(REPO / "tests" / "fuzz" / "seeds" / "rar_reader" / name, r / "modern" / name)
+        (r / "tars").mkdir()
+        for name in ("gnu.tar", "pax.tar", "v7.tar", "sparse.tar", "pax.tgz", "multi.tgz",
+                     "pax.txz", "pax.tar.zst", "pax.tbz2"):
+            shutil.copy(DATA / name, r / "tars" / name)
         (r / "tree" / "a" / "note.txt").write_bytes(b"not in an archive\n")
         (r / "tree" / "sub" / "README.TXT").write_bytes(b"an ordinary file\n")
         shutil.copy(DATA / "streamed.zip", r / "streamed")
@@ -363,6 +367,32 @@ class ArchiveKinds(TreeTestCase):
             b"21/03/04  09:08:06             5 __R_ \xe9.TXT",
             b"21/03/04  09:08:07 4,886,718,345 ___A BIG.DAT",
         ] + self.summary(12, 4887953323))
+        self.assertEqual(result.status, 0)
+
+    def test_tar_and_compressed_tar_members_under_x(self):
+        # As Python's tarfile lists them, folders left out, stamps in UTC; the
+        # compressed kinds only under /X:*, in the table's order.
+        pax = [b"21/03/04  09:08:06             8 ____ ???.txt",
+               b"04/05/17  13:45:20            15 __R_ README.TXT"]
+        expected = self.heading(self.path("tars", "gnu.tar")) + [
+            b"04/05/17  13:45:20            15 __R_ README.TXT",
+            b"99/12/31  23:59:58           360 ____ guide.txt",
+            b"21/03/04  09:08:06             1 ____ " + b"l" * 150 + b".txt",
+            b"10/01/02  03:04:06             0 ____ link.txt",
+            b"99/12/31  23:59:58             0 ____ hard.txt",
+        ] + self.heading(self.path("tars", "pax.tar")) + pax + self.heading(
+            self.path("tars", "sparse.tar")) + [
+            b"10/01/02  03:04:06     1,048,576 ____ holes.bin",
+        ] + self.heading(self.path("tars", "v7.tar")) + [
+            b"04/05/17  13:45:20            15 __R_ README.TXT",
+            b"99/12/31  23:59:58           360 ____ guide.txt",
+        ]
+        result = self.tlvc("tars", "*", "/-O", "/-U", "/X", "/F1")
+        self.assertLines(result.out, expected + self.summary(10, 1049350))
+        for name in ("multi.tgz", "pax.tgz", "pax.txz", "pax.tar.zst", "pax.tbz2"):
+            expected += self.heading(self.path("tars", name)) + pax
+        result = self.tlvc("tars", "*", "/-O", "/-U", "/X:*", "/F1")
+        self.assertLines(result.out, expected + self.summary(20, 1049465))
         self.assertEqual(result.status, 0)
 
     def test_no_archive_anywhere(self):
