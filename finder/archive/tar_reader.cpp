@@ -24,9 +24,10 @@ namespace {
 
 // A name of more UTF-8 bytes than this is too long to list.
 constexpr std::size_t kNameBytes = 3 * kMemberNameUnits;
-// An extended header longer than this is damage: it would hold more than a
-// path and a handful of numbers (GNU's sparse maps of 0.1 aside, a million
-// holes long). Whatever a stream says, no more is held.
+// An extended header longer than this ends the archive: a path and a few
+// numbers take far less, and only GNU's sparse maps of format 0.1 grow past
+// it, for files of tens of thousands of holes. Whatever a header says, no
+// more is held.
 constexpr std::int64_t kExtendedLimit = 1 << 20;
 constexpr std::uint32_t kOwnerWrite = 0200;
 constexpr std::uint32_t kReadOnly = 0x01;
@@ -172,8 +173,8 @@ bool TarWalk::Header() {
   switch (type) {
     case 'x':
     case 'X': {
-      // The records stay while the member's header is read; views into
-      // them are taken again then.
+      // The records stay in extendedRecords_, which extended_ points into,
+      // until the member they describe has been read.
       if (size > kExtendedLimit ||
           !ReadData(size, static_cast<std::size_t>(size), extendedRecords_))
         return false;
