@@ -1,7 +1,7 @@
 # liblzma, which decodes the compressed headers of 7z archives, as the target
 # tlvc_liblzma. The native and fuzz builds use the system's (Debian's
 # liblzma-dev). The Windows build links the static library statically: from
-# LIBLZMA_ROOT, where scripts/build-mingw-liblzma cross-builds it from Debian's
+# LIBLZMA_ROOT, where scripts/build-mingw-codecs cross-builds it from Debian's
 # xz-utils sources, else from the tool chain's own (MSYS2's mingw-w64-x86_64-xz).
 add_library(tlvc_liblzma INTERFACE)
 if(TLVC_TARGET STREQUAL "win")
@@ -15,7 +15,7 @@ if(TLVC_TARGET STREQUAL "win")
   find_path(LIBLZMA_INCLUDE_DIR lzma.h)
   find_library(LIBLZMA_STATIC NAMES liblzma.a)
   if(NOT LIBLZMA_INCLUDE_DIR OR NOT LIBLZMA_STATIC)
-    message(FATAL_ERROR "No static liblzma for Windows: run scripts/build-mingw-liblzma "
+    message(FATAL_ERROR "No static liblzma for Windows: run scripts/build-mingw-codecs "
                         "(or install mingw-w64-x86_64-xz under MSYS2)")
   endif()
   target_include_directories(tlvc_liblzma INTERFACE ${LIBLZMA_INCLUDE_DIR})

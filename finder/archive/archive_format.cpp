@@ -5,11 +5,13 @@
 
 #include "finder/archive/cab_reader.h"
 #include "finder/archive/cab_reader_records.h"
+#include "finder/archive/compressed_tar_reader.h"
 #include "finder/archive/iso_reader.h"
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/rar_reader.h"
 #include "finder/archive/sevenzip_reader.h"
+#include "finder/archive/tar_reader.h"
 #include "finder/archive/zip_reader.h"
 
 // Member names: LHA level 0 and 1 in the ANSI code page with "\" between
@@ -18,8 +20,8 @@
 // "\" between folders; Cabinet in the ANSI code page or, with attribute bit
 // 0x80, in UTF-8, "\" between folders; 7Z in UTF-16, "/" or "\" between
 // folders; RAR 5 in UTF-8 with "/", RAR 4 in the ANSI code page, in UTF-8 or
-// in a Unicode form of its own, "\" between folders. Each reader holds its
-// own rules.
+// in a Unicode form of its own, "\" between folders; TAR in UTF-8 or the
+// ANSI code page, "/" between folders. Each reader holds its own rules.
 namespace {
 
 const ArchiveFormat kRows[] = {
@@ -74,6 +76,59 @@ const ArchiveFormat kRows[] = {
      0,
      ListRarMembers,
      {"", ""}},
+    {"TAR",
+     '\0',
+     "*.TAR",
+     {kTarBlockSize, 0, 0, IsTarHeader},
+     HeaderPlace::Offset,
+     0,
+     ListTarMembers,
+     {"", ""}},
+    // Tar inside a compressed stream: on only when named, or with /X:*.
+    {"TGZ",
+     '\0',
+     "*.TGZ",
+     {kGzipMagicSize, 0, 0x1F, IsGzipMagic},
+     HeaderPlace::Offset,
+     0,
+     ListGzipTarMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.TGZ|*.TAR.GZ",
+     true},
+    {"TXZ",
+     '\0',
+     "*.TXZ",
+     {kXzMagicSize, 0, 0xFD, IsXzMagic},
+     HeaderPlace::Offset,
+     0,
+     ListXzTarMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.TXZ|*.TAR.XZ",
+     true},
+    {"TZST",
+     '\0',
+     "*.TZST",
+     {kZstdMagicSize, 0, 0x28, IsZstdMagic},
+     HeaderPlace::Offset,
+     0,
+     ListZstdTarMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.TZST|*.TAR.ZST",
+     true},
+    {"TBZ",
+     '\0',
+     "*.TBZ",
+     {kBzip2MagicSize, 0, 'B', IsBzip2Magic},
+     HeaderPlace::Offset,
+     0,
+     ListBzip2TarMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.TBZ|*.TBZ2|*.TAR.BZ2",
+     true},
     {"ISO",
      '\0',
      "*.ISO",

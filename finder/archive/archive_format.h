@@ -40,7 +40,7 @@ enum class HeaderPlace : std::uint8_t {
 };
 
 struct ArchiveFormat {
-  std::string_view name;          // as /X names it: ZIP, LZH, CAB, 7Z, RAR
+  std::string_view name;          // as /X names it: ZIP, LZH, CAB, 7Z, RAR, TAR, TGZ...
   char option;                    // the option letter that asks for it (/L, /Z, /C), or none
   std::string_view archiveNames;  // the archives' names when the option names none
   HeaderFormat firstHeader;
@@ -58,8 +58,8 @@ struct ArchiveFormat {
   bool wholeStream = false;
 };
 
-// In the order the archive passes of a directory run: LHA, ZIP, Cabinet, RAR. At
-// most kArchiveKindLimit rows.
+// In the order the archive passes of a directory run: LHA, ZIP, Cabinet, 7z,
+// RAR, tar, then the compressed tars. At most kArchiveKindLimit rows.
 extern const std::span<const ArchiveFormat> kArchiveFormats;
 
 // The row of that kind name (in either case), or of that option letter

@@ -69,10 +69,21 @@ std::string ArchiveKindsUsage(int language) {
           : "  /X[:kinds]         "
             "すべての(または指定した)種類のアーカイブファイル内を検索します.\n");
   text += "                     [kinds] : *|kind[=name;name...][,kind[=name;name...]]...\n";
-  text += "                     kind :";
+  // The kinds from the table, wrapped under the first so that no line
+  // passes 79 columns.
+  constexpr std::string_view kKindLead = "                     kind :";
+  constexpr std::size_t kWidth = 79;
+  text += kKindLead;
+  std::size_t column = kKindLead.size();
   for (const ArchiveFormat& format : kArchiveFormats) {
+    if (column + 1 + format.name.size() > kWidth) {
+      text += '\n';
+      text.append(kKindLead.size(), ' ');
+      column = kKindLead.size();
+    }
     text += ' ';
     text += format.name;
+    column += 1 + format.name.size();
   }
   text += '\n';
   return text;

@@ -212,6 +212,10 @@ class ArchiveKinds(TreeTestCase):
         (r / "discs").mkdir()
         for name in ("joliet", "rr", "udf"):
             (r / "discs" / (name + ".iso")).write_bytes(gzip.decompress(data(name + ".iso.gz")))
+        (r / "tars").mkdir()
+        for name in ("gnu.tar", "pax.tar", "v7.tar", "sparse.tar", "pax.tgz", "multi.tgz",
+                     "pax.txz", "pax.tar.zst", "pax.tbz2"):
+            shutil.copy(DATA / name, r / "tars" / name)
         (r / "tree" / "a" / "note.txt").write_bytes(b"not in an archive\n")
         (r / "tree" / "sub" / "README.TXT").write_bytes(b"an ordinary file\n")
         shutil.copy(DATA / "streamed.zip", r / "streamed")
@@ -388,6 +392,30 @@ class ArchiveKinds(TreeTestCase):
                          image("joliet.iso", [readme, hidden.replace(b"____", b"_H__"), long]) +
                          image("rr.iso", [hidden, long, readme.replace(b"____", b"__R_")]) +
                          image("udf.iso", [readme, hidden, long]) + self.summary(21, 3 * 5386))
+    def test_tar_and_compressed_tar_members_under_x(self):
+        # As Python's tarfile lists them, folders left out, stamps in UTC; the
+        # compressed kinds only under /X:*, in the table's order.
+        pax = [b"21/03/04  09:08:06             8 ____ ???.txt",
+               b"04/05/17  13:45:20            15 __R_ README.TXT"]
+        expected = self.heading(self.path("tars", "gnu.tar")) + [
+            b"04/05/17  13:45:20            15 __R_ README.TXT",
+            b"99/12/31  23:59:58           360 ____ guide.txt",
+            b"21/03/04  09:08:06             1 ____ " + b"l" * 150 + b".txt",
+            b"10/01/02  03:04:06             0 ____ link.txt",
+            b"99/12/31  23:59:58             0 ____ hard.txt",
+        ] + self.heading(self.path("tars", "pax.tar")) + pax + self.heading(
+            self.path("tars", "sparse.tar")) + [
+            b"10/01/02  03:04:06     1,048,576 ____ holes.bin",
+        ] + self.heading(self.path("tars", "v7.tar")) + [
+            b"04/05/17  13:45:20            15 __R_ README.TXT",
+            b"99/12/31  23:59:58           360 ____ guide.txt",
+        ]
+        result = self.tlvc("tars", "*", "/-O", "/-U", "/X", "/F1")
+        self.assertLines(result.out, expected + self.summary(10, 1049350))
+        for name in ("multi.tgz", "pax.tgz", "pax.txz", "pax.tar.zst", "pax.tbz2"):
+            expected += self.heading(self.path("tars", name)) + pax
+        result = self.tlvc("tars", "*", "/-O", "/-U", "/X:*", "/F1")
+        self.assertLines(result.out, expected + self.summary(20, 1049465))
         self.assertEqual(result.status, 0)
 
     def test_no_archive_anywhere(self):

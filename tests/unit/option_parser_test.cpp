@@ -295,11 +295,14 @@ const std::string kZipFamily =
     "*.VSIX|*.WHL|*.XPI|*.APPX|*.MSIX|*.ZIPX";
 
 // The kinds that only /X turns on, with their names, as Describe shows them.
-std::string OtherKinds() {
+// The kinds without a letter that /X turns on (`everyKind`: /X:*), with
+// every name they look for.
+std::string OtherKinds(bool everyKind = false) {
   std::string kinds;
   for (const ArchiveFormat& format : kArchiveFormats)
-    if (format.option == '\0')
-      kinds += " " + std::string(format.name) + "=" + std::string(format.archiveNames);
+    if (format.option == '\0' && (everyKind || !format.wholeStream))
+      kinds += " " + std::string(format.name) + "=" +
+               std::string(format.everyNames.empty() ? format.archiveNames : format.everyNames);
   return kinds;
 }
 
@@ -319,7 +322,9 @@ TEST(CommandLine, ArchiveNames) {
       // /X: every kind read from headers, or the kinds named, with names of
       // their own kept apart by "|".
       {" /X x", "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + OtherKinds() + " name='x'"},
-      {" /X:* x", "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + OtherKinds() + " name='x'"},
+      {" /X:* x",
+       "flags=CLZ cab=*.CAB lzh=*.LZH zip=" + kZipFamily + OtherKinds(true) + " name='x'"},
+      {" /X:TGZ x", "flags= TGZ=*.TGZ|*.TAR.GZ name='x'"},
       {" /x:cab,Lzh=*.lzh;*.lha,, x", "flags=CL cab=*.CAB lzh=*.lzh|*.lha name='x'"},
       {" /X:ZIP= x", "flags=Z zip=" + kZipFamily + " name='x'"},
       {" /X:CAB,7Y=*.7Y x", "flags=C cab=*.CAB", "Unknown archive kind. : 7Y\n", kFail},
