@@ -78,11 +78,9 @@ bool RarWalk::ListUtf8(std::string_view name, bool backslashSeparates, const Mem
   for (std::size_t i = 0; i < name.size(); ++i)
     if (name[i] == '/' || (backslashSeparates && name[i] == '\\')) part = i + 1;
   std::string_view listed;
-  if (!MatchUtf8Name(pattern_, room_.name + part, room_.names, listed)) return true;
-  if (options_.wholeMemberPaths) {
-    std::replace(room_.name, room_.name + name.size(), '/', '\\');
-    if (!ListUtf8Path(room_.name, room_.names, listed)) return true;
-  }
+  if (!MatchUtf8Member(pattern_, options_.wholeMemberPaths, room_.name, name.size(), part,
+                       room_.names, listed))
+    return true;
   return listing_.List({listed, facts.clock, facts.size, facts.attributes});
 }
 

@@ -141,11 +141,9 @@ bool TarWalk::ListUtf8(std::string_view name, const MemberFacts& facts) {
   const std::size_t slash = name.rfind('/');
   const std::size_t part = slash == std::string_view::npos ? 0 : slash + 1;
   std::string_view listed;
-  if (!MatchUtf8Name(pattern_, room_.name + part, room_.names, listed)) return true;
-  if (options_.wholeMemberPaths) {
-    std::replace(room_.name, room_.name + name.size(), '/', '\\');
-    if (!ListUtf8Path(room_.name, room_.names, listed)) return true;
-  }
+  if (!MatchUtf8Member(pattern_, options_.wholeMemberPaths, room_.name, name.size(), part,
+                       room_.names, listed))
+    return true;
   return listing_.List({listed, facts.clock, facts.size, facts.attributes});
 }
 

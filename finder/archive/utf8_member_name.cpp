@@ -1,5 +1,6 @@
 #include "finder/archive/utf8_member_name.h"
 
+#include <algorithm>
 #include <string>
 
 #include "finder/archive/utf8_name.h"
@@ -48,6 +49,14 @@ bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, MemberNameRoo
   if (units > kMemberNameUnits || !MatchWildcardWide(pattern.wide, room.wide)) return false;
   listed = Shown(room.wide, room);
   return true;
+}
+
+bool MatchUtf8Member(const SearchPattern& pattern, bool wholePath, char* name, std::size_t length,
+                     std::size_t part, MemberNameRoom& room, std::string_view& listed) {
+  if (!MatchUtf8Name(pattern, name + part, room, listed)) return false;
+  if (!wholePath) return true;
+  std::replace(name, name + length, '/', '\\');
+  return ListUtf8Path(name, room, listed);
 }
 
 bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, MemberNameRoom& room,

@@ -65,6 +65,13 @@ bool ListWidePath(const char16_t* wide, MemberNameRoom& room, std::string_view& 
 bool ListCodePagePath(std::string_view path, LeadByteTest isLeadByte, MemberNameRoom& room,
                       std::string_view& listed);
 
+// A UTF-8 name held zero-terminated in the writable `name` (`length` bytes),
+// its name part beginning at `part`: matched by that part and listed as it,
+// or with `wholePath` (/W) as the whole path with "/" made "\". False when it
+// is not to be listed.
+bool MatchUtf8Member(const SearchPattern& pattern, bool wholePath, char* name, std::size_t length,
+                     std::size_t part, MemberNameRoom& room, std::string_view& listed);
+
 // True when a name stored without a UTF-8 mark reads as UTF-8: it is
 // well-formed UTF-8 and holds at least one multi-byte character. Text of a
 // code page seldom is (its letters above 0x7F would have to fall in the

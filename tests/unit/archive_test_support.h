@@ -113,6 +113,17 @@ inline void ResetSearch(const char* pattern, const char* archive) {
   path.copy(run.archivePath, sizeof run.archivePath - 1);
 }
 
+// Local clocks for the readers' UTC stamps: the UTC calendar standing in for
+// the local one, and a zone nine hours east of UTC.
+inline bool UtcLocal(std::int64_t seconds, CalendarTime* out) {
+  *out = UtcDateTime(seconds);
+  return true;
+}
+inline bool EastLocal(std::int64_t seconds, CalendarTime* out) {
+  *out = UtcDateTime(seconds + 9 * 3600);
+  return true;
+}
+
 // Lists the archive in `source` with the reader of `kind` into `sink`, as
 // the program does, in the run under test.
 inline void ListMembers(std::string_view kind, ByteSource& source, MemberSink& sink,

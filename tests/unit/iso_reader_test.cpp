@@ -13,11 +13,6 @@ using namespace archive_test;
 
 constexpr const char* kArchive = "C:\\T\\A.ISO";
 
-bool EastLocal(std::int64_t seconds, CalendarTime* out) {
-  *out = UtcDateTime(seconds + 9 * 3600);
-  return true;
-}
-
 Bytes Image(const std::string& name) {
   const Bytes packed = Fixture(name + ".iso.gz");
   Bytes image(2 << 20);

@@ -12,18 +12,6 @@ using namespace archive_test;
 
 constexpr const char* kArchive = "C:\\T\\A.LZH";
 
-// The UTC calendar stands in for the local one, except where a test is about
-// the conversion.
-bool UtcLocal(std::int64_t seconds, CalendarTime* out) {
-  *out = UtcDateTime(seconds);
-  return true;
-}
-// A zone nine hours east of UTC.
-bool EastLocal(std::int64_t seconds, CalendarTime* out) {
-  *out = UtcDateTime(seconds + 9 * 3600);
-  return true;
-}
-
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());

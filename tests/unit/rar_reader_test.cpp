@@ -16,11 +16,6 @@ constexpr std::uint32_t kDos2021 = 0x52644903;   // 2021-03-04 09:08:06 (date <<
 // An hour and half a second later, as a FILETIME.
 constexpr std::uint64_t kFileTime2021 = (kUnix2021 + 3600 + 11644473600ull) * 10000000 + 5000000;
 
-bool EastLocal(std::int64_t seconds, CalendarTime* out) {
-  *out = UtcDateTime(seconds + 9 * 3600);
-  return true;
-}
-
 std::string List(const Bytes& archive) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());

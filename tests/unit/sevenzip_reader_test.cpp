@@ -14,15 +14,6 @@ using namespace archive_test;
 
 constexpr const char* kArchive = "C:\\A.7Z";
 
-bool UtcLocal(std::int64_t seconds, CalendarTime* out) {
-  *out = UtcDateTime(seconds);
-  return true;
-}
-bool EastLocal(std::int64_t seconds, CalendarTime* out) {
-  *out = UtcDateTime(seconds + 9 * 3600);
-  return true;
-}
-
 std::string List(const Bytes& archive, LocalTimeConverter toLocal = UtcLocal) {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());

@@ -15,11 +15,6 @@ using namespace archive_test;
 constexpr const char* kArchive = "C:\\T\\A.TAR";
 const std::string kHeading = "\nArchive file of C:\\T\\A.TAR\n\n";
 
-bool EastLocal(std::int64_t seconds, CalendarTime* out) {
-  *out = UtcDateTime(seconds + 9 * 3600);
-  return true;
-}
-
 std::string List(const Bytes& archive, std::string_view kind = "TAR") {
   RecordingSink sink;
   MemoryByteSource source(archive.data(), archive.size());
