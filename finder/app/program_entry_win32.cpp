@@ -97,7 +97,9 @@ void ReadDefaultOptions(SearchOptions& options, const ParserFacts& facts) {
 
 // The command line as text inside the program. The platform's command line
 // holds 32,767 units, and UTF-8 takes at most three bytes for one;
-// a line that cannot be converted is read as empty.
+// a line that cannot be converted is read as empty. The conversion makes an
+// unpaired surrogate U+FFFD (Windows and Wine alike), so the parser always
+// sees well-formed UTF-8.
 const char* ConvertedCommandLine() {
   static char text[3 * 32768];
   if (TextFromWide(kInsideCodePage, GetCommandLineW(), text, sizeof text) < 0) text[0] = '\0';

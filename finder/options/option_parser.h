@@ -50,6 +50,11 @@ struct CommandLineOutcome {
 };
 
 // Parses the command line's argument text (what follows the program name).
+// `text` is UTF-8 converted from the system's UTF-16 command line, and so
+// well formed: the conversion makes an unpaired surrogate U+FFFD. Bytes that
+// are not UTF-8 are still read safely, but the file name's length in units is
+// then only counted from their lead bytes.
+//
 // Collects every non-option character, with the blanks between words, into
 // options.fileNameText (trailing blanks included, for the entry to remove);
 // reads options, quoted names and a command template in "[...]" or "{...}".
