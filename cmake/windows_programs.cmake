@@ -8,11 +8,6 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 # same bytes.
 set(REPRODUCIBLE_LINK -s -Wl,--no-insert-timestamp)
 
-# The version resources read the project's version from a generated header.
-math(EXPR TLVC_VERSION_MINOR_NUMBER "${PROJECT_VERSION_MINOR}")
-configure_file(resources/tlvc_version.h.in ${CMAKE_BINARY_DIR}/generated/tlvc_version.h @ONLY)
-include_directories(${CMAKE_BINARY_DIR}/generated)
-
 add_executable(tlvc ${FINDER_EDGE} ${COMMON_EDGE} resources/tlvc.rc)
 target_link_libraries(tlvc PRIVATE tlvc_core)
 # The walk recurses once per directory level, and a path of 32,767 units can
