@@ -1,5 +1,5 @@
 # Front door: every target installs what is missing first (scripts/install-deps).
-.PHONY: build test demo deps native win fuzz-build fuzz clean format bench
+.PHONY: build test demo deps native win fuzz-build fuzz clean format bench dist
 
 JOBS ?= $(shell nproc)
 
@@ -26,6 +26,11 @@ test: win native fuzz-build
 
 demo: win
 	@scripts/demo
+
+# The release archive build/dist/tlvc-<version>-win64.zip: both programs and
+# the two READMEs, the same bytes from every run of one commit.
+dist: win
+	@scripts/make-dist
 
 # Benchmarks (never part of test): makes the corpus once, then measures.
 bench: win

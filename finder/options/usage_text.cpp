@@ -1,15 +1,18 @@
 #include "finder/options/usage_text.h"
 
 #include "finder/archive/archive_format.h"
+#include "tlvc_version.h"
 
 namespace {
 
 // The heading of the usage, English and Japanese.
 constexpr std::string_view kHeading[2] = {
-    "TALVEN for Console Version 1.00 (C) 2026 The TLVC Developers\n"
+    "TALVEN for Console Version " TLVC_VERSION_TEXT
+    " (C) 2026 The TLVC Developers\n"
     "TLVC [[drive:]|[\\\\computer]][path]<filename> [option] [option]... [commandline]\n"
     "OPTIONS\n",
-    "たるべん for コンソール Version 1.00 (C) 2026 The TLVC Developers\n"
+    "たるべん for コンソール Version " TLVC_VERSION_TEXT
+    " (C) 2026 The TLVC Developers\n"
     "TLVC [[drive:]|[\\\\computer]][path]<filename> [option] [option]... [commandline]\n"
     "OPTIONS\n"};
 

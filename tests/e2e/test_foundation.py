@@ -1,8 +1,15 @@
-"""The built programs: their resources, their usage texts and exit statuses."""
+"""The built programs: their resources, their usage texts and exit statuses;
+the release archive that carries them."""
+import io
+import os
+import pathlib
+import subprocess
+import tempfile
 import unittest
+import zipfile
 
 import harness
-from harness import CFGTLVC, TLVC, TOOLS, WineTestCase, run, run_pty, terminal_text
+from harness import CFGTLVC, REPO, TLVC, TOOLS, WIN, WineTestCase, run, run_pty, terminal_text
 from pe_resources import PeImage, decode_block
 
 # (text id, shipped text) of the message table
@@ -59,6 +66,35 @@ class MessageTableLayout(unittest.TestCase):
     def test_file_versions(self):
         self.assertEqual(self.image.file_version(), (1, 0, 0, 15))
         self.assertEqual(PeImage(CFGTLVC.read_bytes()).file_version(), (1, 0, 0, 14))
+
+
+class ReleaseArchive(unittest.TestCase):
+    """scripts/make-dist: the four entries, Windows text, and the same bytes every run."""
+
+    def make(self, out):
+        env = dict(os.environ, SOURCE_DATE_EPOCH="1767225600")  # 2026-01-01 00:00 UTC
+        listed = subprocess.run([REPO / "scripts" / "make-dist", WIN, out], env=env, check=True,
+                                capture_output=True, text=True).stdout.strip()
+        return pathlib.Path(listed).read_bytes(), pathlib.Path(listed).name
+
+    def test_entries_texts_and_reproducibility(self):
+        with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as second:
+            (archive, name), (again, _) = self.make(first), self.make(second)
+        self.assertEqual(archive, again)
+        major, minor, _, _ = PeImage(TLVC.read_bytes()).file_version()
+        self.assertEqual(name, "tlvc-%d.%02d-win64.zip" % (major, minor))
+        with zipfile.ZipFile(io.BytesIO(archive)) as zip_file:
+            entries = zip_file.infolist()
+            self.assertEqual([e.filename for e in entries],
+                             ["TLVC.EXE", "CFGTLVC.EXE", "README.txt", "README-ja.txt"])
+            for e in entries:
+                self.assertEqual((e.date_time, e.create_system, e.external_attr, e.extra),
+                                 ((2026, 1, 1, 0, 0, 0), 0, 0x20, b""), e.filename)
+            self.assertEqual(zip_file.read("TLVC.EXE"), TLVC.read_bytes())
+            for entry, bom in (("README.txt", b""), ("README-ja.txt", b"\xef\xbb\xbf")):
+                text = zip_file.read(entry)
+                self.assertTrue(text.startswith(bom + b"# TLVC") and text.endswith(b"\r\n"), entry)
+                self.assertEqual(text.count(b"\n"), text.count(b"\r\n"), entry)
 
 
 class MessagesThroughTheSystemLoader(WineTestCase):
