@@ -7,6 +7,8 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/inside_text.h"
@@ -127,10 +129,31 @@ inline bool EastLocal(std::int64_t seconds, CalendarTime* out) {
 // Lists the archive in `source` with the reader of `kind` into `sink`, as
 // the program does, in the run under test.
 inline void ListMembers(std::string_view kind, ByteSource& source, MemberSink& sink,
-                        LocalTimeConverter toLocal = nullptr, OemDecoder fromOem = nullptr) {
+                        LocalTimeConverter toLocal = nullptr, OemDecoder fromOem = nullptr,
+                        CodePageDecoder fromCodePage = nullptr) {
   const ArchiveFormat& format = *ArchiveFormatNamed(kind);
   MemberListing listing(TestRun(), sink, format.style);
-  ListArchiveMembers(format, source, {listing, toLocal, fromOem});
+  ListArchiveMembers(format, source, {listing, toLocal, fromOem, fromCodePage});
+}
+
+// Code page 932 as far as the tests need it: 日本語 and 表 (whose second
+// byte is 0x5C); any other byte is the character of its value.
+inline bool Fake932(std::uint32_t codePage, std::string_view bytes, char16_t* out,
+                    std::size_t capacity) {
+  constexpr std::pair<std::string_view, char16_t> kPairs[] = {{"\x93\xFA", u'\u65E5'},
+                                                              {"\x96\x7B", u'\u672C'},
+                                                              {"\x8C\xEA", u'\u8A9E'},
+                                                              {"\x95\x5C", u'\u8868'}};
+  if (codePage != 932 || bytes.size() >= capacity) return false;
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    out[units] = static_cast<unsigned char>(bytes[i]);
+    for (auto [pair, unit] : kPairs)
+      if (bytes.substr(i, 2) == pair) out[units] = unit, ++i;
+    ++units;
+  }
+  out[units] = u'\0';
+  return true;
 }
 
 // The long form, as the start-up sets it (attributes and details needed).

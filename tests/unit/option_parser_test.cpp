@@ -334,6 +334,56 @@ TEST(CommandLine, ArchiveNames) {
       {{" /-Z x", "flags= zip=old.zip name='x'"}, {" /Z x", "flags=Z zip=*.ZIP name='x'"}}, start);
 }
 
+// /K: a code page in decimal, or the OEM one (850 here); one the system
+// lacks is an error on the command line and passed over in the defaults.
+TEST(CommandLine, CodePageOfNamesStoredAsBytes) {
+  const auto exists = [](std::uint32_t codePage) {
+    return codePage == 437 || codePage == 850 || codePage == 932 || codePage == 65001;
+  };
+  const ParserFacts facts{Utc, false, 850, exists};
+  const std::string kNone = " is not available on this system.\n";
+  const struct {
+    std::string text;
+    std::uint32_t codePage;
+    std::string errors = "";
+    bool defaults = false;
+  } rows[] = {
+      {" /K:932 /U x", 932},
+      {" /k65001 -U x", 65001},
+      {" /K /U x", 850},
+      {" /K:437 /-K /U x", 0},
+      {" /K:abc x", 0, "Code page abc" + kNone},
+      {" /K:99999 x", 0, "Code page 99999" + kNone},
+      {" /K:4294967297 x", 0, "Code page 4294967297" + kNone},
+      {" /K:1252 x", 0, "Code page 1252" + kNone},
+      {" /K:0 x", 0, "Code page 0" + kNone},
+      {"/K:932 /U", 932, "", true},
+      {"/K /K:1252 /U", 850, "", true},
+  };
+  for (const auto& row : rows) {
+    SearchOptions options = Fresh();
+    Capture capture;
+    CommandLineOutcome outcome;
+    {
+      TextWriter errors(Capture::Sink, &capture, false);
+      if (row.defaults)
+        ParseDefaultOptions(row.text, options, facts, errors);
+      else
+        outcome = ParseCommandLine(row.text, options, facts, errors);
+    }
+    EXPECT_EQ(options.memberCodePage, row.codePage) << row.text;
+    EXPECT_EQ(capture.bytes, row.errors) << row.text;
+    EXPECT_EQ(outcome.kind, row.errors.empty() ? CommandLineOutcome::kContinue : kFail) << row.text;
+    if (row.errors.empty()) {
+      EXPECT_TRUE(options.searchSubdirectories) << row.text;
+    }
+  }
+  SearchOptions japanese = Fresh();
+  japanese.japanese = true;
+  EXPECT_EQ(Command(" /K:1 x", japanese, facts).errors,
+            std::string("コードページ 1 はこのシステムでは使用できません.\n"));
+}
+
 TEST(CommandLine, Sizes) {
   CheckCommandRows({
       {" /S100 x", "flags= size=100 name='x'"},
