@@ -7,8 +7,6 @@
 #include <iterator>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "common/inside_text.h"
@@ -136,21 +134,19 @@ inline void ListMembers(std::string_view kind, ByteSource& source, MemberSink& s
   ListArchiveMembers(format, source, {listing, toLocal, fromOem, fromCodePage});
 }
 
-// Code page 932 as far as the tests need it: 日本語 and 表 (whose second
-// byte is 0x5C); any other byte is the character of its value.
+// Code page 932 as far as the tests need it: 日本語 and 表 (second byte
+// 0x5C); any other byte is the character of its value.
 inline bool Fake932(std::uint32_t codePage, std::string_view bytes, char16_t* out,
                     std::size_t capacity) {
-  constexpr std::pair<std::string_view, char16_t> kPairs[] = {{"\x93\xFA", u'\u65E5'},
-                                                              {"\x96\x7B", u'\u672C'},
-                                                              {"\x8C\xEA", u'\u8A9E'},
-                                                              {"\x95\x5C", u'\u8868'}};
+  constexpr std::string_view kSjis = "\x93\xFA\x96\x7B\x8C\xEA\x95\x5C";
   if (codePage != 932 || bytes.size() >= capacity) return false;
   std::size_t units = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    out[units] = static_cast<unsigned char>(bytes[i]);
-    for (auto [pair, unit] : kPairs)
-      if (bytes.substr(i, 2) == pair) out[units] = unit, ++i;
-    ++units;
+    const std::size_t at = kSjis.find(bytes.substr(i, 2));
+    const bool pair = bytes.size() - i >= 2 && at % 2 == 0;
+    out[units++] =
+        pair ? u"\u65E5\u672C\u8A9E\u8868"[at / 2] : static_cast<unsigned char>(bytes[i]);
+    i += pair;
   }
   out[units] = u'\0';
   return true;

@@ -244,24 +244,6 @@ TEST_F(LzhReader, EachLevelHasItsOwnNameRule) {
   }
 }
 
-// Under /K names are split and read in the code page named: the second
-// byte of 表 (0x5C) is no folder separator in code page 932, whatever the
-// ANSI code page.
-TEST_F(LzhReader, CodePageOfKReadsNamesStoredAsBytes) {
-  const Bytes archive = Archive({Level0("DIR\\\x95\x5C.TXT"), Level1("\x93\xFA.TXT")});
-  for (bool whole : {false, true}) {
-    ResetSearch("*.TXT", kArchive);
-    TestRun().options.ansiCodePage = 1252;
-    TestRun().options.memberCodePage = 932;
-    TestRun().options.wholeMemberPaths = whole;
-    RecordingSink sink;
-    MemoryByteSource source(archive.data(), archive.size());
-    ListMembers("LZH", source, sink, UtcLocal, nullptr, Fake932);
-    EXPECT_EQ(sink.out, ShortLines({whole ? "DIR\\\xE8\xA1\xA8.TXT" : "\xE8\xA1\xA8.TXT",
-                                    "\xE6\x97\xA5.TXT"}));
-  }
-}
-
 TEST_F(LzhReader, AttributesComeFromTheAttributeHeader) {
   UseLongForm();
   const std::string heading = "\nArchive file of C:\\T\\A.LZH\n\n";
