@@ -37,5 +37,5 @@ bool RuntimeLocalTime(std::int64_t secondsSince1970, CalendarTime* out) {
 void ListStandardMembers(RunContext& run, MemberSink& sink, const ArchiveFormat& format,
                          ByteSource& archive) {
   MemberListing listing(run, sink, format.style);
-  ListArchiveMembers(format, archive, {listing, RuntimeLocalTime, FromOemCodePage});
+  ListArchiveMembers(format, archive, {listing, RuntimeLocalTime, FromOemCodePage, FromCodePage});
 }

@@ -127,6 +127,10 @@ bool StandardOutputIsConsoleScreen() {
   return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE;
 }
 
+bool CodePageExists(std::uint32_t codePage) {
+  return IsValidCodePage(codePage) != FALSE;
+}
+
 bool IsJapaneseUser() {
   return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE || GetACP() == 932;
 }
@@ -199,6 +203,8 @@ int main() {
   options.ansiCodePage = GetACP();
   ParserFacts facts;
   facts.japaneseUser = IsJapaneseUser();
+  facts.oemCodePage = GetOEMCP();
+  facts.codePageExists = CodePageExists;
 
   ReadDefaultOptions(options, facts);
   std::string_view arguments = ArgumentText(ConvertedCommandLine());

@@ -9,6 +9,7 @@
 #include "finder/archive/iso_reader.h"
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/lzh_reader_headers.h"
+#include "finder/archive/member_name_part.h"
 #include "finder/archive/rar_reader.h"
 #include "finder/archive/sevenzip_reader.h"
 #include "finder/archive/tar_reader.h"
@@ -166,6 +167,14 @@ ArchiveWant& WantOf(SearchOptions& options, const ArchiveFormat& format) {
 
 const ArchiveWant& WantOf(const SearchOptions& options, const ArchiveFormat& format) {
   return options.archives[static_cast<std::size_t>(&format - kArchiveFormats.data())];
+}
+
+ByteNameCodes ByteNameCodesOf(const MemberReading& reading) {
+  const SearchOptions& options = reading.listing.options();
+  if (options.memberCodePage != 0 && reading.fromCodePage)
+    return {MemberNameLeadByteTest(options.memberCodePage), options.memberCodePage,
+            reading.fromCodePage};
+  return {MemberNameLeadByteTest(options.ansiCodePage)};
 }
 
 void ListArchiveMembers(const ArchiveFormat& format, ByteSource& file,

@@ -23,7 +23,12 @@ struct MemberReading {
   MemberList& listing;                   // the settings, the pattern, where members go
   LocalTimeConverter toLocal = nullptr;  // UTC stamps to local time (LHA levels 2 and 3)
   OemDecoder fromOem = nullptr;          // ZIP names without the UTF-8 flag, where OEM is not ANSI
+  CodePageDecoder fromCodePage = nullptr;  // names stored as bytes, under /K
 };
+
+// How the reader reads names stored as bytes of a code page: in the ANSI
+// code page, or under /K (with a decoder) in the one the user named.
+ByteNameCodes ByteNameCodesOf(const MemberReading& reading);
 
 // Lists the matching members of one archive. `file` stands just behind the
 // first fixed header, whose bytes are `firstHeader` (the format's header

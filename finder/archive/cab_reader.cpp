@@ -56,13 +56,13 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   // The long line shows a file by the last part of its name only, unless
   // /W asks for whole paths; the short line shows the stored name.
   const bool wholeName = options.form == 0 || options.wholeMemberPaths;
-  const LeadByteTest isLeadByte = MemberNameLeadByteTest(options.ansiCodePage);
+  const ByteNameCodes codes = ByteNameCodesOf(reading);
   const auto room = std::make_unique_for_overwrite<CabRoom>();
   for (unsigned i = 0; i < cabinet.fileCount; ++i) {
     std::uint8_t bytes[kCabFileRecordSize];
     if (file.Read(bytes, sizeof bytes) != sizeof bytes) return;
     CabFileRecord record = DecodeCabFileRecord(bytes);
-    CabNameCollector name(room->name, !wholeName, record.nameIsUtf8() ? nullptr : isLeadByte);
+    CabNameCollector name(room->name, !wholeName, record.nameIsUtf8() ? nullptr : codes.isLeadByte);
     if (ReadName(file, name) == NameRead::Stop) return;
     // A name too long to list passes its member over, as one that does not
     // match: the next record follows its terminator all the same.
@@ -77,8 +77,8 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
       if (!MatchUtf8Name(listing.pattern(), name.part_c_str(), names, shown) ||
           (wholeName && !ListUtf8Path(name.c_str(), names, shown)))
         continue;
-    } else if (!MatchCodePageName(listing.pattern(), name.part(), isLeadByte, names, shown) ||
-               (wholeName && !ListCodePagePath(name.name(), isLeadByte, names, shown))) {
+    } else if (!MatchCodePageName(listing.pattern(), name.part(), codes, names, shown) ||
+               (wholeName && !ListCodePagePath(name.name(), codes, names, shown))) {
       continue;
     }
     if (!listing.List({shown, UnpackDosDateTime(record.stamp, kMemberYearBits), record.size,

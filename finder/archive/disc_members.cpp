@@ -47,6 +47,7 @@ DiscMembers::DiscMembers(const MemberReading& reading)
     : listing_(reading.listing),
       options_(reading.listing.options()),
       toLocal_(reading.toLocal),
+      codes_(ByteNameCodesOf(reading)),
       room_(MakeMemberNameRoom()) {}
 
 bool DiscMembers::List(const std::string& path, std::size_t nameAt, std::int64_t utcSeconds,
@@ -64,19 +65,19 @@ bool DiscMembers::List(const std::string& path, std::size_t nameAt, std::int64_t
   if (!MemberPassesFilters(options_, packed.date, packed.time, size, attributes)) return true;
   const bool ascii = std::ranges::all_of(path, [](char c) { return (c & 0x80) == 0; });
   std::string_view listed;
-  if (ascii || ReadsAsUtf8(path)) {
+  // Under /K the user has said which code page names stored as bytes are in.
+  if (ascii || ((!storedAsBytes_ || !codes_.decode) && ReadsAsUtf8(path))) {
     if (!MatchUtf8Name(listing_.pattern(), path.c_str() + nameAt, *room_, listed)) return true;
     if (options_.wholeMemberPaths && !ListUtf8Path(path.c_str(), *room_, listed)) return true;
   } else {
     // A name of a code page: a Rock Ridge name written on a system that did
     // not use UTF-8.
-    const LeadByteTest isLeadByte = MemberNameLeadByteTest(options_.ansiCodePage);
     if (path.size() - nameAt > kMemberNameUnits ||
-        !MatchCodePageName(listing_.pattern(), std::string_view(path).substr(nameAt), isLeadByte,
+        !MatchCodePageName(listing_.pattern(), std::string_view(path).substr(nameAt), codes_,
                            *room_, listed))
       return true;
     if (options_.wholeMemberPaths &&
-        (path.size() > kMemberNameUnits || !ListCodePagePath(path, isLeadByte, *room_, listed)))
+        (path.size() > kMemberNameUnits || !ListCodePagePath(path, codes_, *room_, listed)))
       return true;
   }
   return listing_.List({listed, clock, size, attributes});

@@ -30,13 +30,20 @@ class DiscMembers {
   // Lists the member at `path` (zero-terminated, its name starting at
   // `nameAt`) when it passes the filters and matches. A path that is
   // well-formed UTF-8 is matched as such, any other as bytes of the ANSI code
-  // page. False when the run has stopped.
+  // page; after NamesStoredAsBytes, under /K, every path that is not ASCII
+  // as bytes of /K's code page. False when the run has stopped.
   bool List(const std::string& path, std::size_t nameAt, std::int64_t utcSeconds,
             std::uint64_t size, std::uint32_t attributes);
+
+  // The paths that follow hold names as the disc stores them in bytes
+  // (plain ISO 9660 and Rock Ridge names), not in a Unicode form.
+  void NamesStoredAsBytes() { storedAsBytes_ = true; }
 
  private:
   MemberList& listing_;
   const SearchOptions& options_;
   LocalTimeConverter toLocal_;
+  ByteNameCodes codes_;
+  bool storedAsBytes_ = false;
   std::unique_ptr<MemberNameRoom> room_;
 };

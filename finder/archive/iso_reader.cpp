@@ -336,6 +336,7 @@ void ListIsoMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint64_t limit = std::uint64_t{descriptor.U32At(kVolumeSpaceSize)} * kSector;
   std::uint64_t fileSize = 0;
   if (file.Size(fileSize)) limit = std::min(limit, fileSize);
+  if (joliet.empty()) members.NamesStoredAsBytes();
   IsoWalk walk(file, members, limit, !joliet.empty());
   walk.Walk(
       {descriptor.U32At(kRootRecord + kExtent), descriptor.U32At(kRootRecord + kDataLength), {}},

@@ -40,13 +40,13 @@ struct Level1Extensions {
 
 class LzhWalk {
  public:
-  LzhWalk(ByteSource& file, MemberList& listing, LocalTimeConverter toLocal, LzhRoom& room)
+  LzhWalk(ByteSource& file, const MemberReading& reading, LzhRoom& room)
       : file_(file),
-        options_(listing.options()),
-        pattern_(listing.pattern()),
-        listing_(listing),
-        toLocal_(toLocal),
-        isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)),
+        options_(reading.listing.options()),
+        pattern_(reading.listing.pattern()),
+        listing_(reading.listing),
+        toLocal_(reading.toLocal),
+        codes_(ByteNameCodesOf(reading)),
         room_(room) {}
 
   EntryRest Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
@@ -74,7 +74,7 @@ class LzhWalk {
   const SearchPattern& pattern_;
   MemberList& listing_;
   LocalTimeConverter toLocal_;
-  LeadByteTest isLeadByte_;  // of the ANSI code page, which names without 0x44 are in
+  ByteNameCodes codes_;  // of the names without 0x44
   LzhRoom& room_;
 };
 
@@ -85,8 +85,8 @@ bool LzhWalk::MatchAndList(std::string_view name, std::string_view path, const C
   name.copy(room_.name, name.size());
   room_.name[name.size()] = '\0';
   std::string_view listed;
-  if (!MatchCodePageName(pattern_, {room_.name, name.size()}, isLeadByte_, room_.names, listed) ||
-      (!path.empty() && !ListCodePagePath(path, isLeadByte_, room_.names, listed)))
+  if (!MatchCodePageName(pattern_, {room_.name, name.size()}, codes_, room_.names, listed) ||
+      (!path.empty() && !ListCodePagePath(path, codes_, room_.names, listed)))
     return true;
   return listing_.List({listed, clock, size, attributes});
 }
@@ -145,7 +145,7 @@ EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_
   auto date = static_cast<std::uint16_t>(base.stamp >> 16);
   if (!MemberPassesFilters(options_, date, time, base.originalSize, base.attributes)) return rest;
   // The stored name is the whole path, its folders separated by backslashes.
-  std::string_view part = LzhLevel0NamePart(field.name, isLeadByte_);
+  std::string_view part = LzhLevel0NamePart(field.name, codes_.isLeadByte);
   if (!MatchAndList(part, options_.wholeMemberPaths ? field.name : std::string_view(),
                     UnpackDosDateTime({date, time}, kMemberYearBits), base.originalSize,
                     base.attributes))
@@ -267,7 +267,7 @@ void ListLzhMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   static_assert(kLzhLevel3MaxHeader >= kLzhLevel2MaxHeader);
   std::uint8_t* header = room->header;
   std::memcpy(header, firstHeader.data(), kLzhBaseSize);
-  LzhWalk walk(file, reading.listing, reading.toLocal, *room);
+  LzhWalk walk(file, reading, *room);
   for (;;) {
     LzhBaseHeader base = DecodeLzhBase(std::span(header, kLzhBaseSize));
     long more = LzhHeaderBytesToRead(base);

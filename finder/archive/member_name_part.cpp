@@ -4,8 +4,21 @@ bool IsShiftJisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-LeadByteTest MemberNameLeadByteTest(std::uint32_t ansiCodePage) {
-  return ansiCodePage == 932 ? IsShiftJisLeadByte : nullptr;
+bool IsWideLeadByte(unsigned char byte) {
+  return byte >= 0x81 && byte <= 0xFE;
+}
+
+LeadByteTest MemberNameLeadByteTest(std::uint32_t codePage) {
+  switch (codePage) {
+    case 932:
+      return IsShiftJisLeadByte;
+    case 936:
+    case 949:
+    case 950:
+      return IsWideLeadByte;
+    default:
+      return nullptr;
+  }
 }
 
 std::size_t LastSeparator(std::string_view name, char separator, LeadByteTest isLeadByte) {

@@ -14,9 +14,15 @@
 // The lead bytes of code page 932 (0x81-0x9F, 0xE0-0xFC).
 bool IsShiftJisLeadByte(unsigned char byte);
 
-// The lead-byte test for names in the ANSI code page: IsShiftJisLeadByte in
-// code page 932, else null (every byte is a character of its own).
-LeadByteTest MemberNameLeadByteTest(std::uint32_t ansiCodePage);
+// The lead bytes of the other double-byte code pages of Windows: 936 (GBK),
+// 949 (Korean) and 950 (Big5) (0x81-0xFE).
+bool IsWideLeadByte(unsigned char byte);
+
+// The lead-byte test for names in a code page (the ANSI one, or the one /K
+// names): IsShiftJisLeadByte in code page 932, IsWideLeadByte in 936, 949
+// and 950, else null (every byte is a character of its own, or, in UTF-8, no
+// byte of a character is ASCII).
+LeadByteTest MemberNameLeadByteTest(std::uint32_t codePage);
 
 // True when the byte that follows a lead byte is its second byte: every
 // double-byte code page puts second bytes at 0x40 and above, so a stray lead

@@ -33,12 +33,12 @@ struct MemberFacts {
 
 class RarWalk {
  public:
-  RarWalk(MemberList& listing, LocalTimeConverter toLocal, RarRoom& room)
-      : options_(listing.options()),
-        pattern_(listing.pattern()),
-        listing_(listing),
-        toLocal_(toLocal),
-        isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)),
+  RarWalk(const MemberReading& reading, RarRoom& room)
+      : options_(reading.listing.options()),
+        pattern_(reading.listing.pattern()),
+        listing_(reading.listing),
+        toLocal_(reading.toLocal),
+        codes_(ByteNameCodesOf(reading)),
         room_(room) {}
 
   // Each false when the listing of the archive has to end.
@@ -59,7 +59,7 @@ class RarWalk {
   const SearchPattern& pattern_;
   MemberList& listing_;
   LocalTimeConverter toLocal_;
-  LeadByteTest isLeadByte_;  // of the ANSI code page, which RAR 4 names are in
+  ByteNameCodes codes_;  // of RAR 4 names without their Unicode form
   RarRoom& room_;
 };
 
@@ -88,14 +88,13 @@ bool RarWalk::ListCodePage(std::string_view name, const MemberFacts& facts) {
   if (!TakeName(name, kMemberNameUnits)) return true;
   // A second byte of a double-byte character may be 0x5C, never 0x2F.
   const auto after = [](std::size_t at) { return at == std::string_view::npos ? 0 : at + 1; };
-  const std::size_t part = std::max(after(LastSeparator(name, '\\', isLeadByte_)),
+  const std::size_t part = std::max(after(LastSeparator(name, '\\', codes_.isLeadByte)),
                                     after(LastSeparator(name, '/', nullptr)));
   std::string_view listed;
-  if (!MatchCodePageName(pattern_, name.substr(part), isLeadByte_, room_.names, listed))
-    return true;
+  if (!MatchCodePageName(pattern_, name.substr(part), codes_, room_.names, listed)) return true;
   if (options_.wholeMemberPaths) {
     std::replace(room_.name, room_.name + name.size(), '/', '\\');
-    if (!ListCodePagePath(name, isLeadByte_, room_.names, listed)) return true;
+    if (!ListCodePagePath(name, codes_, room_.names, listed)) return true;
   }
   return listing_.List({listed, facts.clock, facts.size, facts.attributes});
 }
@@ -216,7 +215,7 @@ void ListRarMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint8_t last = 1;
   if (rar5 && (file.Read(&last, 1) != 1 || last != 0)) return;
   const auto room = std::make_unique_for_overwrite<RarRoom>();
-  RarWalk walk(reading.listing, reading.toLocal, *room);
+  RarWalk walk(reading, *room);
   if (rar5)
     ListRar5(file, walk);
   else

@@ -66,7 +66,7 @@ class TarWalk {
         pattern_(reading.listing.pattern()),
         listing_(reading.listing),
         toLocal_(reading.toLocal),
-        isLeadByte_(MemberNameLeadByteTest(options_.ansiCodePage)),
+        codes_(ByteNameCodesOf(reading)),
         room_(room) {}
 
   // The header in room_.header; false when the archive ends.
@@ -92,7 +92,7 @@ class TarWalk {
   const SearchPattern& pattern_;
   MemberList& listing_;
   LocalTimeConverter toLocal_;
-  LeadByteTest isLeadByte_;
+  ByteNameCodes codes_;  // of names that are not pax UTF-8
   TarRoom& room_;
   // What the headers in front of the next member said about it.
   std::string longName_, extendedRecords_;
@@ -153,11 +153,10 @@ bool TarWalk::ListCodePage(std::string_view name, const MemberFacts& facts) {
   const std::size_t slash = LastSeparator(name, '/', nullptr);
   const std::size_t part = slash == std::string_view::npos ? 0 : slash + 1;
   std::string_view listed;
-  if (!MatchCodePageName(pattern_, name.substr(part), isLeadByte_, room_.names, listed))
-    return true;
+  if (!MatchCodePageName(pattern_, name.substr(part), codes_, room_.names, listed)) return true;
   if (options_.wholeMemberPaths) {
     std::replace(room_.name, room_.name + name.size(), '/', '\\');
-    if (!ListCodePagePath(name, isLeadByte_, room_.names, listed)) return true;
+    if (!ListCodePagePath(name, codes_, room_.names, listed)) return true;
   }
   return listing_.List({listed, facts.clock, facts.size, facts.attributes});
 }
@@ -229,7 +228,8 @@ bool TarWalk::Member(std::uint8_t type, std::int64_t dataSize) {
       }
     }
     name = name.substr(0, name.find('\0'));
-    utf8 = WellFormedUtf8(name);
+    // Under /K the user has said which code page the names are in.
+    utf8 = !codes_.decode && WellFormedUtf8(name);
   }
   // v7 archives mark a folder by a "/" behind its name.
   const bool folder = (type == '0' || type == 0) && !name.empty() && name.back() == '/';

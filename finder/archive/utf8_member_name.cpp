@@ -13,6 +13,12 @@ std::string_view Shown(const char16_t* wide, MemberNameRoom& room) {
   return {room.shown, EncodeUtf8Name(wide, room.shown, sizeof room.shown)};
 }
 
+// Bytes of /K's code page into room.wide. No code page takes more UTF-16
+// units for a name than it has bytes, so one of kMemberNameUnits bytes fits.
+bool Decoded(std::string_view bytes, const ByteNameCodes& codes, MemberNameRoom& room) {
+  return codes.decode(codes.codePage, bytes, room.wide, kMemberNameUnits + 1);
+}
+
 }  // namespace
 
 bool ListUtf8Path(const char* utf8, MemberNameRoom& room, std::string_view& listed) {
@@ -27,13 +33,14 @@ bool ListWidePath(const char16_t* wide, MemberNameRoom& room, std::string_view& 
   return true;
 }
 
-bool ListCodePagePath(std::string_view path, LeadByteTest isLeadByte, MemberNameRoom& room,
+bool ListCodePagePath(std::string_view path, const ByteNameCodes& codes, MemberNameRoom& room,
                       std::string_view& listed) {
   if (path.size() > kMemberNameUnits) return false;
+  if (codes.decode) return Decoded(path, codes, room) && ListWidePath(room.wide, room, listed);
   listed = IsAsciiText(path)
                ? path
-               : std::string_view{room.shown, EscapeCodePageBytes(path, isLeadByte, room.shown,
-                                                                  sizeof room.shown)};
+               : std::string_view{room.shown, EscapeCodePageBytes(path, codes.isLeadByte,
+                                                                  room.shown, sizeof room.shown)};
   return true;
 }
 
@@ -68,12 +75,15 @@ bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, MemberNam
   return true;
 }
 
-bool MatchCodePageName(const SearchPattern& pattern, std::string_view name, LeadByteTest isLeadByte,
-                       MemberNameRoom& room, std::string_view& listed) {
-  if (name.size() > kMemberNameUnits || !MatchWildcard(pattern.ansi, name.data())) return false;
+bool MatchCodePageName(const SearchPattern& pattern, std::string_view name,
+                       const ByteNameCodes& codes, MemberNameRoom& room, std::string_view& listed) {
+  if (name.size() > kMemberNameUnits) return false;
+  if (codes.decode)
+    return Decoded(name, codes, room) && MatchWideName(pattern, room.wide, room, listed);
+  if (!MatchWildcard(pattern.ansi, name.data())) return false;
   listed = name;
   if (IsAsciiText(name)) return true;
   // Three bytes a byte: it fits.
-  listed = {room.shown, EscapeCodePageBytes(name, isLeadByte, room.shown, sizeof room.shown)};
+  listed = {room.shown, EscapeCodePageBytes(name, codes.isLeadByte, room.shown, sizeof room.shown)};
   return true;
 }

@@ -2,7 +2,9 @@
 // text (UTF-8) for the listing and the command: names stored in UTF-8 or
 // UTF-16 are matched in UTF-16 against the wide form of the pattern; names
 // stored as bytes of the ANSI code page are matched as those bytes, against
-// the pattern in that code page, and keep their bytes (inside_text.h).
+// the pattern in that code page, and keep their bytes (inside_text.h). Under
+// /K names stored as bytes are in the code page the user named: they are
+// decoded from it and go the way of names stored in UTF-16.
 //
 // A name may be as long as a path: the platform's 32,767 UTF-16 units. A
 // longer one could not name a file on the system nor be handed to a command
@@ -11,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -48,12 +51,30 @@ bool MatchUtf8Name(const SearchPattern& pattern, const char* utf8, MemberNameRoo
 // The same for a name already in UTF-16 (zero-terminated; it may be room.wide).
 bool MatchWideName(const SearchPattern& pattern, const char16_t* wide, MemberNameRoom& room,
                    std::string_view& listed);
-// A name of the ANSI code page (a terminator behind it; `isLeadByte` for a
-// double-byte code page) matched against the pattern's ANSI form. On a match,
-// the name as the listing carries it: the name itself when it is ASCII, else
-// escaped into room.shown.
-bool MatchCodePageName(const SearchPattern& pattern, std::string_view name, LeadByteTest isLeadByte,
-                       MemberNameRoom& room, std::string_view& listed);
+// Decodes `bytes` of code page `codePage` into UTF-16 in `out` (`capacity`
+// units, terminator included). False when they do not fit.
+using CodePageDecoder = bool (*)(std::uint32_t codePage, std::string_view bytes, char16_t* out,
+                                 std::size_t capacity);
+
+// The decoder of the running program. Defined at the program's edge.
+bool FromCodePage(std::uint32_t codePage, std::string_view bytes, char16_t* out,
+                  std::size_t capacity);
+
+// How a reader reads the names it finds stored as bytes of a code page:
+// bytes of the ANSI code page, or under /K (`decode` set) bytes of
+// `codePage`, decoded.
+struct ByteNameCodes {
+  LeadByteTest isLeadByte = nullptr;  // of the code page the names are in
+  std::uint32_t codePage = 0;
+  CodePageDecoder decode = nullptr;
+};
+
+// A name stored as bytes (a terminator behind it). Read in the ANSI code
+// page, it is matched against the pattern's ANSI form and, on a match,
+// listed as the name itself when it is ASCII, else escaped into room.shown.
+// Under /K it is decoded into room.wide and matched as MatchWideName does.
+bool MatchCodePageName(const SearchPattern& pattern, std::string_view name,
+                       const ByteNameCodes& codes, MemberNameRoom& room, std::string_view& listed);
 
 // Under /W a member is listed by its whole stored path (member_name_part.h)
 // rather than by the part its name was matched by. These make `listed` from
@@ -62,7 +83,7 @@ bool MatchCodePageName(const SearchPattern& pattern, std::string_view name, Lead
 // passed over, as one whose name is.
 bool ListUtf8Path(const char* utf8, MemberNameRoom& room, std::string_view& listed);
 bool ListWidePath(const char16_t* wide, MemberNameRoom& room, std::string_view& listed);
-bool ListCodePagePath(std::string_view path, LeadByteTest isLeadByte, MemberNameRoom& room,
+bool ListCodePagePath(std::string_view path, const ByteNameCodes& codes, MemberNameRoom& room,
                       std::string_view& listed);
 
 // A UTF-8 name held zero-terminated in the writable `name` (`length` bytes),

@@ -362,8 +362,8 @@ struct ArchiveMaker {
 
 // How names stored without the UTF-8 flag are read.
 struct NameCodes {
-  OemDecoder fromOem;
-  LeadByteTest isLeadByte;  // of the ANSI code page
+  OemDecoder fromOem;  // null under /K
+  ByteNameCodes names;
   ArchiveMaker* maker;
 };
 
@@ -415,7 +415,8 @@ bool ShowMember(MemberList& listing, const Member& member, const ExtraBlocks& bl
   MemberNameRoom& room = variable.names;
   const std::string_view stored(variable.name, member.nameLength);
   const char* utf8 = Utf8Name(member, blocks, variable.name, variable.unicodePath);
-  if (!utf8 && ReadsAsUtf8(stored)) {
+  // Under /K the user has said which code page the names are in.
+  if (!utf8 && !codes.names.decode && ReadsAsUtf8(stored)) {
     int madeOn = -1;
     if (!MadeOn(member, *codes.maker, variable, madeOn)) return false;
     if (madeOn < 0 || madeOn == kMadeOnUnix || madeOn == kMadeOnMacOs) utf8 = variable.name;
@@ -434,7 +435,7 @@ bool ShowMember(MemberList& listing, const Member& member, const ExtraBlocks& bl
     }
   } else {
     // The part ends at the name's terminator, so it is matched as it stands.
-    std::string_view part = NamePart(variable.name, member.nameLength, codes.isLeadByte);
+    std::string_view part = NamePart(variable.name, member.nameLength, codes.names.isLeadByte);
     if (options.wholeMemberPaths) path.Add(stored);
     // Without the UTF-8 flag a name is in the OEM code page, as archivers on
     // Windows write it; where that is not the ANSI one the bytes would show
@@ -445,12 +446,12 @@ bool ShowMember(MemberList& listing, const Member& member, const ExtraBlocks& bl
     };
     if (fromOem(part)) {
       if (!MatchWideName(listing.pattern(), room.wide, room, shown)) return true;
-    } else if (!MatchCodePageName(listing.pattern(), part, codes.isLeadByte, room, shown)) {
+    } else if (!MatchCodePageName(listing.pattern(), part, codes.names, room, shown)) {
       return true;
     }
     if (options.wholeMemberPaths) {
       if (fromOem(path.view()) ? !ListWidePath(room.wide, room, shown)
-                               : !ListCodePagePath(path.view(), codes.isLeadByte, room, shown))
+                               : !ListCodePagePath(path.view(), codes.names, room, shown))
         return true;
     }
   }
@@ -748,11 +749,12 @@ void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   const SearchOptions& options = listing.options();
   const auto variable = std::make_unique_for_overwrite<Variable>();
   ArchiveMaker maker{file, file.Position() - kLocalHeaderSize};
+  const ByteNameCodes names = ByteNameCodesOf(reading);
   const Walk walk{file,
                   listing,
                   record,
                   file.Position() - kLocalHeaderSize,
-                  {reading.fromOem, MemberNameLeadByteTest(options.ansiCodePage), &maker},
+                  {names.decode ? nullptr : reading.fromOem, names, &maker},
                   *variable};
   if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
     if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, walk.codes, *variable))

@@ -92,6 +92,7 @@ class OptionReader {
   std::size_t ReadAttributes(std::size_t position);
   std::size_t ReadArchiveName(std::size_t position, ArchiveWant& want, std::string_view fallback);
   std::size_t ReadArchiveKinds(std::size_t position);
+  std::size_t ReadCodePage(std::size_t position);
   void WantKind(const ArchiveFormat& format, std::string_view names);
   std::size_t ReadSizeRange(std::size_t position);
   std::size_t ReadDateTimeRange(std::size_t position, bool time);
@@ -205,6 +206,8 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
       options_.form = At(choice) == '1' ? 1 : At(choice) == '2' ? 2 : 0;
       break;
     }
+    case 'K':
+      return ReadCodePage(parameter);
     case 'J':
       // Japanese text is only readable on a console that shows code page 932
       // or UTF-8; a UTF-8 console is every user's, and the shipped defaults
@@ -270,6 +273,9 @@ std::size_t OptionReader::ReadNegated(char letter, std::size_t letterPosition) {
       break;
     case 'J':
       options_.japanese = false;
+      break;
+    case 'K':
+      options_.memberCodePage = 0;
       break;
     case 'O':
       options_.searchOrdinary = false;
@@ -367,6 +373,37 @@ std::size_t OptionReader::ReadArchiveKinds(std::size_t position) {
     }
   }
   return SkipBlanks(text_, position);
+}
+
+// /K alone: the OEM code page, the one archivers on MS-DOS and Windows wrote
+// names in; /K:N code page N, in decimal. A code page the system does not
+// have is an error on the command line and passed over in the default
+// options, as an unknown archive kind is.
+std::size_t OptionReader::ReadCodePage(std::size_t position) {
+  if (At(position) == ':') ++position;
+  const std::size_t start = position;
+  while (position < text_.size() && !IsBlank(text_[position])) ++position;
+  const std::string_view given = text_.substr(start, position - start);
+  std::uint32_t codePage = given.empty() ? facts_.oemCodePage : 0;
+  for (char c : given) {
+    if (!IsDigit(c) || codePage > 0xFFFF) {
+      codePage = 0;
+      break;
+    }
+    codePage = codePage * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  if (codePage == 0 || codePage > 0xFFFF ||
+      (facts_.codePageExists && !facts_.codePageExists(codePage))) {
+    if (OnCommandLine()) {
+      const std::string named = given.empty() ? std::to_string(codePage) : std::string(given);
+      WriteUnknownCodePageMessage(errors_, named, options_.japanese);
+      outcome_ = {CommandLineOutcome::kFail, 2};
+      return text_.size();
+    }
+    return SkipBlanksAfterParameter(position);
+  }
+  options_.memberCodePage = codePage;
+  return SkipBlanksAfterParameter(position);
 }
 
 void OptionReader::WantKind(const ArchiveFormat& format, std::string_view names) {
@@ -607,6 +644,13 @@ void WriteUnknownKindMessage(TextWriter& errors, std::string_view kind, bool jap
   errors.Write(japanese ? "アーカイブの種類が正しくありません. : " : "Unknown archive kind. : ");
   errors.Write(kind);
   errors.Write("\n");
+}
+
+void WriteUnknownCodePageMessage(TextWriter& errors, std::string_view codePage, bool japanese) {
+  errors.Write(japanese ? "コードページ " : "Code page ");
+  errors.Write(codePage);
+  errors.Write(japanese ? " はこのシステムでは使用できません.\n"
+                        : " is not available on this system.\n");
 }
 
 void WriteInvalidOptionMessage(TextWriter& errors, std::string_view character, bool japanese) {

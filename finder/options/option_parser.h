@@ -30,6 +30,11 @@ struct ParserFacts {
   // The user reads Japanese: the interface language is Japanese or the ANSI
   // code page is 932. /J on a UTF-8 console (65001) takes effect only then.
   bool japaneseUser = false;
+  // The system's OEM code page: what /K alone names.
+  std::uint32_t oemCodePage = 0;
+  // Whether the system has a code page /K names; null: every one from 1 to
+  // 65535.
+  bool (*codePageExists)(std::uint32_t codePage) = nullptr;
 };
 
 // True when the text asks for the usage: "/?", "/H" or "/h" anywhere, or
@@ -61,15 +66,17 @@ struct CommandLineOutcome {
 // Stops at the first error: writes its message to `errors` (in Japanese when
 // options.japanese is set at that moment) and returns kFail with status 2:
 //   an invalid option character, /S without parameter, a bad /D or /T value,
-//   a file name longer than options.fileNameText holds, a command template
-//   longer than options.commandTemplate holds.
+//   an archive kind or a /K code page that does not exist, a file name
+//   longer than options.fileNameText holds, a command template longer than
+//   options.commandTemplate holds.
 CommandLineOutcome ParseCommandLine(std::string_view text, SearchOptions& options,
                                     const ParserFacts& facts, TextWriter& errors);
 
 // Parses a default-option text (string 1, then the TLVC variable). Reads only
 // words that begin with a switch character; skips everything else, unknown
 // letters and help requests without a word. A bad /D or /T value writes its
-// message to `errors` and parsing goes on; nothing else is reported.
+// message to `errors` and parsing goes on; nothing else is reported (an
+// unknown archive kind or /K code page is passed over).
 void ParseDefaultOptions(std::string_view text, SearchOptions& options, const ParserFacts& facts,
                          TextWriter& errors);
 
@@ -100,3 +107,6 @@ std::string_view CommandTemplateTooLongMessage(bool japanese);
 void WriteInvalidOptionMessage(TextWriter& errors, std::string_view character, bool japanese);
 // An archive kind /X names that does not exist, in the chosen language.
 void WriteUnknownKindMessage(TextWriter& errors, std::string_view kind, bool japanese);
+// A code page /K names that the system does not have (or no number), as
+// given.
+void WriteUnknownCodePageMessage(TextWriter& errors, std::string_view codePage, bool japanese);

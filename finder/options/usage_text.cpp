@@ -39,6 +39,11 @@ constexpr OptionUsage kOptions[] = {
     {'J',
      {"  /J                 displays message in Japanese.\n",
       "  /J                 メッセージを日本語で表示します.\n"}},
+    {'K',
+     {"  /K[:n]             reads member names not stored in Unicode in code page n.\n"
+      "                     n : 932, 437, 65001 (UTF-8)...  /K alone : OEM code page\n",
+      "  /K[:n]             アーカイブ内のファイル名をコードページ n で読みます.\n"
+      "                     n : 932, 437, 65001 (UTF-8)...  /K のみ : OEM コードページ\n"}},
     {'N',
      {"  /N                 No echo of file name.\n",
       "  /N                 ファイル名を出力しないようにします.\n"}},

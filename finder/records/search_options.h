@@ -82,6 +82,9 @@ struct SearchOptions {
   bool shortNames = false;            // $S in the template
 
   std::array<ArchiveWant, kArchiveKindLimit> archives;  // /L, /Z, /C, /X
+  // /K: the code page of member names stored as bytes; 0: the ANSI code
+  // page's bytes (a ZIP's names also the OEM code page's, or UTF-8).
+  std::uint32_t memberCodePage = 0;
 
   // Criteria.
   std::uint16_t attributesRequired = 0;  // /A letters: every bit must be set

@@ -173,6 +173,10 @@ class HostileTrees(TreeTestCase):
             for name in UTF8_MEMBERS:
                 archive.writestr(name, b"x")
 
+        (r / "codepage").mkdir()  # Shift-JIS names without the UTF-8 flag
+        (r / "codepage" / "sjis.zip").write_bytes(
+            make_zip([name.encode("cp932") for name in ("日本語.txt", "表.txt")]))
+
         archives = r / "archives"
         archives.mkdir()
         plain = (DATA / "plain.zip").read_bytes()
@@ -402,6 +406,19 @@ class HostileTrees(TreeTestCase):
                                        % (winpath(TLVC), winpath(out))], cwd=ansi, env=env)
                 self.assertEqual(status, 0, raw)
                 self.assertLines(out.read_bytes(), lines)
+
+    def test_code_page_named_for_names_stored_as_bytes(self):
+        # /K:932 under code page 1252: Shift-JIS names matched and shown as they
+        # are on a console and in UTF-8 output; 表 (second byte 0x5C) whole.
+        codepage = self.root / "codepage"
+        top = (winpath(codepage) + "\\sjis.zip : ").encode()
+        status, raw = run_pty([TLVC, "日*.txt", "/Z", "/K:932", "/-O", "/-U"], cwd=codepage)
+        self.assertEqual((status, terminal_text(raw)), (0, top + "日本語.txt\r\r\n".encode()))
+        out = self.tmp / "out.txt"
+        status, raw = run_pty(["cmd", "/c", "chcp 65001 > nul & %s *.txt /Z /K:932 /-O /-U > %s"
+                               % (winpath(TLVC), winpath(out))], cwd=codepage)
+        self.assertEqual(status, 0, raw)
+        self.assertLines(out.read_bytes(), [top + "日本語.txt".encode(), top + "表.txt".encode()])
 
     def test_zip_names_in_the_oem_code_page_and_in_utf_8(self):
         top = winpath(self.root / "ansi")

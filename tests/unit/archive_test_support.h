@@ -127,10 +127,29 @@ inline bool EastLocal(std::int64_t seconds, CalendarTime* out) {
 // Lists the archive in `source` with the reader of `kind` into `sink`, as
 // the program does, in the run under test.
 inline void ListMembers(std::string_view kind, ByteSource& source, MemberSink& sink,
-                        LocalTimeConverter toLocal = nullptr, OemDecoder fromOem = nullptr) {
+                        LocalTimeConverter toLocal = nullptr, OemDecoder fromOem = nullptr,
+                        CodePageDecoder fromCodePage = nullptr) {
   const ArchiveFormat& format = *ArchiveFormatNamed(kind);
   MemberListing listing(TestRun(), sink, format.style);
-  ListArchiveMembers(format, source, {listing, toLocal, fromOem});
+  ListArchiveMembers(format, source, {listing, toLocal, fromOem, fromCodePage});
+}
+
+// Code page 932 as far as the tests need it: 日本語 and 表 (second byte
+// 0x5C); any other byte is the character of its value.
+inline bool Fake932(std::uint32_t codePage, std::string_view bytes, char16_t* out,
+                    std::size_t capacity) {
+  constexpr std::string_view kSjis = "\x93\xFA\x96\x7B\x8C\xEA\x95\x5C";
+  if (codePage != 932 || bytes.size() >= capacity) return false;
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const std::size_t at = kSjis.find(bytes.substr(i, 2));
+    const bool pair = bytes.size() - i >= 2 && at % 2 == 0;
+    out[units++] =
+        pair ? u"\u65E5\u672C\u8A9E\u8868"[at / 2] : static_cast<unsigned char>(bytes[i]);
+    i += pair;
+  }
+  out[units] = u'\0';
+  return true;
 }
 
 // The long form, as the start-up sets it (attributes and details needed).

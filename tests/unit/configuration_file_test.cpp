@@ -80,6 +80,7 @@ TEST(NormalizeDefaultOptions, KeepsOptionsAsTheFinderReadsThem) {
        "/e /a:rhs /t:12:00-13:00 /c /l /d:-1 /f:8.3", ""},
       {"", "", ""},
       {"/X:7z=*.7z;*.cb7,RAR /-X", "/X:7z=*.7z;*.cb7,RAR", ""},
+      {"/K:932 /-K /k", "/K:932 /k", ""},
       {"/O /q", nullptr, "Invalid option character. : q\n"},
       {"/O -", nullptr, std::string("Invalid option character. : \0\n", 30)},
       {"/Z" + std::string(80, 'z') + " /O", "/O", ""},

@@ -105,6 +105,7 @@ std::string Describe(const SearchOptions& o) {
   if (o.sizeMode != RangeMode::None)
     line += " size" + Range(o.sizeMode, o.sizeValue, o.sizeLow, o.sizeHigh, Size);
   if (o.form) line += " form=" + std::to_string(o.form);
+  if (o.memberCodePage) line += " codepage=" + std::to_string(o.memberCodePage);
   // Each kind's archive names by its option letter, as " zip=*.ZIP".
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     const ArchiveFormat* format = ArchiveFormatForOption(letter);
@@ -147,12 +148,13 @@ Result Command(const std::string& text, SearchOptions options = Fresh(),
   return result;
 }
 
-Result Defaults(const std::string& text, SearchOptions options = Fresh()) {
+Result Defaults(const std::string& text, SearchOptions options = Fresh(),
+                ParserFacts facts = {Utc}) {
   Capture capture;
   Result result;
   {
     TextWriter errors(Capture::Sink, &capture, false);
-    ParseDefaultOptions(text, options, ParserFacts{Utc}, errors);
+    ParseDefaultOptions(text, options, facts, errors);
   }
   result.settings = Describe(options);
   result.errors = capture.bytes;
@@ -332,6 +334,26 @@ TEST(CommandLine, ArchiveNames) {
   });
   CheckCommandRows(
       {{" /-Z x", "flags= zip=old.zip name='x'"}, {" /Z x", "flags=Z zip=*.ZIP name='x'"}}, start);
+}
+
+// /K: a code page, or the OEM one (850); one the system lacks (here those
+// ending in 52) fails the command line and is passed over in the defaults.
+TEST(CommandLine, CodePageOfNamesStoredAsBytes) {
+  const ParserFacts facts{Utc, false, 850, [](std::uint32_t page) { return page % 100 != 52; }};
+  const std::string kLacks = " is not available on this system.\n";
+  const Row rows[] = {{" /K:932 -U x", "flags=U codepage=932 name='x'"},
+                      {" /k65001 /K x", "flags= codepage=850 name='x'"},
+                      {" /K:437 /-K x", "flags= name='x'"},
+                      {" /K:abc", "flags=", "Code page abc" + kLacks, kFail},
+                      {" /K:99999", "flags=", "Code page 99999" + kLacks, kFail},
+                      {" /K:1252", "flags=", "Code page 1252" + kLacks, kFail},
+                      {"/K:932 /K:1252 /U", "flags=U codepage=932"}};
+  for (const Row& row : rows) {
+    const Result result =
+        row.text[0] == '/' ? Defaults(row.text, Fresh(), facts) : Command(row.text, Fresh(), facts);
+    EXPECT_EQ(result.settings + "|" + result.errors, row.settings + "|" + row.errors) << row.text;
+    EXPECT_EQ(result.outcome.kind, row.kind) << row.text;
+  }
 }
 
 TEST(CommandLine, Sizes) {

@@ -183,10 +183,11 @@ class ZipReaderTest : public ::testing::Test {
   void TearDown() override { TestRun() = RunContext(); }
   void LongForm() { TestRun().options.form = 1; }
   OemDecoder fromOem_ = nullptr;
+  CodePageDecoder fromCodePage_ = nullptr;
   std::string List(const std::vector<std::uint8_t>& zip) {
     MemoryByteSource source(zip.data(), zip.size());
     RecordingSink sink;
-    archive_test::ListMembers("ZIP", source, sink, nullptr, fromOem_);
+    archive_test::ListMembers("ZIP", source, sink, nullptr, fromOem_, fromCodePage_);
     return sink.out;
   }
   static std::string Long(const char* name, const char* size = "4",
@@ -721,6 +722,24 @@ TEST_F(ZipReaderTest, UnmarkedUtf8NamesFromUnixAndMacOs) {
                 kHeading + Long("first.txt") + Long(row.shown.c_str()));
     }
   }
+}
+
+// Under /K names without the flag are in the code page named, split by its
+// lead bytes, ahead of the OEM code page and of names that read as UTF-8.
+TEST_F(ZipReaderTest, CodePageOfKReadsUnflaggedNames) {
+  fromOem_ = Oem437;
+  fromCodePage_ = archive_test::Fake932;
+  TestRun().options.memberCodePage = 932;
+  const std::string nihongo = std::string(kNihongo) + ".txt";
+  std::vector<Entry> entries = {
+      {std::string("d/") + kNihongoSjis + ".txt"}, {"\x95\x5C.txt"}, {"caf\xC3\xA9.txt"}};
+  for (Entry& e : entries) e.madeOn = 3;
+  EXPECT_EQ(List(MakeZip(entries)),
+            "C:\\A.ZIP : " + nihongo +
+                "\nC:\\A.ZIP : \xE8\xA1\xA8.txt\nC:\\A.ZIP : caf\xC3\x83\xC2\xA9.txt\n");
+  WidePattern(u"\u65E5*.TXT");
+  TestRun().options.wholeMemberPaths = true;
+  EXPECT_EQ(List(MakeZip(entries)), "C:\\A.ZIP : d\\" + nihongo + "\n");
 }
 
 // An Info-ZIP Unicode path block stands for the header name only when it is
