@@ -48,6 +48,7 @@ OptionKind KindOfOption(char letter) {
     case 'A':
     case 'D':
     case 'F':
+    case 'M':
     case 'S':
     case 'T':
     case 'X':
