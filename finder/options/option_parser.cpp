@@ -214,11 +214,12 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
         options_.japanese = true;
       break;
     case 'M': {
-      // /M alone opens one level; a digit asks for up to three.
+      // /M alone opens one level; a digit asks for that many, three at most
+      // (0 for none, as /-M).
       const std::size_t choice = At(parameter) == ':' ? parameter + 1 : parameter;
       const char digit = At(choice);
       options_.innerArchiveLevels =
-          digit >= '1' && digit <= '9' ? std::min(digit - '0', kInnerArchiveLevels) : 1;
+          digit >= '0' && digit <= '9' ? std::min(digit - '0', kInnerArchiveLevels) : 1;
       break;
     }
     case 'N':
