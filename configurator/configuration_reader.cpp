@@ -49,6 +49,7 @@ OptionKind KindOfOption(char letter) {
     case 'D':
     case 'F':
     case 'K':
+    case 'M':
     case 'S':
     case 'T':
     case 'X':

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "finder/archive/inner_archives.h"
 #include "finder/archive/member_name_part.h"
 #include "finder/records/calendar.h"
 
@@ -43,15 +44,18 @@ void AppendUtf16(std::string& out, const std::uint8_t* units, std::size_t count,
   }
 }
 
-DiscMembers::DiscMembers(const MemberReading& reading)
-    : listing_(reading.listing),
+DiscMembers::DiscMembers(ByteSource& file, const MemberReading& reading)
+    : file_(file),
+      reading_(reading),
+      listing_(reading.listing),
       options_(reading.listing.options()),
       toLocal_(reading.toLocal),
       codes_(ByteNameCodesOf(reading)),
       room_(MakeMemberNameRoom()) {}
 
 bool DiscMembers::List(const std::string& path, std::size_t nameAt, std::int64_t utcSeconds,
-                       std::uint64_t size, std::uint32_t attributes) {
+                       std::uint64_t size, std::uint32_t attributes,
+                       std::optional<std::uint64_t> storedAt) {
   // The stamps are UTC moments; the criteria and the long line use local
   // time, as for the members of the other kinds with UTC stamps.
   CalendarTime clock;
@@ -62,23 +66,28 @@ bool DiscMembers::List(const std::string& path, std::size_t nameAt, std::int64_t
     clock = NearestDosMoment(clock);
     packed = MemberDosDateTime(clock);
   }
-  if (!MemberPassesFilters(options_, packed.date, packed.time, size, attributes)) return true;
-  const bool ascii = std::ranges::all_of(path, [](char c) { return (c & 0x80) == 0; });
   std::string_view listed;
+  if (MemberPassesFilters(options_, packed.date, packed.time, size, attributes) &&
+      ListedName(listing_.pattern(), path, nameAt, listed) &&
+      !listing_.List({listed, clock, size, attributes}))
+    return false;
+  return !storedAt || !listing_.OpensInner() ||
+         !ListedName(EveryMemberName(), path, nameAt, listed) ||
+         ListInnerArchive(file_, reading_, listed, *storedAt, size);
+}
+
+bool DiscMembers::ListedName(const SearchPattern& pattern, const std::string& path,
+                             std::size_t nameAt, std::string_view& listed) {
+  const bool ascii = std::ranges::all_of(path, [](char c) { return (c & 0x80) == 0; });
   // Under /K the user has said which code page names stored as bytes are in.
-  if (ascii || ((!storedAsBytes_ || !codes_.decode) && ReadsAsUtf8(path))) {
-    if (!MatchUtf8Name(listing_.pattern(), path.c_str() + nameAt, *room_, listed)) return true;
-    if (options_.wholeMemberPaths && !ListUtf8Path(path.c_str(), *room_, listed)) return true;
-  } else {
-    // A name of a code page: a Rock Ridge name written on a system that did
-    // not use UTF-8.
-    if (path.size() - nameAt > kMemberNameUnits ||
-        !MatchCodePageName(listing_.pattern(), std::string_view(path).substr(nameAt), codes_,
-                           *room_, listed))
-      return true;
-    if (options_.wholeMemberPaths &&
-        (path.size() > kMemberNameUnits || !ListCodePagePath(path, codes_, *room_, listed)))
-      return true;
-  }
-  return listing_.List({listed, clock, size, attributes});
+  if (ascii || ((!storedAsBytes_ || !codes_.decode) && ReadsAsUtf8(path)))
+    return MatchUtf8Name(pattern, path.c_str() + nameAt, *room_, listed) &&
+           (!options_.wholeMemberPaths || ListUtf8Path(path.c_str(), *room_, listed));
+  // A name of a code page: a Rock Ridge name written on a system that did
+  // not use UTF-8.
+  return path.size() - nameAt <= kMemberNameUnits &&
+         MatchCodePageName(pattern, std::string_view(path).substr(nameAt), codes_, *room_,
+                           listed) &&
+         (!options_.wholeMemberPaths ||
+          (path.size() <= kMemberNameUnits && ListCodePagePath(path, codes_, *room_, listed)));
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,21 +26,31 @@ void AppendUtf16(std::string& out, const std::uint8_t* units, std::size_t count,
 
 class DiscMembers {
  public:
-  explicit DiscMembers(const MemberReading& reading);
+  // `file` holds the image.
+  DiscMembers(ByteSource& file, const MemberReading& reading);
 
   // Lists the member at `path` (zero-terminated, its name starting at
   // `nameAt`) when it passes the filters and matches. A path that is
   // well-formed UTF-8 is matched as such, any other as bytes of the ANSI code
   // page; after NamesStoredAsBytes, under /K, every path that is not ASCII
-  // as bytes of /K's code page. False when the run has stopped.
+  // as bytes of /K's code page. With /M, a member whose `size` bytes lie
+  // whole at `storedAt` of the image is opened when it is an archive. False
+  // when the run has stopped.
   bool List(const std::string& path, std::size_t nameAt, std::int64_t utcSeconds,
-            std::uint64_t size, std::uint32_t attributes);
+            std::uint64_t size, std::uint32_t attributes,
+            std::optional<std::uint64_t> storedAt = std::nullopt);
 
   // The paths that follow hold names as the disc stores them in bytes
   // (plain ISO 9660 and Rock Ridge names), not in a Unicode form.
   void NamesStoredAsBytes() { storedAsBytes_ = true; }
 
  private:
+  // The member's name as listed, when it matches `pattern`.
+  bool ListedName(const SearchPattern& pattern, const std::string& path, std::size_t nameAt,
+                  std::string_view& listed);
+
+  ByteSource& file_;
+  const MemberReading& reading_;
   MemberList& listing_;
   const SearchOptions& options_;
   LocalTimeConverter toLocal_;

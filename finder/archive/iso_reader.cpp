@@ -17,6 +17,7 @@
 //   18 recording date: years since 1900, month, day, hour, minute, second,
 //      offset from GMT in units of 15 minutes (signed)
 //   25 flags: 0x01 hidden, 0x02 directory, 0x80 not the last extent of a file
+//   26 file unit size: not 0 for a file interleaved with others
 //   32 name length, 33 name (";1" version behind it); a pad byte when the
 //      length is even, then the system use area
 // The first two records of a directory are itself (name 0) and its parent
@@ -33,6 +34,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -59,6 +61,7 @@ constexpr std::size_t kLogicalBlockSize = 128;
 constexpr std::size_t kRootRecord = 156;
 
 constexpr std::size_t kExtent = 2;
+constexpr std::size_t kFileUnitSize = 26;
 constexpr std::size_t kDataLength = 10;
 constexpr std::size_t kRecorded = 18;
 constexpr std::size_t kFlags = 25;
@@ -129,7 +132,7 @@ class IsoWalk {
   bool ReadExtent(std::uint64_t sector, std::uint64_t size, std::vector<std::uint8_t>& out);
   bool ReadSystemUse(std::span<const std::uint8_t> area, RockRidge& facts);
   bool ListFile(const std::string& name, std::int64_t stamp, std::uint64_t size,
-                std::uint32_t attributes);
+                std::optional<std::uint64_t> storedAt, std::uint32_t attributes);
 
   ByteSource& file_;
   DiscMembers& members_;
@@ -199,10 +202,10 @@ bool IsoWalk::ReadSystemUse(std::span<const std::uint8_t> area, RockRidge& facts
 }
 
 bool IsoWalk::ListFile(const std::string& name, std::int64_t stamp, std::uint64_t size,
-                       std::uint32_t attributes) {
+                       std::optional<std::uint64_t> storedAt, std::uint32_t attributes) {
   const std::size_t nameAt = path_.size();
   path_ += name;
-  const bool goOn = members_.List(path_, nameAt, stamp, size, attributes);
+  const bool goOn = members_.List(path_, nameAt, stamp, size, attributes, storedAt);
   path_.resize(nameAt);
   return goOn;
 }
@@ -282,8 +285,12 @@ bool IsoWalk::Walk(Folder folder, int depth) {
     }
     std::uint32_t attributes = (flags & kHiddenFlag) ? kHiddenAttribute : 0;
     if (facts.hasMode && !(facts.mode & kOwnerWrite)) attributes |= kReadOnlyAttribute;
+    // A file of one extent, not interleaved, lies whole at it.
+    std::optional<std::uint64_t> storedAt;
+    if (!pendingOpen && record.U8At(kFileUnitSize) == 0)
+      storedAt = std::uint64_t{record.U32At(kExtent)} * kSector;
     const bool goOn = ListFile(pendingOpen ? pending : name, RecordingSeconds(record),
-                               pendingSize + size, attributes);
+                               pendingSize + size, storedAt, attributes);
     pendingOpen = false;
     pendingSize = 0;
     if (!goOn) return false;
@@ -327,7 +334,7 @@ void ListIsoMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
       break;
     }
   }
-  DiscMembers members(reading);
+  DiscMembers members(file, reading);
   if (udf && ListUdfVolume(file, members)) return;
   const std::vector<std::uint8_t>& chosen = joliet.empty() ? primary : joliet;
   if (chosen.empty()) return;

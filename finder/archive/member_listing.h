@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -72,16 +73,32 @@ enum class ArchiveStyle { Archive, Cabinet };
 // pattern; it reads the run's settings and pattern from here too.
 class MemberList {
  public:
-  explicit MemberList(const RunContext& run) : run_(run) {}
+  // `level`: how deep inside other archives this one is stored (0 on disk).
+  explicit MemberList(const RunContext& run, int level = 0) : run_(run), level_(level) {}
   virtual ~MemberList() = default;
 
   const SearchOptions& options() const { return run_.options; }
   const SearchPattern& pattern() const { return run_.pattern; }
+  int level() const { return level_; }
 
   // Lists one member. False when the run has stopped (the member is then
   // neither listed nor counted): the reader then ends the archive.
   virtual bool List(const ListedMember& member) = 0;
 
+  // With /M, whether archives stored whole among the members are opened: the
+  // levels it asks for reach below this one.
+  bool OpensInner() const { return run_.options.innerArchiveLevels > level_; }
+  // The list for the members of an archive stored in this one, `listedName`
+  // as this one lists that member, its lines in `style`; null when it has
+  // none to give.
+  virtual std::unique_ptr<MemberList> Inner(std::string_view /*listedName*/,
+                                            ArchiveStyle /*style*/) {
+    return nullptr;
+  }
+  // True once the run has stopped.
+  virtual bool Stopped() const { return false; }
+
  private:
   const RunContext& run_;
+  int level_;
 };

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "finder/archive/inner_archives.h"
 #include "finder/archive/member_name_part.h"
 #include "finder/archive/utf8_member_name.h"
 
@@ -33,28 +34,45 @@ struct MemberFacts {
 
 class RarWalk {
  public:
-  RarWalk(const MemberReading& reading, RarRoom& room)
-      : options_(reading.listing.options()),
+  RarWalk(ByteSource& file, const MemberReading& reading, RarRoom& room)
+      : file_(file),
+        reading_(reading),
+        options_(reading.listing.options()),
         pattern_(reading.listing.pattern()),
         listing_(reading.listing),
         toLocal_(reading.toLocal),
         codes_(ByteNameCodesOf(reading)),
         room_(room) {}
 
-  // Each false when the listing of the archive has to end.
+  // Each false when the listing of the archive has to end. The file stands
+  // at the member's data, `dataSize` bytes.
   bool Rar5Member(const Rar5Block& block);
-  bool Rar4Member(const Rar4Block& block, std::span<const std::uint8_t> header);
+  bool Rar4Member(const Rar4Block& block, std::span<const std::uint8_t> header,
+                  std::uint64_t dataSize);
 
  private:
-  // A name too long to list passes its member over, as one that does not
-  // match.
-  bool ListUtf8(std::string_view name, bool backslashSeparates, const MemberFacts& facts);
-  bool ListCodePage(std::string_view name, const MemberFacts& facts);
-  bool ListWide(const MemberFacts& facts);
+  // How a member's name is stored.
+  enum class NameForm { Utf8, Utf8Backslash, CodePage, Wide };
+  // The member's name, `name` in `form` (a Wide name decoded in
+  // room_.names.wide), as listed when it matches `pattern`. A name too long
+  // to list matches nothing.
+  bool ListedName(const SearchPattern& pattern, std::string_view name, NameForm form,
+                  std::string_view& listed);
+  bool Utf8Name(const SearchPattern& pattern, std::string_view name, bool backslashSeparates,
+                std::string_view& listed);
+  bool CodePageName(const SearchPattern& pattern, std::string_view name, std::string_view& listed);
+  bool WideName(const SearchPattern& pattern, std::string_view& listed);
+  // Lists the member when it passes the filters and its name matches, and
+  // with /M opens it when it is an archive stored whole, `dataSize` bytes
+  // from where the file stands. False when the listing has to end.
+  bool Handle(std::string_view name, NameForm form, const MemberFacts& facts, bool passes,
+              bool stored, std::uint64_t dataSize);
   // Copies `name` up to any 0 byte into room_.name, terminated; false when
   // it does not fit.
   bool TakeName(std::string_view& name, std::size_t limit);
 
+  ByteSource& file_;
+  const MemberReading& reading_;
   const SearchOptions& options_;
   const SearchPattern& pattern_;
   MemberList& listing_;
@@ -72,45 +90,62 @@ bool RarWalk::TakeName(std::string_view& name, std::size_t limit) {
   return true;
 }
 
-bool RarWalk::ListUtf8(std::string_view name, bool backslashSeparates, const MemberFacts& facts) {
-  if (!TakeName(name, sizeof room_.name - 1)) return true;
+bool RarWalk::ListedName(const SearchPattern& pattern, std::string_view name, NameForm form,
+                         std::string_view& listed) {
+  switch (form) {
+    case NameForm::Utf8:
+    case NameForm::Utf8Backslash:
+      return Utf8Name(pattern, name, form == NameForm::Utf8Backslash, listed);
+    case NameForm::CodePage:
+      return CodePageName(pattern, name, listed);
+    case NameForm::Wide:
+      return WideName(pattern, listed);
+  }
+  return false;
+}
+
+bool RarWalk::Utf8Name(const SearchPattern& pattern, std::string_view name, bool backslashSeparates,
+                       std::string_view& listed) {
+  if (!TakeName(name, sizeof room_.name - 1)) return false;
   std::size_t part = 0;
   for (std::size_t i = 0; i < name.size(); ++i)
     if (name[i] == '/' || (backslashSeparates && name[i] == '\\')) part = i + 1;
-  std::string_view listed;
-  if (!MatchUtf8Member(pattern_, options_.wholeMemberPaths, room_.name, name.size(), part,
-                       room_.names, listed))
-    return true;
-  return listing_.List({listed, facts.clock, facts.size, facts.attributes});
+  return MatchUtf8Member(pattern, options_.wholeMemberPaths, room_.name, name.size(), part,
+                         room_.names, listed);
 }
 
-bool RarWalk::ListCodePage(std::string_view name, const MemberFacts& facts) {
-  if (!TakeName(name, kMemberNameUnits)) return true;
+bool RarWalk::CodePageName(const SearchPattern& pattern, std::string_view name,
+                           std::string_view& listed) {
+  if (!TakeName(name, kMemberNameUnits)) return false;
   // A second byte of a double-byte character may be 0x5C, never 0x2F.
   const auto after = [](std::size_t at) { return at == std::string_view::npos ? 0 : at + 1; };
   const std::size_t part = std::max(after(LastSeparator(name, '\\', codes_.isLeadByte)),
                                     after(LastSeparator(name, '/', nullptr)));
-  std::string_view listed;
-  if (!MatchCodePageName(pattern_, name.substr(part), codes_, room_.names, listed)) return true;
-  if (options_.wholeMemberPaths) {
-    std::replace(room_.name, room_.name + name.size(), '/', '\\');
-    if (!ListCodePagePath(name, codes_, room_.names, listed)) return true;
-  }
-  return listing_.List({listed, facts.clock, facts.size, facts.attributes});
+  if (!MatchCodePageName(pattern, name.substr(part), codes_, room_.names, listed)) return false;
+  if (!options_.wholeMemberPaths) return true;
+  std::replace(room_.name, room_.name + name.size(), '/', '\\');
+  return ListCodePagePath(name, codes_, room_.names, listed);
 }
 
-bool RarWalk::ListWide(const MemberFacts& facts) {
+bool RarWalk::WideName(const SearchPattern& pattern, std::string_view& listed) {
   char16_t* wide = room_.names.wide;
   std::size_t part = 0;
   for (std::size_t i = 0; wide[i] != 0; ++i) {
     if (wide[i] == u'/') wide[i] = u'\\';
     if (wide[i] == u'\\') part = i + 1;
   }
+  return MatchWideName(pattern, wide + part, room_.names, listed) &&
+         (!options_.wholeMemberPaths || ListWidePath(wide, room_.names, listed));
+}
+
+bool RarWalk::Handle(std::string_view name, NameForm form, const MemberFacts& facts, bool passes,
+                     bool stored, std::uint64_t dataSize) {
   std::string_view listed;
-  if (!MatchWideName(pattern_, wide + part, room_.names, listed) ||
-      (options_.wholeMemberPaths && !ListWidePath(wide, room_.names, listed)))
-    return true;
-  return listing_.List({listed, facts.clock, facts.size, facts.attributes});
+  if (passes && ListedName(pattern_, name, form, listed) &&
+      !listing_.List({listed, facts.clock, facts.size, facts.attributes}))
+    return false;
+  return !stored || !listing_.OpensInner() || !ListedName(EveryMemberName(), name, form, listed) ||
+         ListInnerArchive(file_, reading_, listed, file_.Position(), dataSize);
 }
 
 bool RarWalk::Rar5Member(const Rar5Block& block) {
@@ -133,31 +168,37 @@ bool RarWalk::Rar5Member(const Rar5Block& block) {
     facts.clock = NearestDosMoment(facts.clock);
     packed = MemberDosDateTime(facts.clock);
   }
-  if (!MemberPassesFilters(options_, packed.date, packed.time, facts.size, facts.attributes))
-    return true;
-  return ListUtf8(file.name, false, facts);
+  return Handle(
+      file.name, NameForm::Utf8, facts,
+      MemberPassesFilters(options_, packed.date, packed.time, facts.size, facts.attributes),
+      file.stored, block.dataSize);
 }
 
-bool RarWalk::Rar4Member(const Rar4Block& block, std::span<const std::uint8_t> header) {
+bool RarWalk::Rar4Member(const Rar4Block& block, std::span<const std::uint8_t> header,
+                         std::uint64_t dataSize) {
   const Rar4File file = DecodeRar4File(block, header);
   if (!file.ok) return false;
   if (file.directory || file.continued) return true;
-  if (!MemberPassesFilters(options_, file.stamp.date, file.stamp.time, file.size, file.attributes))
-    return true;
+  const bool passes =
+      MemberPassesFilters(options_, file.stamp.date, file.stamp.time, file.size, file.attributes);
+  if (!passes && !(file.stored && listing_.OpensInner())) return true;
   // The MS-DOS time counts in steps of two seconds; the extended stamps
   // tell an odd second. Their fractions of a second are not shown.
   MemberFacts facts{UnpackDosDateTime(file.stamp, kMemberYearBits), file.size, file.attributes};
   if (file.oddSecond && facts.clock.second < 59) ++facts.clock.second;
   const std::string_view field(reinterpret_cast<const char*>(file.name.data()), file.name.size());
-  if (!file.hasUnicodeForm) return ListCodePage(field, facts);
+  const auto handle = [&](std::string_view name, NameForm form) {
+    return Handle(name, form, facts, passes, file.stored, dataSize);
+  };
+  if (!file.hasUnicodeForm) return handle(field, NameForm::CodePage);
   // Flagged names are UTF-8, or the code-page name and, behind a 0 byte,
   // the Unicode one; a Unicode form that cannot be decoded leaves the
   // code-page name.
   const std::size_t zero = field.find('\0');
-  if (zero == std::string_view::npos) return ListUtf8(field, true, facts);
+  if (zero == std::string_view::npos) return handle(field, NameForm::Utf8Backslash);
   if (DecodeRar4WideName(file.name, room_.names.wide, kMemberNameUnits + 1) < 0)
-    return ListCodePage(field.substr(0, zero), facts);
-  return ListWide(facts);
+    return handle(field.substr(0, zero), NameForm::CodePage);
+  return handle({}, NameForm::Wide);
 }
 
 bool SkipData(ByteSource& file, std::uint64_t size) {
@@ -200,8 +241,9 @@ void ListRar4(ByteSource& file, RarWalk& walk, std::uint8_t* header) {
     const std::span<const std::uint8_t> whole(header, block.headerSize);
     if (block.type == kRar4End) return;
     if (block.type == kRar4Archive && (block.flags & kRar4EncryptedHeaders)) return;
-    if (block.type == kRar4File && !walk.Rar4Member(block, whole)) return;
-    if (!SkipData(file, Rar4DataSize(block, whole))) return;
+    const std::uint64_t dataSize = Rar4DataSize(block, whole);
+    if (block.type == kRar4File && !walk.Rar4Member(block, whole, dataSize)) return;
+    if (!SkipData(file, dataSize)) return;
   }
 }
 
@@ -215,7 +257,7 @@ void ListRarMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint8_t last = 1;
   if (rar5 && (file.Read(&last, 1) != 1 || last != 0)) return;
   const auto room = std::make_unique_for_overwrite<RarRoom>();
-  RarWalk walk(reading, *room);
+  RarWalk walk(file, reading, *room);
   if (rar5)
     ListRar5(file, walk);
   else

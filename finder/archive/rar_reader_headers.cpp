@@ -59,12 +59,15 @@ class Rar5Fields {
 };
 
 // Common block flags.
-constexpr std::uint64_t kBlockExtra = 0x01, kBlockData = 0x02, kBlockContinued = 0x08;
+constexpr std::uint64_t kBlockExtra = 0x01, kBlockData = 0x02, kBlockContinued = 0x08,
+                        kBlockGoesOn = 0x10;
 // File flags.
 constexpr std::uint64_t kFileDirectory = 0x01, kFileTime = 0x02, kFileCrc = 0x04,
                         kFileSizeUnknown = 0x08;
 // The stamps record of the extra area and its flags.
-constexpr std::uint64_t kExtraStamps = 3;
+constexpr std::uint64_t kExtraEncryption = 1, kExtraStamps = 3;
+// The compression information: the method in bits 7 to 9, 0 storing.
+constexpr std::uint64_t kMethodShift = 7, kMethodMask = 7;
 constexpr std::uint64_t kStampsUnix = 0x01, kStampsModified = 0x02;
 
 // The modification time of a stamps record, when it holds one.
@@ -81,10 +84,11 @@ void ReadStampsRecord(Rar5Fields& record, Rar5File& file) {
 // RAR 1.5-4 file header offsets.
 constexpr std::size_t kCrc = 0, kType = 2, kFlags = 3, kHeaderSize = 5, kPackedSize = 7,
                       kUnpackedSize = 11, kHostSystem = 15, kStamp = 20, kNameSize = 26,
-                      kAttributes = 28, kHighSizes = 32;
-constexpr std::uint16_t kLongBlock = 0x8000, kContinued = 0x0001, kFolderBits = 0x00E0,
-                        kLargeSizes = 0x0100, kUnicodeName = 0x0200, kSalt = 0x0400,
-                        kExtendedStamps = 0x1000;
+                      kMethod = 25, kAttributes = 28, kHighSizes = 32;
+constexpr std::uint8_t kMethodStore = 0x30;
+constexpr std::uint16_t kLongBlock = 0x8000, kContinued = 0x0001, kGoesOn = 0x0002,
+                        kEncrypted = 0x0004, kFolderBits = 0x00E0, kLargeSizes = 0x0100,
+                        kUnicodeName = 0x0200, kSalt = 0x0400, kExtendedStamps = 0x1000;
 constexpr std::size_t kSaltSize = 8;
 // The extended stamps start with 16 bits of flags, four for each stamp,
 // the modification time's highest: 8 present, 4 one second more than the
@@ -133,6 +137,7 @@ Rar5Block DecodeRar5Block(std::span<const std::uint8_t> header) {
   const std::uint64_t extraSize = (flags & kBlockExtra) ? fields.Number() : 0;
   if (flags & kBlockData) block.dataSize = fields.Number();
   block.continued = (flags & kBlockContinued) != 0;
+  block.goesOn = (flags & kBlockGoesOn) != 0;
   if (!fields.ok() || extraSize > fields.remaining()) return block;
   block.fields = fields.Bytes(fields.remaining() - extraSize);
   block.extra = fields.Bytes(extraSize);
@@ -153,7 +158,8 @@ Rar5File DecodeRar5File(const Rar5Block& block) {
     file.stamp = fields.U32();
   }
   if (flags & kFileCrc) fields.U32();
-  fields.Number();  // compression
+  const std::uint64_t compression = fields.Number();
+  file.stored = (compression >> kMethodShift & kMethodMask) == 0 && !block.goesOn;
   file.hostSystem = fields.Number();
   const std::uint64_t nameLength = fields.Number();
   const auto name = fields.Bytes(nameLength);
@@ -165,7 +171,9 @@ Rar5File DecodeRar5File(const Rar5Block& block) {
     const std::uint64_t size = extra.Number();
     Rar5Fields record(extra.Bytes(size));
     if (!extra.ok() || size == 0) return file;
-    if (record.Number() == kExtraStamps) ReadStampsRecord(record, file);
+    const std::uint64_t type = record.Number();
+    if (type == kExtraStamps) ReadStampsRecord(record, file);
+    if (type == kExtraEncryption) file.stored = false;
   }
   file.ok = true;
   return file;
@@ -223,6 +231,8 @@ Rar4File DecodeRar4File(const Rar4Block& block, std::span<const std::uint8_t> he
     file.oddSecond = reader.ok() && (modified & kStampPresent) && (modified & kStampOddSecond);
   }
   file.continued = (block.flags & kContinued) != 0;
+  file.stored =
+      reader.U8At(kMethod) == kMethodStore && !(block.flags & (kContinued | kGoesOn | kEncrypted));
   file.hasUnicodeForm = (block.flags & kUnicodeName) != 0;
   const bool unixMode = file.hostSystem >= kRar4Unix;
   file.directory = (block.flags & kFolderBits) == kFolderBits ||

@@ -76,6 +76,7 @@ struct Rar5Block {
   std::uint64_t type = 0;
   std::uint64_t dataSize = 0;  // the data area behind the header
   bool continued = false;      // its data continues from the previous volume
+  bool goesOn = false;         // its data goes on in the next volume
   std::span<const std::uint8_t> fields, extra;
 };
 // `header` holds the whole header, CRC first.
@@ -90,6 +91,7 @@ struct Rar5File {
   bool haveStamp = false;
   std::int64_t stamp = 0;  // seconds since 1970, UTC
   std::string_view name;
+  bool stored = false;  // its data is the file as it is: not compressed, not encrypted
 };
 inline constexpr std::uint64_t kRar5Windows = 0, kRar5Unix = 1;
 // The fields of a file block and the stamp of its extra area, which wins
@@ -126,6 +128,7 @@ struct Rar4File {
   bool oddSecond = false;  // the extended stamps add a second to the MS-DOS time
   std::span<const std::uint8_t> name;
   bool hasUnicodeForm = false;  // flag 0x200
+  bool stored = false;          // its data is the file whole: not compressed, encrypted or split
 };
 inline constexpr std::uint8_t kRar4Unix = 3;
 Rar4File DecodeRar4File(const Rar4Block& block, std::span<const std::uint8_t> header);

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "finder/archive/byte_reader.h"
+#include "finder/archive/inner_archives.h"
 #include "finder/archive/member_name_part.h"
 #include "finder/archive/utf8_member_name.h"
 
@@ -264,10 +265,14 @@ bool ReadFolder(ByteReader& in, FolderLayout& folder) {
   return in.ok() && folder.mainOutput < folder.outputs;
 }
 
-// What the reader keeps of a folder: 24 bytes, for as many folders as a
+// What the reader keeps of a folder: 32 bytes, for as many folders as a
 // header of the largest size can describe.
+constexpr std::uint64_t kNotStored = ~std::uint64_t{0};
 struct Folder {
-  std::uint64_t size = 0;     // of its data
+  std::uint64_t size = 0;  // of its data
+  // A folder whose one coder copies its one packed stream: where that stream
+  // starts, counted from the first packed stream.
+  std::uint64_t storedAt = kNotStored;
   std::uint32_t streams = 1;  // the files' streams it holds, one after another
   std::uint32_t crc = 0;
   std::uint8_t outputs = 0, mainOutput = 0;  // at most kMostFolderStreams
@@ -293,9 +298,11 @@ struct StreamsInfo {
   // The sizes of the files' streams but the last of each folder, as numbers;
   // read while the files are listed.
   std::span<const std::uint8_t> streamSizes;
+  // The packed streams' sizes, as numbers.
+  std::span<const std::uint8_t> packSizes;
 };
 
-bool ReadPackInfo(ByteReader& in, StreamsInfo& info) {
+bool ReadPackInfo(ByteReader& in, std::span<const std::uint8_t> header, StreamsInfo& info) {
   info.packPosition = ReadNumber(in);
   info.packCount = ReadCount(in);
   for (;;) {
@@ -303,10 +310,12 @@ bool ReadPackInfo(ByteReader& in, StreamsInfo& info) {
     if (!in.ok()) return false;
     if (id == kEnd) return true;
     if (id == kSize) {
+      const std::size_t start = in.offset();
       for (std::size_t i = 0; i < info.packCount && in.ok(); ++i) {
         const std::uint64_t size = ReadNumber(in);
         if (i == 0) info.firstPackSize = size;
       }
+      if (in.ok()) info.packSizes = header.subspan(start, in.offset() - start);
     } else if (id == kCrc) {
       SkipDigests(in, info.packCount);
     } else {
@@ -325,6 +334,10 @@ bool ReadUnpackInfo(ByteReader& in, std::span<const std::uint8_t> header, Stream
   if (count > in.remaining() / 4 || in.U8() != 0 || !in.ok()) return false;
   info.folders.assign(count, Folder{});
   const auto layout = std::make_unique<FolderLayout>();
+  // The packed streams are the folders', one folder's after another.
+  ByteReader packSizes(info.packSizes);
+  std::uint64_t packedAt = 0;
+  std::size_t packed = 0;
   for (Folder& folder : info.folders) {
     *layout = FolderLayout{};
     const std::size_t start = in.offset();
@@ -335,6 +348,13 @@ bool ReadUnpackInfo(ByteReader& in, std::span<const std::uint8_t> header, Stream
     }
     folder.outputs = static_cast<std::uint8_t>(layout->outputs);
     folder.mainOutput = static_cast<std::uint8_t>(layout->mainOutput);
+    if (layout->coderCount == 1 && layout->coders[0].id == kCoderCopy && layout->packedCount == 1 &&
+        packed < info.packCount && !info.packSizes.empty())
+      folder.storedAt = packedAt;
+    for (std::size_t p = 0; p < layout->packedCount && packed < info.packCount; ++p, ++packed) {
+      const std::uint64_t size = ReadNumber(packSizes);
+      packedAt = size > kNotStored - packedAt ? kNotStored : packedAt + size;
+    }
   }
   if (ReadNumber(in) != kCodersUnpackSize) return false;
   for (Folder& folder : info.folders)
@@ -383,7 +403,7 @@ bool ReadSubStreamsInfo(ByteReader& in, std::span<const std::uint8_t> header, St
 bool ReadStreamsInfo(ByteReader& in, std::span<const std::uint8_t> header, StreamsInfo& info) {
   std::uint64_t id = ReadNumber(in);
   if (id == kPackInfo) {
-    if (!ReadPackInfo(in, info)) return false;
+    if (!ReadPackInfo(in, header, info)) return false;
     id = ReadNumber(in);
   }
   if (id == kUnpackInfo) {
@@ -561,7 +581,8 @@ class StreamSizes {
  public:
   explicit StreamSizes(const StreamsInfo& info)
       : folders_(info.folders), sizes_(info.streamSizes) {}
-  bool Next(std::uint64_t& size) {
+  // The next stream's size, and where it starts in its folder's data.
+  bool Next(std::uint64_t& size, std::uint64_t& offset) {
     while (folder_ < folders_.size() && inFolder_ == folders_[folder_].streams) {
       ++folder_;
       inFolder_ = 0;
@@ -569,6 +590,7 @@ class StreamSizes {
     }
     if (folder_ == folders_.size()) return false;
     const Folder& folder = folders_[folder_];
+    offset = used_;
     if (++inFolder_ < folder.streams) {
       size = ReadNumber(sizes_);
       if (!sizes_.ok() || size > folder.size - used_) return false;
@@ -578,6 +600,8 @@ class StreamSizes {
     }
     return true;
   }
+  // The folder of the stream Next gave last.
+  const Folder& folder() const { return folders_[folder_]; }
 
  private:
   std::span<const Folder> folders_;
@@ -595,8 +619,13 @@ struct SevenZipRoom {
 
 class FilesWalk {
  public:
-  FilesWalk(const MemberReading& reading, SevenZipRoom& room)
-      : listing_(reading.listing),
+  // `base`: where in `file` the signature header ends, which the packed
+  // streams' positions count from.
+  FilesWalk(ByteSource& file, std::uint64_t base, const MemberReading& reading, SevenZipRoom& room)
+      : file_(file),
+        base_(base),
+        reading_(reading),
+        listing_(reading.listing),
         options_(reading.listing.options()),
         toLocal_(reading.toLocal),
         room_(room) {}
@@ -607,7 +636,19 @@ class FilesWalk {
  private:
   bool Show(std::span<const std::uint8_t> name, std::uint64_t size, std::uint64_t fileTime,
             std::uint32_t attributes);
+  // The file's name as listed, when it matches `pattern`; a name too long to
+  // list matches nothing.
+  bool ListedName(const SearchPattern& pattern, std::span<const std::uint8_t> name,
+                  std::string_view& listed);
+  // With /M, lists the archive that the file `name` holds in a stored
+  // folder, its `size` bytes at `offset` of the packed streams. False when
+  // the listing has to end.
+  bool OpenStored(std::span<const std::uint8_t> name, std::uint64_t packPosition,
+                  std::uint64_t offset, std::uint64_t size);
 
+  ByteSource& file_;
+  std::uint64_t base_;
+  const MemberReading& reading_;
   MemberList& listing_;
   const SearchOptions& options_;
   LocalTimeConverter toLocal_;
@@ -631,6 +672,13 @@ bool FilesWalk::Show(std::span<const std::uint8_t> name, std::uint64_t size, std
     packed = MemberDosDateTime(clock);
   }
   if (!MemberPassesFilters(options_, packed.date, packed.time, size, attributes)) return true;
+  std::string_view listed;
+  return !ListedName(listing_.pattern(), name, listed) ||
+         listing_.List({listed, clock, size, attributes});
+}
+
+bool FilesWalk::ListedName(const SearchPattern& pattern, std::span<const std::uint8_t> name,
+                           std::string_view& listed) {
   const std::size_t units = name.size() / 2;
   const auto unitAt = [&](std::size_t i) {
     return static_cast<char16_t>(name[2 * i] | name[2 * i + 1] << 8);
@@ -638,18 +686,25 @@ bool FilesWalk::Show(std::span<const std::uint8_t> name, std::uint64_t size, std
   // Matched by the part behind the last separator, "/" or "\".
   std::size_t part = units;
   while (part > 0 && unitAt(part - 1) != u'/' && unitAt(part - 1) != u'\\') --part;
-  if (units - part > kMemberNameUnits) return true;
+  if (units - part > kMemberNameUnits) return false;
   MemberNameRoom& names = room_.names;
   for (std::size_t i = part; i < units; ++i) names.wide[i - part] = unitAt(i);
   names.wide[units - part] = 0;
+  if (!MatchWideName(pattern, names.wide, names, listed)) return false;
+  if (!options_.wholeMemberPaths) return true;
+  MemberPath<char16_t> path(room_.path, u'/');
+  for (std::size_t i = 0; i < units; ++i) path.Add(unitAt(i));
+  return path.fits() && ListWidePath(path.c_str(), names, listed);
+}
+
+bool FilesWalk::OpenStored(std::span<const std::uint8_t> name, std::uint64_t packPosition,
+                           std::uint64_t offset, std::uint64_t size) {
+  std::uint64_t at = base_;
+  for (std::uint64_t step : {packPosition, offset})
+    if (__builtin_add_overflow(at, step, &at)) return true;
   std::string_view listed;
-  if (!MatchWideName(listing_.pattern(), names.wide, names, listed)) return true;
-  if (options_.wholeMemberPaths) {
-    MemberPath<char16_t> path(room_.path, u'/');
-    for (std::size_t i = 0; i < units; ++i) path.Add(unitAt(i));
-    if (!path.fits() || !ListWidePath(path.c_str(), names, listed)) return true;
-  }
-  return listing_.List({listed, clock, size, attributes});
+  return !ListedName(EveryMemberName(), name, listed) ||
+         ListInnerArchive(file_, reading_, listed, at, size);
 }
 
 // Files info: the number of files, then properties, each an id, its size and
@@ -711,12 +766,12 @@ void FilesWalk::List(ByteReader& in, const StreamsInfo& streams) {
     if (!nameCursor.ok()) return;
     const auto name = names.subspan(nameStart, nameCursor.offset() - nameStart - 2);
     bool folder = false, deleted = false;
-    std::uint64_t size = 0;
+    std::uint64_t size = 0, offset = 0;
     if (emptyStream.Get(i)) {
       folder = !emptyFile.Get(empties);
       deleted = anti.Get(empties);
       ++empties;
-    } else if (!sizes.Next(size)) {
+    } else if (!sizes.Next(size, offset)) {
       return;
     }
     std::uint64_t fileTime = 0;
@@ -732,6 +787,12 @@ void FilesWalk::List(ByteReader& in, const StreamsInfo& streams) {
     }
     if (folder || deleted || (attribute & kAttributeDirectory)) continue;
     if (!Show(name, size, fileTime, attribute & kListedAttributes)) return;
+    if (!emptyStream.Get(i) && listing_.OpensInner()) {
+      const Folder& folder = sizes.folder();
+      if (folder.storedAt != kNotStored && offset <= kNotStored - folder.storedAt &&
+          !OpenStored(name, streams.packPosition, folder.storedAt + offset, size))
+        return;
+    }
   }
 }
 
@@ -794,7 +855,7 @@ void ListSevenZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHe
       lzma_crc32(header.data(), header.size(), 0) != crc)
     return;
   const auto room = std::make_unique_for_overwrite<SevenZipRoom>();
-  FilesWalk walk(reading, *room);
+  FilesWalk walk(file, base, reading, *room);
   for (int depth = 0; depth <= kMostEncodings; ++depth) {
     ByteReader in(header);
     const std::uint64_t id = ReadNumber(in);

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "finder/archive/inner_archives.h"
 #include "finder/archive/member_name_part.h"
 #include "finder/archive/utf8_member_name.h"
 #include "finder/archive/utf8_name.h"
@@ -65,6 +66,7 @@ class TarWalk {
         options_(reading.listing.options()),
         pattern_(reading.listing.pattern()),
         listing_(reading.listing),
+        reading_(reading),
         toLocal_(reading.toLocal),
         codes_(ByteNameCodesOf(reading)),
         room_(room) {}
@@ -81,16 +83,19 @@ class TarWalk {
   // passes the rest and the padding.
   bool ReadData(std::int64_t size, std::size_t limit, std::string& into);
   bool SkipData(std::int64_t size);
-  // A name too long to list passes its member over, as one that does not
-  // match.
-  bool ListUtf8(std::string_view name, const MemberFacts& facts);
-  bool ListCodePage(std::string_view name, const MemberFacts& facts);
+  // The member's name as listed, when it matches `pattern`. A name too long
+  // to list passes its member over, as one that does not match.
+  bool ListedName(const SearchPattern& pattern, std::string_view name, bool utf8,
+                  std::string_view& listed);
+  bool Utf8Name(const SearchPattern& pattern, std::string_view name, std::string_view& listed);
+  bool CodePageName(const SearchPattern& pattern, std::string_view name, std::string_view& listed);
   bool TakeName(std::string_view& name, std::size_t limit);
 
   ByteSource& tar_;
   const SearchOptions& options_;
   const SearchPattern& pattern_;
   MemberList& listing_;
+  const MemberReading& reading_;
   LocalTimeConverter toLocal_;
   ByteNameCodes codes_;  // of names that are not pax UTF-8
   TarRoom& room_;
@@ -136,29 +141,30 @@ bool TarWalk::TakeName(std::string_view& name, std::size_t limit) {
   return true;
 }
 
-bool TarWalk::ListUtf8(std::string_view name, const MemberFacts& facts) {
-  if (!TakeName(name, kNameBytes)) return true;
-  const std::size_t slash = name.rfind('/');
-  const std::size_t part = slash == std::string_view::npos ? 0 : slash + 1;
-  std::string_view listed;
-  if (!MatchUtf8Member(pattern_, options_.wholeMemberPaths, room_.name, name.size(), part,
-                       room_.names, listed))
-    return true;
-  return listing_.List({listed, facts.clock, facts.size, facts.attributes});
+bool TarWalk::ListedName(const SearchPattern& pattern, std::string_view name, bool utf8,
+                         std::string_view& listed) {
+  return utf8 ? Utf8Name(pattern, name, listed) : CodePageName(pattern, name, listed);
 }
 
-bool TarWalk::ListCodePage(std::string_view name, const MemberFacts& facts) {
-  if (!TakeName(name, kMemberNameUnits)) return true;
+bool TarWalk::Utf8Name(const SearchPattern& pattern, std::string_view name,
+                       std::string_view& listed) {
+  if (!TakeName(name, kNameBytes)) return false;
+  const std::size_t slash = name.rfind('/');
+  const std::size_t part = slash == std::string_view::npos ? 0 : slash + 1;
+  return MatchUtf8Member(pattern, options_.wholeMemberPaths, room_.name, name.size(), part,
+                         room_.names, listed);
+}
+
+bool TarWalk::CodePageName(const SearchPattern& pattern, std::string_view name,
+                           std::string_view& listed) {
+  if (!TakeName(name, kMemberNameUnits)) return false;
   // A second byte of a double-byte character may be 0x5C, never 0x2F.
   const std::size_t slash = LastSeparator(name, '/', nullptr);
   const std::size_t part = slash == std::string_view::npos ? 0 : slash + 1;
-  std::string_view listed;
-  if (!MatchCodePageName(pattern_, name.substr(part), codes_, room_.names, listed)) return true;
-  if (options_.wholeMemberPaths) {
-    std::replace(room_.name, room_.name + name.size(), '/', '\\');
-    if (!ListCodePagePath(name, codes_, room_.names, listed)) return true;
-  }
-  return listing_.List({listed, facts.clock, facts.size, facts.attributes});
+  if (!MatchCodePageName(pattern, name.substr(part), codes_, room_.names, listed)) return false;
+  if (!options_.wholeMemberPaths) return true;
+  std::replace(room_.name, room_.name + name.size(), '/', '\\');
+  return ListCodePagePath(name, codes_, room_.names, listed);
 }
 
 bool TarWalk::Header() {
@@ -234,6 +240,13 @@ bool TarWalk::Member(std::uint8_t type, std::int64_t dataSize) {
   // v7 archives mark a folder by a "/" behind its name.
   const bool folder = (type == '0' || type == 0) && !name.empty() && name.back() == '/';
   if (IsListedType(type) && !folder && !ListMember(name, utf8, mode, mtime, realSize)) return false;
+  // With /M, a file that is an archive is read where it stands.
+  std::string_view listed;
+  if ((type == '0' || type == 0 || type == '7') && !folder && listing_.OpensInner() &&
+      ListedName(EveryMemberName(), name, utf8, listed) &&
+      !ListInnerArchive(tar_, reading_, listed, tar_.Position(),
+                        static_cast<std::uint64_t>(dataSize)))
+    return false;
   // An old GNU sparse file: its map may go on over further blocks, which
   // stand in front of the data.
   if (type == 'S') {
@@ -262,7 +275,9 @@ bool TarWalk::ListMember(std::string_view name, bool utf8, std::int64_t mode, st
   }
   if (!MemberPassesFilters(options_, packed.date, packed.time, facts.size, facts.attributes))
     return true;
-  return utf8 ? ListUtf8(name, facts) : ListCodePage(name, facts);
+  std::string_view listed;
+  return !ListedName(pattern_, name, utf8, listed) ||
+         listing_.List({listed, facts.clock, facts.size, facts.attributes});
 }
 
 }  // namespace

@@ -39,6 +39,7 @@
 
 #include "common/word_bytes.h"
 #include "finder/archive/byte_reader.h"
+#include "finder/archive/inner_archives.h"
 #include "finder/archive/member_name_part.h"
 #include "finder/archive/utf8_member_name.h"
 #include "finder/archive/wildcard.h"
@@ -59,6 +60,7 @@ constexpr std::size_t kLocalCompressedSize = 18;
 constexpr std::size_t kLocalSize = 22;
 constexpr std::size_t kLocalNameLength = 26;
 constexpr std::size_t kLocalExtraLength = 28;
+constexpr std::uint16_t kFlagEncrypted = 0x0001;
 constexpr std::uint16_t kFlagSizesAfterData = 0x0008;
 constexpr std::uint16_t kFlagUtf8Name = 0x0800;
 
@@ -74,6 +76,7 @@ constexpr std::uint32_t kCentralSignature = 0x02014B50;
 constexpr std::size_t kCentralHeaderSize = 46;
 constexpr std::size_t kCentralMadeBy = 4;
 constexpr std::size_t kCentralFlags = 8;
+constexpr std::size_t kCentralMethod = 10;
 constexpr std::size_t kCentralTime = 12;
 constexpr std::size_t kCentralDate = 14;
 constexpr std::size_t kCentralCompressedSize = 20;
@@ -238,6 +241,7 @@ std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t size) {
 // One member as its header and extra field describe it.
 struct Member {
   std::uint16_t flags = 0;
+  std::uint16_t method = 0;
   std::uint16_t date = 0, time = 0;
   std::uint64_t size = 0;
   std::uint64_t compressedSize = 0;
@@ -255,6 +259,7 @@ Member DecodeLocal(const std::uint8_t* record) {
   ByteReader local(record, kLocalHeaderSize);
   Member member;
   member.flags = local.U16At(kLocalFlags);
+  member.method = local.U16At(kLocalMethod);
   member.time = local.U16At(kLocalTime);
   member.date = local.U16At(kLocalDate);
   member.compressedSize = local.U32At(kLocalCompressedSize);
@@ -271,6 +276,7 @@ Member DecodeCentral(const std::uint8_t* record) {
   Member member;
   member.madeOn = central.U16At(kCentralMadeBy) >> 8;
   member.flags = central.U16At(kCentralFlags);
+  member.method = central.U16At(kCentralMethod);
   member.time = central.U16At(kCentralTime);
   member.date = central.U16At(kCentralDate);
   member.compressedSize = central.U32At(kCentralCompressedSize);
@@ -403,40 +409,40 @@ bool ReadVariablePart(ByteSource& file, Member& member, Variable& variable, Extr
   return ApplyZip64(member, blocks);
 }
 
-// Filters, matches and lists one member whose name and extra field are in
-// `variable`. A name too long to list passes the member over, as one that
-// does not match. False when the listing of the archive must end.
-bool ShowMember(MemberList& listing, const Member& member, const ExtraBlocks& blocks,
-                const NameCodes& codes, Variable& variable) {
-  const SearchOptions& options = listing.options();
-  if (!MemberPassesFilters(options, member.date, member.time, member.size, member.attributes))
-    return true;
-  std::string_view shown;
+// What became of a member's name.
+enum class NameVerdict { Matched, Passed, Ended };
+
+// The name of the member whose name and extra field are in `variable`, as
+// listed, when it matches `pattern`: Passed when it does not, or is too long
+// to list; Ended when the listing of the archive must end.
+NameVerdict ListedName(const SearchPattern& pattern, bool wholePaths, const Member& member,
+                       const ExtraBlocks& blocks, const NameCodes& codes, Variable& variable,
+                       std::string_view& shown) {
   MemberNameRoom& room = variable.names;
   const std::string_view stored(variable.name, member.nameLength);
   const char* utf8 = Utf8Name(member, blocks, variable.name, variable.unicodePath);
   // Under /K the user has said which code page the names are in.
   if (!utf8 && !codes.names.decode && ReadsAsUtf8(stored)) {
     int madeOn = -1;
-    if (!MadeOn(member, *codes.maker, variable, madeOn)) return false;
+    if (!MadeOn(member, *codes.maker, variable, madeOn)) return NameVerdict::Ended;
     if (madeOn < 0 || madeOn == kMadeOnUnix || madeOn == kMadeOnMacOs) utf8 = variable.name;
   }
   MemberPath<char> path(variable.path, '/');
+  bool listed = true;
   if (utf8) {
     // The separators are ASCII and never part of a multi-byte sequence, so
     // the name part is found in the UTF-8 bytes, with no lead byte of the
     // ANSI code page stepped over.
     const std::size_t length = std::strlen(utf8);
-    if (!MatchUtf8Name(listing.pattern(), NamePart(utf8, length, nullptr).data(), room, shown))
-      return true;
-    if (options.wholeMemberPaths) {
+    listed = MatchUtf8Name(pattern, NamePart(utf8, length, nullptr).data(), room, shown);
+    if (listed && wholePaths) {
       path.Add({utf8, length});
-      if (!ListUtf8Path(path.c_str(), room, shown)) return true;
+      listed = ListUtf8Path(path.c_str(), room, shown);
     }
   } else {
     // The part ends at the name's terminator, so it is matched as it stands.
     std::string_view part = NamePart(variable.name, member.nameLength, codes.names.isLeadByte);
-    if (options.wholeMemberPaths) path.Add(stored);
+    if (wholePaths) path.Add(stored);
     // Without the UTF-8 flag a name is in the OEM code page, as archivers on
     // Windows write it; where that is not the ANSI one the bytes would show
     // other letters (caf\x82 for café).
@@ -444,28 +450,94 @@ bool ShowMember(MemberList& listing, const Member& member, const ExtraBlocks& bl
       return codes.fromOem && !IsAsciiText(name) &&
              codes.fromOem(name, room.wide, kMemberNameUnits + 1);
     };
-    if (fromOem(part)) {
-      if (!MatchWideName(listing.pattern(), room.wide, room, shown)) return true;
-    } else if (!MatchCodePageName(listing.pattern(), part, codes.names, room, shown)) {
+    listed = fromOem(part) ? MatchWideName(pattern, room.wide, room, shown)
+                           : MatchCodePageName(pattern, part, codes.names, room, shown);
+    if (listed && wholePaths)
+      listed = fromOem(path.view()) ? ListWidePath(room.wide, room, shown)
+                                    : ListCodePagePath(path.view(), codes.names, room, shown);
+  }
+  return listed ? NameVerdict::Matched : NameVerdict::Passed;
+}
+
+// Where the data of a member stands: behind its name and extra field in the
+// local walk, found through its local header from the central directory.
+struct DataPlace {
+  std::uint64_t data = 0;   // the local walk: where the data begins
+  std::uint64_t local = 0;  // else: where the local header lies
+  bool atLocal = false;
+};
+
+// The data's offset as the local header at place.local gives it. False when
+// no local header of a stored member stands there. The file is put back.
+bool DataBehindLocal(ByteSource& file, std::uint64_t local, std::uint64_t& data) {
+  const std::uint64_t back = file.Position();
+  std::uint8_t header[kLocalHeaderSize];
+  const bool read = SkipTo(file, local) && file.Read(header, kLocalHeaderSize) == kLocalHeaderSize;
+  if (!SkipTo(file, back) || !read) return false;
+  const Member found = DecodeLocal(header);
+  data = local + kLocalHeaderSize + found.nameLength + found.extraLength;
+  return ByteReader(header, kLocalHeaderSize).U32At(0) == kLocalSignature && found.method == 0;
+}
+
+// With /M, opens the member when it is an archive stored whole: neither
+// compressed nor encrypted. False when the listing of the archive must end.
+bool OpenStoredArchive(ByteSource& file, const MemberReading& reading, const Member& member,
+                       const ExtraBlocks& blocks, const NameCodes& codes, Variable& variable,
+                       const DataPlace& place) {
+  MemberList& listing = reading.listing;
+  if (!listing.OpensInner() || member.method != 0 || (member.flags & kFlagEncrypted) ||
+      member.size != member.compressedSize)
+    return true;
+  std::string_view shown;
+  switch (ListedName(EveryMemberName(), listing.options().wholeMemberPaths, member, blocks, codes,
+                     variable, shown)) {
+    case NameVerdict::Ended:
+      return false;
+    case NameVerdict::Passed:
       return true;
-    }
-    if (options.wholeMemberPaths) {
-      if (fromOem(path.view()) ? !ListWidePath(room.wide, room, shown)
-                               : !ListCodePagePath(path.view(), codes.names, room, shown))
-        return true;
+    case NameVerdict::Matched:
+      break;
+  }
+  if (!InnerArchiveKind(listing.options(), shown)) return true;
+  std::uint64_t data = place.data;
+  if (place.atLocal && !DataBehindLocal(file, place.local, data)) return true;
+  return ListInnerArchive(file, reading, shown, data, member.size);
+}
+
+// Filters, matches and lists one member whose name and extra field are in
+// `variable`, and opens it when it is an archive to open. A name too long to
+// list passes the member over, as one that does not match. False when the
+// listing of the archive must end.
+bool ShowMember(ByteSource& file, const MemberReading& reading, const Member& member,
+                const ExtraBlocks& blocks, const NameCodes& codes, Variable& variable,
+                const DataPlace& place) {
+  MemberList& listing = reading.listing;
+  const SearchOptions& options = listing.options();
+  if (MemberPassesFilters(options, member.date, member.time, member.size, member.attributes)) {
+    std::string_view shown;
+    switch (ListedName(listing.pattern(), options.wholeMemberPaths, member, blocks, codes, variable,
+                       shown)) {
+      case NameVerdict::Ended:
+        return false;
+      case NameVerdict::Passed:
+        break;
+      case NameVerdict::Matched:
+        if (!listing.List({shown, UnpackDosDateTime({member.date, member.time}, kMemberYearBits),
+                           member.size, member.attributes}))
+          return false;
+        break;
     }
   }
-  return listing.List({shown, UnpackDosDateTime({member.date, member.time}, kMemberYearBits),
-                       member.size, member.attributes});
+  return OpenStoredArchive(file, reading, member, blocks, codes, variable, place);
 }
 
 // The same for the member whose header was just read; the file stands at
 // its name.
-bool HandleMember(ByteSource& file, MemberList& listing, Member& member, const NameCodes& codes,
-                  Variable& variable) {
+bool HandleMember(ByteSource& file, const MemberReading& reading, Member& member,
+                  const NameCodes& codes, Variable& variable) {
   ExtraBlocks blocks;
   return ReadVariablePart(file, member, variable, blocks) &&
-         ShowMember(listing, member, blocks, codes, variable);
+         ShowMember(file, reading, member, blocks, codes, variable, {file.Position()});
 }
 
 // The central directory as the end record places it.
@@ -603,7 +675,7 @@ struct Walked {
 // no header may run past that end, and every header must place its local
 // header in front of the directory; reached by the walk over the local
 // entries instead, it ends at the first record of another kind.
-void WalkCentralDirectory(ByteSource& file, MemberList& listing, std::uint8_t* record,
+void WalkCentralDirectory(ByteSource& file, const MemberReading& reading, std::uint8_t* record,
                           const CentralDirectory* directory, Walked walked, const NameCodes& codes,
                           Variable& variable) {
   std::uint64_t at = directory ? directory->start : 0;
@@ -618,12 +690,14 @@ void WalkCentralDirectory(ByteSource& file, MemberList& listing, std::uint8_t* r
     ExtraBlocks blocks;
     if (!ReadVariablePart(file, member, variable, blocks)) return;
     bool handled = index < walked.count;
+    const std::uint64_t offset = RecordedLocalOffset(member, blocks);
+    DataPlace place{0, offset, true};
     if (directory) {
-      const std::uint64_t offset = RecordedLocalOffset(member, blocks);
       if (offset > directory->recordedStart - kLocalHeaderSize) return;
-      handled = handled || directory->LocalAt(offset) < walked.below;
+      place.local = directory->LocalAt(offset);
+      handled = handled || place.local < walked.below;
     }
-    if (!handled && !ShowMember(listing, member, blocks, codes, variable)) return;
+    if (!handled && !ShowMember(file, reading, member, blocks, codes, variable, place)) return;
     if (commentLength && !file.Skip(commentLength)) return;
     at += entrySize;
     if (directory && at == directory->end) return;
@@ -635,8 +709,9 @@ void WalkCentralDirectory(ByteSource& file, MemberList& listing, std::uint8_t* r
 // entries in `walked`. True when that was done (or the file cannot be put
 // back); false when there is no such directory, with the file where it stood
 // and `record` as it was.
-bool ListFromEndRecord(ByteSource& file, MemberList& listing, std::uint8_t* record, Walked walked,
-                       std::uint64_t archiveStart, const NameCodes& codes, Variable& variable) {
+bool ListFromEndRecord(ByteSource& file, const MemberReading& reading, std::uint8_t* record,
+                       Walked walked, std::uint64_t archiveStart, const NameCodes& codes,
+                       Variable& variable) {
   const std::uint64_t here = file.Position();
   CentralDirectory directory;
   std::uint8_t central[kCentralHeaderSize];
@@ -645,7 +720,7 @@ bool ListFromEndRecord(ByteSource& file, MemberList& listing, std::uint8_t* reco
       file.Read(central, kCentralHeaderSize) != kCentralHeaderSize)
     return !SkipTo(file, here);
   std::memcpy(record, central, kCentralHeaderSize);
-  WalkCentralDirectory(file, listing, record, &directory, walked, codes, variable);
+  WalkCentralDirectory(file, reading, record, &directory, walked, codes, variable);
   return true;
 }
 
@@ -672,7 +747,7 @@ bool ReadNextLocal(ByteSource& file, std::uint8_t* record) {
 
 struct Walk {
   ByteSource& file;
-  MemberList& listing;
+  const MemberReading& reading;
   std::uint8_t* record;
   std::uint64_t archiveStart;
   NameCodes codes;
@@ -688,11 +763,11 @@ void WalkLocalHeaders(const Walk& walk) {
     const std::uint64_t at = file.Position() - kLocalHeaderSize;
     Member member = DecodeLocal(walk.record);
     if (SizesAfterData(member) &&
-        (ListFromEndRecord(file, walk.listing, walk.record, walked, walk.archiveStart, walk.codes,
+        (ListFromEndRecord(file, walk.reading, walk.record, walked, walk.archiveStart, walk.codes,
                            walk.variable) ||
          NoSizesHere(member)))
       return;
-    if (!HandleMember(file, walk.listing, member, walk.codes, walk.variable)) break;
+    if (!HandleMember(file, walk.reading, member, walk.codes, walk.variable)) break;
     ++walked.count;
     walked.below = at + 1;
     if (!SkipData(file, member) || !ReadNextLocal(file, walk.record)) break;
@@ -703,7 +778,7 @@ void WalkLocalHeaders(const Walk& walk) {
   }
   // Stopped short of the central directory: what it holds behind the members
   // walked is listed from it.
-  ListFromEndRecord(file, walk.listing, walk.record, walked, walk.archiveStart, walk.codes,
+  ListFromEndRecord(file, walk.reading, walk.record, walked, walk.archiveStart, walk.codes,
                     walk.variable);
 }
 
@@ -730,7 +805,7 @@ void WalkToCentralDirectory(const Walk& walk) {
   if (file.Read(record + kLocalHeaderSize, kCentralHeaderSize - kLocalHeaderSize) !=
       kCentralHeaderSize - kLocalHeaderSize)
     return;
-  WalkCentralDirectory(file, walk.listing, record, nullptr, {}, walk.codes, walk.variable);
+  WalkCentralDirectory(file, walk.reading, record, nullptr, {}, walk.codes, walk.variable);
 }
 
 }  // namespace
@@ -745,19 +820,18 @@ void ListZipMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
   std::uint8_t record[kCentralHeaderSize];
   if (firstHeader.size() != kLocalHeaderSize) return;
   std::memcpy(record, firstHeader.data(), kLocalHeaderSize);
-  MemberList& listing = reading.listing;
-  const SearchOptions& options = listing.options();
+  const SearchOptions& options = reading.listing.options();
   const auto variable = std::make_unique_for_overwrite<Variable>();
   ArchiveMaker maker{file, file.Position() - kLocalHeaderSize};
   const ByteNameCodes names = ByteNameCodesOf(reading);
   const Walk walk{file,
-                  listing,
+                  reading,
                   record,
                   file.Position() - kLocalHeaderSize,
                   {names.decode ? nullptr : reading.fromOem, names, &maker},
                   *variable};
   if (options.attributesRequired || options.attributesExcluded || options.form != 0) {
-    if (!ListFromEndRecord(file, listing, record, {}, walk.archiveStart, walk.codes, *variable))
+    if (!ListFromEndRecord(file, reading, record, {}, walk.archiveStart, walk.codes, *variable))
       WalkToCentralDirectory(walk);
   } else {
     WalkLocalHeaders(walk);

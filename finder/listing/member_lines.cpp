@@ -29,6 +29,21 @@ void WriteHeading(MemberSink& sink, std::string_view archivePath, ArchiveStyle s
 
 }  // namespace
 
+MemberListing::MemberListing(MemberListing& outer, std::string_view listedName, ArchiveStyle style)
+    : MemberList(outer.run_, outer.level() + 1),
+      run_(outer.run_),
+      sink_(outer.sink_),
+      style_(style),
+      outer_(&outer) {
+  innerName_.reserve(outer.shownArchive_.size() + 3 + listedName.size());
+  innerName_.append(outer.shownArchive_).append(" : ").append(listedName);
+  shownArchive_ = innerName_;
+}
+
+std::unique_ptr<MemberList> MemberListing::Inner(std::string_view listedName, ArchiveStyle style) {
+  return std::unique_ptr<MemberList>(new MemberListing(*this, listedName, style));
+}
+
 bool MemberListing::List(const ListedMember& member) {
   const SearchOptions& options = run_.options;
   const bool paged = options.pausePerScreen;
@@ -37,7 +52,7 @@ bool MemberListing::List(const ListedMember& member) {
   if (options.form == 0) {
     if (!prefixDone_) {
       prefixDone_ = true;
-      line_.Assign(run_.archivePath);
+      line_.Assign(shownArchive_);
       line_.Append(" : ");
       nameStart_ = line_.truncated() ? 0 : line_.size();
     }
@@ -46,16 +61,18 @@ bool MemberListing::List(const ListedMember& member) {
       if (nameStart_ != 0 && line_.Append(member.name) && line_.Append('\n')) {
         sink_.Write(line_.view());
       } else {
-        for (std::string_view part : {std::string_view(run_.archivePath), std::string_view(" : "),
-                                      member.name, std::string_view("\n")})
+        for (std::string_view part :
+             {shownArchive_, std::string_view(" : "), member.name, std::string_view("\n")})
           sink_.Write(part);
       }
       if (paged) sink_.LineWritten();
     }
   } else {
     if (!headingDone_) {
-      headingDone_ = true;  // also under /N: an archive gets at most one heading
-      if (!options.noEcho) WriteHeading(sink_, run_.archivePath, style_, options.japanese, paged);
+      headingDone_ = true;  // also under /N: an archive gets at most one heading in a row
+      if (!options.noEcho) WriteHeading(sink_, shownArchive_, style_, options.japanese, paged);
+      for (MemberListing* around = outer_; around; around = around->outer_)
+        around->headingDone_ = false;
     }
     if (!options.noEcho) {
       line_.Clear();

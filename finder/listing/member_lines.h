@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <string>
 #include <string_view>
 
 #include "common/bounded_text.h"
@@ -47,7 +49,7 @@ std::string_view MemberHeadingLabel(ArchiveStyle style, bool japanese);
 class MemberListing final : public MemberList {
  public:
   MemberListing(RunContext& run, MemberSink& sink, ArchiveStyle style = ArchiveStyle::Archive)
-      : MemberList(run), run_(run), sink_(sink), style_(style) {}
+      : MemberList(run), run_(run), sink_(sink), style_(style), shownArchive_(run.archivePath) {}
 
   // Lists one member that passed the filters and matched the pattern: its
   // line (short form: archive path, " : ", name; long form: the heading once,
@@ -63,10 +65,22 @@ class MemberListing final : public MemberList {
   // long together.
   bool List(const ListedMember& member) override;
 
+  // An archive stored in this one is shown as this one's name, " : " and its
+  // name as listed here, in its headings and in front of its members' short
+  // lines. Once it has written a heading, the next member of this one (or of
+  // an archive around it) writes its own heading again.
+  std::unique_ptr<MemberList> Inner(std::string_view listedName, ArchiveStyle style) override;
+  bool Stopped() const override { return sink_.Stopped(); }
+
  private:
+  MemberListing(MemberListing& outer, std::string_view listedName, ArchiveStyle style);
+
   RunContext& run_;
   MemberSink& sink_;
   ArchiveStyle style_;
+  MemberListing* outer_ = nullptr;  // the listing of the archive this one is stored in
+  std::string innerName_;           // an inner archive's shown name: the outer's, " : ", its own
+  std::string_view shownArchive_;   // the archive's path, or innerName_
   bool headingDone_ = false;
   // A line of the usual length is built here and written in one piece, the
   // short line behind the archive path put in front once per archive; a

@@ -216,6 +216,15 @@ std::size_t OptionReader::ReadOption(std::size_t position) {
           (options_.consoleCodePage == kUtf8CodePage && facts_.japaneseUser))
         options_.japanese = true;
       break;
+    case 'M': {
+      // /M alone opens one level; a digit asks for that many, three at most
+      // (0 for none, as /-M).
+      const std::size_t choice = At(parameter) == ':' ? parameter + 1 : parameter;
+      const char digit = At(choice);
+      options_.innerArchiveLevels =
+          digit >= '0' && digit <= '9' ? std::min(digit - '0', kInnerArchiveLevels) : 1;
+      break;
+    }
     case 'N':
       options_.noEcho = true;
       break;
@@ -276,6 +285,9 @@ std::size_t OptionReader::ReadNegated(char letter, std::size_t letterPosition) {
       break;
     case 'K':
       options_.memberCodePage = 0;
+      break;
+    case 'M':
+      options_.innerArchiveLevels = 0;
       break;
     case 'O':
       options_.searchOrdinary = false;

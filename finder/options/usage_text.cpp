@@ -44,6 +44,9 @@ constexpr OptionUsage kOptions[] = {
       "                     n : 932, 437, 65001 (UTF-8)...  /K alone : OEM code page\n",
       "  /K[:n]             アーカイブ内のファイル名をコードページ n で読みます.\n"
       "                     n : 932, 437, 65001 (UTF-8)...  /K のみ : OEM コードページ\n"}},
+    {'M',
+     {"  /M[:][1|2|3]       opens archives stored uncompressed inside archives.\n",
+      "  /M[:][1|2|3]       アーカイブ内の無圧縮のアーカイブも検索します.\n"}},
     {'N',
      {"  /N                 No echo of file name.\n",
       "  /N                 ファイル名を出力しないようにします.\n"}},

@@ -56,6 +56,8 @@ using PromptText = BoundedText<kPromptSize>;
 // The archive kinds a run looks inside, one entry for each row of the table
 // of kinds (archive_format.h) in its order; the table has room for this many.
 inline constexpr std::size_t kArchiveKindLimit = 16;
+// The most levels of archives inside archives that /M opens.
+inline constexpr int kInnerArchiveLevels = 3;
 // Between the archive names of one kind that /X gives: no file name holds it.
 inline constexpr char kArchiveNameBreak = '|';
 struct ArchiveWant {
@@ -75,11 +77,14 @@ struct SearchOptions {
   bool pausePerScreen = false;        // /P
   bool searchSubdirectories = false;  // /U
   bool wholeMemberPaths = false;      // /W: members listed by their stored paths
-  bool runCommand = false;            // a command template was given
-  bool runCommandOnMembers = false;   // ... and an archive search is on
-  bool queryBeforeRun = false;        // $Q in the template
-  bool noWait = false;                // $I in the template
-  bool shortNames = false;            // $S in the template
+  // /M: the levels of archives stored whole inside archives that are opened
+  // (0 to kInnerArchiveLevels).
+  int innerArchiveLevels = 0;
+  bool runCommand = false;           // a command template was given
+  bool runCommandOnMembers = false;  // ... and an archive search is on
+  bool queryBeforeRun = false;       // $Q in the template
+  bool noWait = false;               // $I in the template
+  bool shortNames = false;           // $S in the template
 
   std::array<ArchiveWant, kArchiveKindLimit> archives;  // /L, /Z, /C, /X
   // /K: the code page of member names stored as bytes; 0: the ANSI code

@@ -227,6 +227,8 @@ class ArchiveKinds(TreeTestCase):
         make_huge_archive(r / "huge" / "streamed.zip", False)
         make_cabinet_of_today(r / "cab-today")
         (r / "lzh-today" / "today.lzh").write_bytes(lzh_of_today())
+        (r / "fat").mkdir()
+        (r / "fat" / "app.jar").write_bytes(fat_jar())
 
     def listed(self, directory, archives):
         """Short-form lines of (file name, names) pairs in a directory."""
@@ -417,6 +419,36 @@ class ArchiveKinds(TreeTestCase):
         result = self.tlvc("tars", "*", "/-O", "/-U", "/X:*", "/F1")
         self.assertLines(result.out, expected + self.summary(20, 1049465))
         self.assertEqual(result.status, 0)
+
+    def test_stored_archives_inside_under_m(self):
+        # A fat jar: its own classes, and with /M those of the library it
+        # stores; the compressed one stays a member. $A names the jar on disk.
+        jar = self.path("fat", "app.jar")
+        result = self.tlvc("fat", "*.class", "/-O", "/-U", "/X:ZIP")
+        self.assertLines(result.out, self.short(jar, [b"A.class"]))
+        result = self.tlvc("fat", "*.class", "/-O", "/-U", "/X:ZIP", "/M")
+        self.assertLines(result.out, self.short(jar, [b"A.class", b"lib.jar : B.class"]))
+        result = self.tlvc("fat", "*", "/-O", "/-U", "/X:ZIP", "/M", "/W", "/F1")
+        def line(size, name):
+            return b"21/03/04  09:08:06%14s ____ %s" % ("{:,}".format(size).encode(), name)
+        lib = len(LIB_JAR)
+        self.assertLines(result.out, self.heading(jar) + [
+            line(1, b"BOOT-INF\\classes\\A.class"), line(lib, b"BOOT-INF\\lib\\lib.jar"),
+        ] + self.heading(jar + b" : BOOT-INF\\lib\\lib.jar") + [
+            line(1, b"B.class"),
+        ] + self.heading(jar) + [
+            line(lib, b"BOOT-INF\\lib\\packed.jar"),
+        ] + self.summary(4, 2 + 2 * lib))
+        log = self.tmp / "probe.log"
+        probe = winpath(TOOLS / "probe.exe")
+        result = run_line('"%s" %s\\*.class /-O /-U /X:ZIP /M /N [%s $A $N.$E]'
+                          % (winpath(TLVC), winpath(self.root / "fat"), probe),
+                          env=harness.probe_env(log))
+        self.assertEqual(result.status, 0, result)
+        directory = winpath(self.root / "fat")
+        self.assertEqual(log.read_bytes().decode().splitlines(),
+                         ["%s|%s app.jar %s.class" % (directory, probe, name)
+                          for name in ("A", "B")])
 
     def test_no_archive_anywhere(self):
         result = self.tlvc("tree", "*", "/-O", "/U",
@@ -700,6 +732,27 @@ def _crc32(payload, value=0):
         if value >> i & 1:
             out ^= _ZERO_COLUMNS[i]
     return out
+
+
+def jar_of(members):
+    """A jar of (name, data, compression) members, stamped 2021-03-04 09:08:06."""
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w") as jar:
+        for name, data, compression in members:
+            info = zipfile.ZipInfo(name, (2021, 3, 4, 9, 8, 6))
+            info.compress_type = compression
+            jar.writestr(info, data)
+    return out.getvalue()
+
+
+LIB_JAR = jar_of([("B.class", b"b", zipfile.ZIP_STORED)])
+
+
+def fat_jar():
+    """As Spring Boot packs an application: its libraries stored."""
+    return jar_of([("BOOT-INF/classes/A.class", b"a", zipfile.ZIP_DEFLATED),
+                   ("BOOT-INF/lib/lib.jar", LIB_JAR, zipfile.ZIP_STORED),
+                   ("BOOT-INF/lib/packed.jar", LIB_JAR, zipfile.ZIP_DEFLATED)])
 
 
 class SparseFile(io.RawIOBase):

@@ -5,6 +5,8 @@
 // bit 4 a command per member under code page 932 (whose lead bytes split
 // names stored in that code page), bit 5 a date and bit 6 a size criterion,
 // bit 7 a pattern that names must match (in its wide form for UTF-8 names).
+// With `innerLevels`, archives stored inside are opened to that many levels
+// (/M), every kind on with its usual names.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +29,7 @@ inline bool FuzzLocalTime(std::int64_t seconds, CalendarTime* out) {
 // criteria of bits 1 and 2.
 inline int ListSteered(std::string_view kind, const char* archive, const std::uint8_t* data,
                        std::size_t size, std::uint8_t steer, std::uint16_t required = 0x20,
-                       std::uint16_t excluded = 0x02) {
+                       std::uint16_t excluded = 0x02, int innerLevels = 0) {
   archive_test::ResetSearch((steer & 128) ? "*.T?T" : "*", archive);
   SearchOptions& options = archive_test::TestRun().options;
   options.form = steer & 1;
@@ -46,6 +48,11 @@ inline int ListSteered(std::string_view kind, const char* archive, const std::ui
     options.sizeLow = 1;
     options.sizeHigh = 1 << 20;
   }
+  options.innerArchiveLevels = innerLevels;
+  if (innerLevels)
+    for (const ArchiveFormat& format : kArchiveFormats)
+      WantOf(options, format) = {
+          true, NameText(format.everyNames.empty() ? format.archiveNames : format.everyNames)};
   archive_test::DiscardingSink sink;
   MemoryByteSource memory(data, size);
   if (steer & 1) {

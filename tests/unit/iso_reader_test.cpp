@@ -133,4 +133,43 @@ TEST(IsoReader, DamagedImages) {
             "21/03/04  18:08:06             3 ____ hidden.txt\n");
 }
 
+// /M: a file of one extent is read where it lies, here most.dat with a ZIP
+// of one stored member written over its start; under the Joliet names, the
+// Rock Ridge ones, and from UDF, which does not say where a file lies whole.
+TEST(IsoReader, StoredArchivesAreOpenedWhereTheyLie) {
+  // Local header: version, flags, method, time, date, CRC, sizes 1 and 1,
+  // name length 6, no extra field; the central header likewise, then the end
+  // record.
+  Bytes zip;
+  Put32(zip, 0x04034B50);
+  for (unsigned field : {20, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 6, 0}) Put16(zip, field);
+  PutText(zip, "IN.TXTx");
+  const std::size_t central = zip.size();
+  Put32(zip, 0x02014B50);
+  for (unsigned field : {20, 20, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0, 0, 0})
+    Put16(zip, field);
+  PutText(zip, "IN.TXT");
+  const std::size_t end = zip.size();
+  Put32(zip, 0x06054B50);
+  for (unsigned field : {0, 0, 1, 1}) Put16(zip, field);
+  Put32(zip, static_cast<std::uint32_t>(end - central));
+  Put32(zip, static_cast<std::uint32_t>(central));
+  Put16(zip, 0);
+  for (const char* name : {"joliet", "rr", "udf"}) {
+    SCOPED_TRACE(name);
+    Bytes image = Image(name);
+    const Bytes most(5000, 'm');
+    const auto at = std::search(image.begin(), image.end(), most.begin(), most.end());
+    ASSERT_NE(at, image.end());
+    std::copy(zip.begin(), zip.end(), at);
+    ResetSearch("IN.TXT", kArchive);
+    WantOf(TestRun().options, *ArchiveFormatNamed("ZIP")) = {true, NameText("*.DAT")};
+    TestRun().options.innerArchiveLevels = 1;
+    RecordingSink sink;
+    MemoryByteSource source(image.data(), image.size());
+    ListMembers("ISO", source, sink, EastLocal);
+    EXPECT_EQ(sink.out, std::string(name) == "udf" ? "" : Lines({"most.dat : IN.TXT"}));
+  }
+}
+
 }  // namespace

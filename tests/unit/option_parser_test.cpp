@@ -106,6 +106,7 @@ std::string Describe(const SearchOptions& o) {
     line += " size" + Range(o.sizeMode, o.sizeValue, o.sizeLow, o.sizeHigh, Size);
   if (o.form) line += " form=" + std::to_string(o.form);
   if (o.memberCodePage) line += " codepage=" + std::to_string(o.memberCodePage);
+  if (o.innerArchiveLevels) line += " inner=" + std::to_string(o.innerArchiveLevels);
   // Each kind's archive names by its option letter, as " zip=*.ZIP".
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     const ArchiveFormat* format = ArchiveFormatForOption(letter);
@@ -199,6 +200,9 @@ TEST(CommandLine, OptionsWithoutParameter) {
       {" /F0 x", "flags= name='x'"},          {" /F1 x", "flags= form=1 name='x'"},
       {" /F3 x", "flags= name='x'"},          {" /F:2 x", "flags= form=2 name='x'"},
       {" /f2x x", "flags= form=2 name='x'"},  {" /F: 2", "flags= name='2'"},
+      {" /M x", "flags= inner=1 name='x'"},   {" /M:2 x", "flags= inner=2 name='x'"},
+      {" /m9 x", "flags= inner=3 name='x'"},  {" /M0 x", "flags= name='x'"},
+      {" /M3 /-M x", "flags= name='x'"},
   });
 }
 

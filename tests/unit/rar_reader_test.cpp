@@ -57,7 +57,7 @@ Bytes Block5(unsigned type, const Bytes& fields, const Bytes& extra = {}, const 
 
 Bytes Member5(std::string_view name, std::uint64_t size = 5, unsigned host = 0,
               unsigned attributes = 0x20, unsigned fileFlags = 0x04, unsigned blockFlags = 0,
-              const Bytes& extra = {}) {
+              const Bytes& extra = {}, const Bytes& data = {'x', 'y', 'z'}) {
   Bytes fields;
   for (std::uint64_t value : {std::uint64_t{fileFlags}, size, std::uint64_t{attributes}})
     PutNumber(fields, value);
@@ -66,7 +66,7 @@ Bytes Member5(std::string_view name, std::uint64_t size = 5, unsigned host = 0,
   for (std::uint64_t value : {std::uint64_t{0}, std::uint64_t{host}, name.size()})
     PutNumber(fields, value);  // stored, the host, the name's length
   PutText(fields, name);
-  return Block5(2, fields, extra, {'x', 'y', 'z'}, blockFlags);
+  return Block5(2, fields, extra, data, blockFlags);
 }
 // A stamps record holding the modification time: Unix seconds and
 // nanoseconds (flags 0x13), or a FILETIME (flags 0x02).
@@ -100,9 +100,10 @@ Bytes Block4(unsigned type, unsigned flags, const Bytes& rest, const Bytes& data
 // A file block, or a subblock (0x7A), which is laid out as one. `tail`
 // follows the name: salt, extended stamps.
 Bytes Member4(std::string_view name, std::uint64_t size = 5, unsigned flags = 0, unsigned host = 2,
-              std::uint32_t attributes = 0x20, const Bytes& tail = {}, unsigned type = 0x74) {
+              std::uint32_t attributes = 0x20, const Bytes& tail = {}, unsigned type = 0x74,
+              const Bytes& data = {'x', 'y', 'z'}) {
   Bytes rest;
-  Put32(rest, 3);
+  Put32(rest, static_cast<std::uint32_t>(data.size()));
   Put32(rest, static_cast<std::uint32_t>(size));
   Put8(rest, host);
   Put32(rest, 0x12345678);  // data CRC
@@ -113,7 +114,7 @@ Bytes Member4(std::string_view name, std::uint64_t size = 5, unsigned flags = 0,
   if (flags & 0x100) Put32(rest, 0), Put32(rest, static_cast<std::uint32_t>(size >> 32));
   PutText(rest, name);
   Append(rest, tail);
-  return Block4(type, flags | 0x8000, rest, {'x', 'y', 'z'});
+  return Block4(type, flags | 0x8000, rest, data);
 }
 
 Bytes Archive4(std::initializer_list<Bytes> blocks, unsigned flags = 0, bool end = true) {
@@ -226,6 +227,23 @@ TEST_F(RarReader, DamageAndEncryptionEndTheArchiveQuietly) {
     SCOPED_TRACE(row.what);
     EXPECT_EQ(List(row.archive), row.expected);
   }
+}
+
+// /M: a stored member that is an archive is read in place; an encrypted one
+// is only listed.
+TEST_F(RarReader, StoredArchivesInsideAreOpened) {
+  WantOf(TestRun().options, *ArchiveFormatNamed("RAR")) = {true, NameText("*.RAR")};
+  TestRun().options.innerArchiveLevels = 1;
+  const Bytes inner4 = Archive4({Member4("DEEP.TXT")});
+  EXPECT_EQ(List(Archive4({Member4("DIR\\IN.RAR", inner4.size(), 0, 2, 0x20, {}, 0x74, inner4),
+                           Member4("ENC.RAR", inner4.size(), 0x04, 2, 0x20, {}, 0x74, inner4),
+                           Member4("B.TXT")})),
+            Lines({"IN.RAR", "IN.RAR : DEEP.TXT", "ENC.RAR", "B.TXT"}));
+  const Bytes inner5 = Archive5({Member5("deep.txt")});
+  const Bytes encryption = {2, 1, 0};
+  EXPECT_EQ(List(Archive5({Member5("dir/in.rar", inner5.size(), 0, 0x20, 0, 0, {}, inner5),
+                           Member5("enc.rar", inner5.size(), 0, 0x20, 0, 0, encryption, inner5)})),
+            Lines({"in.rar", "in.rar : deep.txt", "enc.rar"}));
 }
 
 }  // namespace

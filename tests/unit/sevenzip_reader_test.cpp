@@ -213,4 +213,69 @@ TEST_F(SevenZipReader, DamageEndsTheArchiveQuietly) {
   for (const auto& row : rows) EXPECT_EQ(List(row.archive), row.expected) << row.what;
 }
 
+// An archive of one folder per entry of `folders`, each its files' data one
+// behind the other, copied (coder 0x00) or, with `lzma2`, marked LZMA2-packed
+// (its data then never read here).
+struct CopyFile {
+  std::string name;  // ASCII
+  Bytes data;
+};
+Bytes CopyArchive(const std::vector<std::vector<CopyFile>>& folders, bool lastPacked = false) {
+  Bytes packed, header = {0x01, 0x04, 0x06, 0};  // header, main streams, pack info at 0
+  PutNumber(header, folders.size());
+  Put8(header, 0x09);
+  for (const auto& files : folders) {
+    std::size_t size = 0;
+    for (const CopyFile& file : files) size += file.data.size(), Append(packed, file.data);
+    PutNumber(header, size);
+  }
+  PutText(header, std::string_view("\x00\x07\x0B", 3));  // end, unpack info, folders
+  PutNumber(header, folders.size());
+  Put8(header, 0);
+  for (std::size_t f = 0; f < folders.size(); ++f)
+    PutText(header, lastPacked && f + 1 == folders.size()
+                        ? std::string_view("\x01\x21\x21\x01\x18", 5)
+                        : std::string_view("\x01\x01\x00", 3));
+  Put8(header, 0x0C);
+  for (const auto& files : folders) {
+    std::size_t size = 0;
+    for (const CopyFile& file : files) size += file.data.size();
+    PutNumber(header, size);
+  }
+  PutText(header, std::string_view("\x00\x08\x0D", 3));  // end, substreams, their counts
+  for (const auto& files : folders) PutNumber(header, files.size());
+  Put8(header, 0x09);
+  for (const auto& files : folders)
+    for (std::size_t i = 0; i + 1 < files.size(); ++i) PutNumber(header, files[i].data.size());
+  PutText(header, std::string_view("\x00\x00\x05", 3));  // end, end, files info
+  Bytes names = {0};
+  std::size_t count = 0;
+  for (const auto& files : folders)
+    for (const CopyFile& file : files) {
+      for (char c : file.name) Put16(names, static_cast<unsigned char>(c));
+      Put16(names, 0);
+      ++count;
+    }
+  PutNumber(header, count);
+  Put8(header, 0x11);
+  PutNumber(header, names.size());
+  Append(header, names);
+  PutText(header, std::string_view("\x00\x00", 2));
+  return Wrap(packed, header);
+}
+
+// /M: a file of a copied folder that is an archive is read in place, at its
+// offset in the folder; one of a packed folder is only listed.
+TEST_F(SevenZipReader, ArchivesInCopiedFoldersAreOpened) {
+  const Bytes inner = CopyArchive({{{"deep.txt", {'d'}}}});
+  const Bytes outer = CopyArchive({{{"a.txt", {'a', 'b', 'c'}}, {"dir/in.7z", inner}},
+                                   {{"b.txt", {'b'}}, {"packed.7z", inner}}},
+                                  true);
+  WantOf(TestRun().options, *ArchiveFormatNamed("7Z")) = {true, NameText("*.7Z")};
+  TestRun().options.innerArchiveLevels = 1;
+  EXPECT_EQ(List(outer), ShortLines({"a.txt", "in.7z", "in.7z : deep.txt", "b.txt", "packed.7z"}));
+  TestRun().options.innerArchiveLevels = 0;
+  EXPECT_EQ(List(outer), ShortLines({"a.txt", "in.7z", "b.txt", "packed.7z"}));
+}
+
 }  // namespace

@@ -237,4 +237,29 @@ TEST_F(TarReader, DamagedStreamsEndQuietly) {
   }
 }
 
+// /M: a tar stored in a tar is read where it stands, behind its name as
+// listed.
+TEST_F(TarReader, TarsInsideTarsAreOpenedWhereTheyStand) {
+  Fields inner, outer, after;
+  inner.name = "IN.TXT";
+  outer.name = "dir/inner.tar";
+  after.name = "AFTER.TXT";
+  const Bytes innerTar = Archive({Member(inner)});
+  char octal[16];
+  std::snprintf(octal, sizeof octal, "%011o", static_cast<unsigned>(innerTar.size()));
+  outer.size = octal;
+  const Bytes tar =
+      Archive({Member(outer, std::string_view(reinterpret_cast<const char*>(innerTar.data()),
+                                              innerTar.size())),
+               Member(after)});
+  RunContext& run = archive_test::TestRun();
+  WantOf(run.options, *ArchiveFormatNamed("TAR")) = {true, NameText("*.TAR")};
+  run.options.innerArchiveLevels = 1;
+  EXPECT_EQ(List(tar), Lines({"inner.tar", "inner.tar : IN.TXT", "AFTER.TXT"}));
+  run.options.wholeMemberPaths = true;
+  EXPECT_EQ(List(tar), Lines({"dir\\inner.tar", "dir\\inner.tar : IN.TXT", "AFTER.TXT"}));
+  run.options.innerArchiveLevels = 0;
+  EXPECT_EQ(List(tar), Lines({"dir\\inner.tar", "AFTER.TXT"}));
+}
+
 }  // namespace

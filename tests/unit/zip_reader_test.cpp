@@ -37,7 +37,8 @@ struct Entry {
   // values in a ZIP64 block behind `extra`, `size64` the real size.
   bool zip64 = false;
   std::uint64_t size64 = 0;
-  std::uint8_t madeOn = 0;  // the high byte of the central "version made by"
+  std::uint8_t madeOn = 0;   // the high byte of the central "version made by"
+  std::uint16_t method = 0;  // 0 stored, 8 deflated
 };
 
 struct Layout {
@@ -100,7 +101,7 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
     z.U32(0x04034B50);
     z.U16(20);
     z.U16((e.sizesAfterData ? 8 : 0) | e.flags);
-    z.U16(0);
+    z.U16(e.method);
     z.U16(e.time);
     z.U16(e.date);
     z.U32(0);
@@ -129,7 +130,7 @@ std::vector<std::uint8_t> MakeZip(const std::vector<Entry>& entries, const Layou
       z.U16(20 | e.madeOn << 8);
       z.U16(20);
       z.U16((e.sizesAfterData ? 8 : 0) | e.flags);
-      z.U16(0);
+      z.U16(e.method);
       z.U16(e.time);
       z.U16(e.date);
       z.U32(0);
@@ -791,6 +792,54 @@ TEST_F(ZipReaderTest, MalformedUtf8NamesKeepTheirNeighbours) {
   EXPECT_EQ(List(MakeZip(entries)),
             "C:\\A.ZIP : a\xEF\xBF\xBD"
             "b.txt\nC:\\A.ZIP : next\n");
+}
+
+// /M: archives stored whole among the members are read in place, whatever
+// the pattern, to the levels asked for, behind the outer names; a compressed
+// one, or one of a kind not looked inside, is a member like any other.
+TEST_F(ZipReaderTest, StoredArchivesInsideAreOpenedToTheLevelsAsked) {
+  const auto stored = [](std::string name, const std::vector<std::uint8_t>& zip) {
+    Entry entry{std::move(name), std::string(zip.begin(), zip.end())};
+    entry.size = static_cast<std::uint32_t>(entry.data.size());
+    return entry;
+  };
+  const auto lib = MakeZip({{"C.class"}});
+  Entry packed = stored("BOOT-INF/lib/packed.jar", lib);
+  packed.method = 8;
+  const auto app =
+      MakeZip({{"BOOT-INF/classes/A.class"},
+               stored("BOOT-INF/lib/inner.jar", MakeZip({{"B.class"}, stored("lib2.jar", lib)})),
+               packed,
+               stored("BOOT-INF/lib/broken.jar", {'P', 'K', 3, 4, 'x'}),
+               {"Z.class"}});
+  SearchOptions& options = TestRun().options;
+  WantOf(options, *ArchiveFormatNamed("ZIP")) = {true, NameText("*.JAR")};
+  std::strcpy(TestRun().pattern.ansi, "*.CLASS");
+  WidePattern(u"*.CLASS");
+  const std::string a = "C:\\A.ZIP : A.class\n", z = "C:\\A.ZIP : Z.class\n";
+  const std::string b = "C:\\A.ZIP : inner.jar : B.class\n";
+  EXPECT_EQ(List(app), a + z);
+  options.innerArchiveLevels = 1;
+  EXPECT_EQ(List(app), a + b + z);
+  options.innerArchiveLevels = 2;
+  EXPECT_EQ(List(app), a + b + "C:\\A.ZIP : inner.jar : lib2.jar : C.class\n" + z);
+  options.wholeMemberPaths = true;
+  EXPECT_EQ(List(app),
+            "C:\\A.ZIP : BOOT-INF\\classes\\A.class\n"
+            "C:\\A.ZIP : BOOT-INF\\lib\\inner.jar : B.class\n"
+            "C:\\A.ZIP : BOOT-INF\\lib\\inner.jar : lib2.jar : C.class\n"
+            "C:\\A.ZIP : Z.class\n");
+  options.wholeMemberPaths = false;
+  // The long form reads the central directory; each archive's heading comes
+  // again after an inner one's.
+  options.innerArchiveLevels = 1;
+  LongForm();
+  TestRun().totals = {};
+  EXPECT_EQ(List(app), kHeading + Long("A.class") + "\nArchive file of C:\\A.ZIP : inner.jar\n\n" +
+                           Long("B.class") + kHeading + Long("Z.class"));
+  EXPECT_EQ(TestRun().totals.count, 3u);
+  WantOf(options, *ArchiveFormatNamed("ZIP")) = {true, NameText("*.ZIP")};
+  EXPECT_EQ(List(app), kHeading + Long("A.class") + Long("Z.class"));
 }
 
 }  // namespace
