@@ -106,7 +106,8 @@ bool CompoundFile::Open(std::span<const std::uint8_t> header) {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     ByteReader entry(&directory[i * kEntrySize], kEntrySize);
     CompoundEntry& out = entries_[i];
-    const std::size_t nameBytes = std::min<std::size_t>(entry.U16At(kOffsetNameSize), kEntryNameBytes);
+    const std::size_t nameBytes =
+        std::min<std::size_t>(entry.U16At(kOffsetNameSize), kEntryNameBytes);
     out.nameUnits = nameBytes >= 2 ? nameBytes / 2 - 1 : 0;
     for (std::size_t unit = 0; unit < out.nameUnits; ++unit)
       out.name[unit] = static_cast<char16_t>(entry.U16At(2 * unit));
@@ -178,8 +179,8 @@ bool CompoundFile::UnitOffset(std::uint32_t unit, bool mini, std::uint64_t& offs
   return true;
 }
 
-bool CompoundFile::Follow(std::vector<std::uint32_t>& chain, std::uint32_t start,
-                          std::size_t count, bool mini) {
+bool CompoundFile::Follow(std::vector<std::uint32_t>& chain, std::uint32_t start, std::size_t count,
+                          bool mini) {
   std::uint64_t offset = 0;
   if (chain.empty() && count > 0) {
     if (!UnitOffset(start, mini, offset)) return false;
@@ -296,7 +297,8 @@ std::size_t CompoundStreamSource::Read(void* buffer, std::size_t size) {
       position_ += rest;
       break;
     }
-    const auto fill = static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, size_ - position_));
+    const auto fill =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, size_ - position_));
     buffered_ = 0;
     if (!ReadRange(position_, buffer_, fill)) break;
     bufferAt_ = position_;

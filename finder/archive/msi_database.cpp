@@ -134,8 +134,8 @@ bool MsiDatabase::Open() {
   std::vector<std::uint8_t> pool, data;
   const CompoundEntry* poolStream = Stream("!_StringPool");
   const CompoundEntry* dataStream = Stream("!_StringData");
-  if (poolStream && (!file_.ReadStream(*poolStream, kPoolLimit, pool) ||
-                     !dataStream || !file_.ReadStream(*dataStream, kStringDataLimit, data)))
+  if (poolStream && (!file_.ReadStream(*poolStream, kPoolLimit, pool) || !dataStream ||
+                     !file_.ReadStream(*dataStream, kStringDataLimit, data)))
     return false;
   if (!strings_.Load(pool, std::move(data))) return false;
 

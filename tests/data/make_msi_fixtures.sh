@@ -8,7 +8,7 @@
 #   Fixture\hidden.txt                  2010-01-02 03:04:06, 2 bytes, hidden and system
 #   Fixture\documents\user guide.txt    1999-12-31 23:59:58, 360 bytes ("GUIDE~1.TXT|...")
 #   Fixture\documents\日本語.txt        2021-03-04 09:08:06, 8 bytes
-#   Fixture\documents\deep\most.dat     2021-03-04 09:08:06, 5000 bytes
+#   Fixture\documents\deep\most.dat     2021-03-04 09:08:06, 6000 bytes
 # The folder docs is "DOCUME~1|documents", deep "deep:DEEPSRC|deep source"
 # (a target and a source name); the database's code page is 65001.
 # The package is committed; run this again only to remake it (the output
@@ -25,7 +25,9 @@ printf 'Read me first.\n' > "$tree/README.TXT"
 printf 'h\n' > "$tree/hidden.txt"
 printf 'A guide of some length.\n%.0s' {1..15} > "$tree/docs/guide.txt"
 printf 'Nihongo\n' > "$tree/docs/日本語.txt"
-head -c 5000 /dev/zero | tr '\0' 'm' > "$tree/docs/deep/most.dat"
+# Bytes that do not compress, so that the cabinet outgrows the mini stream.
+python3 -c 'import random, sys; random.seed(5); sys.stdout.buffer.write(random.randbytes(6000))' \
+  > "$tree/docs/deep/most.dat"
 touch -d '2004-05-17 13:45:20' "$tree/README.TXT"
 touch -d '2010-01-02 03:04:06' "$tree/hidden.txt"
 touch -d '1999-12-31 23:59:58' "$tree/docs/guide.txt"
