@@ -161,7 +161,9 @@ const CompoundEntry* MsiDatabase::Stream(std::string_view name) const {
 
 bool MsiDatabase::LoadTable(std::string_view name, MsiTable& table) {
   table = MsiTable{};
-  const CompoundEntry* stream = Stream("!" + std::string(name));
+  std::string streamName(1, '!');
+  streamName += name;
+  const CompoundEntry* stream = Stream(streamName);
   if (!stream) return true;
   // The table's columns from the catalogue, in their order.
   std::vector<std::uint32_t> types;
