@@ -42,9 +42,11 @@ constexpr std::uint8_t kRootType = 5;
 // entries. A directory of more than 32,768 entries is damage.
 constexpr std::size_t kDirectoryLimit = 4 << 20;
 
-std::uint32_t ReadU32(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+// The little-endian 32-bit numbers of a sector of the FAT, the DIFAT or
+// the mini FAT.
+std::uint32_t NumberAt(std::span<const std::uint8_t> sector, std::size_t index) {
+  ByteReader in(sector);
+  return in.U32At(4 * index);
 }
 
 }  // namespace
@@ -87,8 +89,8 @@ bool CompoundFile::Open(std::span<const std::uint8_t> header) {
         !ReadAt((std::uint64_t{difat} + 1) * sectorSize_, sector.data(), sectorSize_))
       return false;
     for (std::size_t i = 0; i + 1 < perSector && fatPlaces_.size() < fatCount; ++i)
-      fatPlaces_.push_back(ReadU32(&sector[4 * i]));
-    difat = ReadU32(&sector[sectorSize_ - 4]);
+      fatPlaces_.push_back(NumberAt(sector, i));
+    difat = NumberAt(sector, perSector - 1);
   }
   fat_.resize(fatPlaces_.size());
 
@@ -159,7 +161,7 @@ bool CompoundFile::Next(std::uint32_t unit, bool mini, std::uint32_t& next) {
         !ReadAt((std::uint64_t{place} + 1) * sectorSize_, sector.data(), sectorSize_))
       return false;
     auto entries = std::make_unique<std::uint32_t[]>(perSector);
-    for (std::size_t i = 0; i < perSector; ++i) entries[i] = ReadU32(&sector[4 * i]);
+    for (std::size_t i = 0; i < perSector; ++i) entries[i] = NumberAt(sector, i);
     fat_[index] = std::move(entries);
   }
   next = fat_[index][unit % perSector];
@@ -239,7 +241,7 @@ bool CompoundFile::LoadMini() {
       !ReadUnits(chain, false, 0, bytes.data(), bytes.size()))
     return false;
   miniFat_.resize(bytes.size() / 4);
-  for (std::size_t i = 0; i < miniFat_.size(); ++i) miniFat_[i] = ReadU32(&bytes[4 * i]);
+  for (std::size_t i = 0; i < miniFat_.size(); ++i) miniFat_[i] = NumberAt(bytes, i);
   miniOk_ = true;
   return true;
 }

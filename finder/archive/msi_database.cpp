@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "finder/archive/byte_reader.h"
+
 namespace {
 
 // Nothing a hostile header says makes the reader hold more: a package of
@@ -42,7 +44,8 @@ void AppendUtf8(std::string& out, char16_t unit) {
 }
 
 std::uint32_t Word(const std::vector<std::uint8_t>& bytes, std::size_t index) {
-  return static_cast<std::uint32_t>(bytes[2 * index] | bytes[2 * index + 1] << 8);
+  ByteReader in(bytes);
+  return in.U16At(2 * index);
 }
 
 // Bytes of one value of a column of `type`.
