@@ -10,6 +10,7 @@
 #include "finder/archive/lzh_reader.h"
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/member_name_part.h"
+#include "finder/archive/msi_reader.h"
 #include "finder/archive/rar_reader.h"
 #include "finder/archive/sevenzip_reader.h"
 #include "finder/archive/tar_reader.h"
@@ -22,7 +23,9 @@
 // 0x80, in UTF-8, "\" between folders; 7Z in UTF-16, "/" or "\" between
 // folders; RAR 5 in UTF-8 with "/", RAR 4 in the ANSI code page, in UTF-8 or
 // in a Unicode form of its own, "\" between folders; TAR in UTF-8 or the
-// ANSI code page, "/" between folders. Each reader holds its own rules.
+// ANSI code page, "/" between folders; MSI in UTF-8 or the ANSI code page by
+// the database's code page, folders from its Directory table. Each reader
+// holds its own rules.
 namespace {
 
 const ArchiveFormat kRows[] = {
@@ -139,6 +142,18 @@ const ArchiveFormat kRows[] = {
      kIsoFirstDescriptor,
      ListIsoMembers,
      {"", ""}},
+    // Installer packages, merge modules and patches: a compound file at the
+    // start of the file.
+    {"MSI",
+     '\0',
+     "*.MSI",
+     {kCompoundHeaderSize, 0, 0xD0, IsCompoundFileHeader},
+     HeaderPlace::Offset,
+     0,
+     ListMsiMembers,
+     {"", ""},
+     ArchiveStyle::Archive,
+     "*.MSI|*.MSM|*.MSP"},
 };
 static_assert(std::size(kRows) <= kArchiveKindLimit);
 

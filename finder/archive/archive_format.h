@@ -64,7 +64,8 @@ struct ArchiveFormat {
 };
 
 // In the order the archive passes of a directory run: LHA, ZIP, Cabinet, 7z,
-// RAR, tar, then the compressed tars. At most kArchiveKindLimit rows.
+// RAR, tar, the compressed tars, disc images, installer packages. At most
+// kArchiveKindLimit rows.
 extern const std::span<const ArchiveFormat> kArchiveFormats;
 
 // The row of that kind name (in either case), or of that option letter

@@ -86,3 +86,17 @@ void ListCabMembers(ByteSource& file, std::span<const std::uint8_t> firstHeader,
       return;
   }
 }
+
+void WalkCabFiles(ByteSource& file, std::span<const std::uint8_t> firstHeader, std::span<char> room,
+                  CabFileVisitor& visitor) {
+  if (firstHeader.size() != kCabHeaderSize || room.empty()) return;
+  const CabHeader cabinet = DecodeCabHeader(firstHeader);
+  if (!file.Skip(std::int64_t{cabinet.firstFileOffset} - std::int64_t{kCabHeaderSize})) return;
+  for (unsigned i = 0; i < cabinet.fileCount; ++i) {
+    std::uint8_t bytes[kCabFileRecordSize];
+    if (file.Read(bytes, sizeof bytes) != sizeof bytes) return;
+    CabNameCollector name(room, false);
+    if (ReadName(file, name) == NameRead::Stop) return;
+    if (name.fits() && !visitor.Visit(DecodeCabFileRecord(bytes), name.name())) return;
+  }
+}

@@ -212,6 +212,8 @@ class ArchiveKinds(TreeTestCase):
         (r / "discs").mkdir()
         for name in ("joliet", "rr", "udf"):
             (r / "discs" / (name + ".iso")).write_bytes(gzip.decompress(data(name + ".iso.gz")))
+        (r / "packages").mkdir()
+        shutil.copy(DATA / "package.msi", r / "packages" / "package.msi")
         (r / "tars").mkdir()
         for name in ("gnu.tar", "pax.tar", "v7.tar", "sparse.tar", "pax.tgz", "multi.tgz",
                      "pax.txz", "pax.tar.zst", "pax.tbz2"):
@@ -394,6 +396,21 @@ class ArchiveKinds(TreeTestCase):
                          image("joliet.iso", [readme, hidden.replace(b"____", b"_H__"), long]) +
                          image("rr.iso", [hidden, long, readme.replace(b"____", b"__R_")]) +
                          image("udf.iso", [readme, hidden, long]) + self.summary(21, 3 * 5386))
+    def test_msi_packages_under_x(self):
+        # As msiinfo export lists the File table, stamped as cabextract lists
+        # the embedded cabinet; under /W by the Directory table's folders.
+        archive = self.path("packages", "package.msi")
+        result = self.tlvc("packages", "*", "/-O", "/-U", "/X:MSI", "/F1")
+        self.assertLines(result.out, self.heading(archive) + [
+            b"04/05/17  13:45:20            15 __R_ README.TXT",
+            b"10/01/02  03:04:06             2 SH__ hidden.txt",
+            b"99/12/31  23:59:58           360 ____ user guide.txt",
+            b"21/03/04  09:08:06             8 ____ ???.txt",
+            b"21/03/04  09:08:06         6,000 ____ most.dat",
+        ] + self.summary(5, 6385))
+        result = self.tlvc("packages", "*.dat", "/-O", "/-U", "/X", "/W")
+        self.assertLines(result.out, self.short(archive, [b"Fixture\\documents\\deep\\most.dat"]))
+
     def test_tar_and_compressed_tar_members_under_x(self):
         # As Python's tarfile lists them, folders left out, stamps in UTC; the
         # compressed kinds only under /X:*, in the table's order.
