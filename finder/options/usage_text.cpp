@@ -40,10 +40,8 @@ constexpr OptionUsage kOptions[] = {
      {"  /J                 displays message in Japanese.\n",
       "  /J                 メッセージを日本語で表示します.\n"}},
     {'K',
-     {"  /K[:n]             reads member names not stored in Unicode in code page n.\n"
-      "                     n : 932, 437, 65001 (UTF-8)...  /K alone : OEM code page\n",
-      "  /K[:n]             アーカイブ内のファイル名をコードページ n で読みます.\n"
-      "                     n : 932, 437, 65001 (UTF-8)...  /K のみ : OEM コードページ\n"}},
+     {"  /K[:n]             reads archive names stored as bytes in code page n.\n",
+      "  /K[:n]             アーカイブ内のファイル名をコードページ n で読みます.\n"}},
     {'M',
      {"  /M[:][1|2|3]       opens archives stored uncompressed inside archives.\n",
       "  /M[:][1|2|3]       アーカイブ内の無圧縮のアーカイブも検索します.\n"}},

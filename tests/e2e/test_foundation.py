@@ -124,7 +124,7 @@ class UsageAndStatus(WineTestCase):
         self.assertTrue(lines[0].startswith(ENGLISH_USAGE_HEAD), lines[0])
         self.assertEqual(lines[1], b"TLVC [[drive:]|[\\\\computer]][path]<filename> [option] [option]... [commandline]")
         self.assertEqual(lines[-2], b"  /Z[:][zipfilename] searches Zip files.")
-        self.assertEqual(len(lines), 24)  # 23 lines and nothing behind the last line end
+        self.assertEqual(len(lines), 26)  # 25 lines and nothing behind the last line end
 
     def test_cfgtlvc_without_arguments_shows_its_usage_on_standard_output(self):
         result = run(CFGTLVC)

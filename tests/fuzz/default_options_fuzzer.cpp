@@ -54,7 +54,8 @@ Reference Normalize(std::string_view value) {
     }
     if (std::string_view("EJNOPUW").find(letter) != std::string_view::npos && letter != '\0')
       word = word.substr(0, 2);
-    else if (std::string_view("ACDFLSTXZ").find(letter) == std::string_view::npos || letter == '\0')
+    else if (std::string_view("ACDFKLMSTXZ").find(letter) == std::string_view::npos ||
+             letter == '\0')
       return r;
     if (result.size() + (result.empty() ? 0 : 1) + word.size() > 79) {
       r.sameReading = false;
@@ -96,7 +97,8 @@ bool SameReading(const SearchOptions& a, const SearchOptions& b) {
          a.dateValue == b.dateValue && a.dateLow == b.dateLow && a.dateHigh == b.dateHigh &&
          a.timeMode == b.timeMode && a.timeValue == b.timeValue && a.timeLow == b.timeLow &&
          a.timeHigh == b.timeHigh && a.sizeMode == b.sizeMode && a.sizeValue == b.sizeValue &&
-         a.sizeLow == b.sizeLow && a.sizeHigh == b.sizeHigh && a.form == b.form;
+         a.sizeLow == b.sizeLow && a.sizeHigh == b.sizeHigh && a.form == b.form &&
+         a.innerArchiveLevels == b.innerArchiveLevels && a.memberCodePage == b.memberCodePage;
 }
 
 }  // namespace

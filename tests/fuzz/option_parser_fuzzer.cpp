@@ -79,6 +79,17 @@ bool IsOneFailureMessage(std::string_view text, bool japanese) {
   if (text.starts_with(std::string_view(unknown).substr(0, unknown.size() - 1)) &&
       text.ends_with('\n'))
     return true;
+  // A code page /K names that the system lacks: the value as typed between
+  // the message's two parts.
+  std::string codePage;
+  {
+    TextWriter writer(Collect, &codePage, false);
+    WriteUnknownCodePageMessage(writer, "\x01", japanese);
+  }
+  const std::size_t value = codePage.find('\x01');
+  if (text.starts_with(std::string_view(codePage).substr(0, value)) &&
+      text.ends_with(std::string_view(codePage).substr(value + 1)))
+    return true;
   // The invalid-option message with the character it names: none at the end
   // of the text, else up to the four bytes of a UTF-8 sequence.
   std::string_view head = std::string_view(invalid).substr(0, invalid.size() - 1);
