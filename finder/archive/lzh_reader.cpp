@@ -5,12 +5,14 @@
 // read.
 #include "finder/archive/lzh_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
 
+#include "finder/archive/inner_archives.h"
 #include "finder/archive/lzh_reader_headers.h"
 #include "finder/archive/wildcard.h"
 
@@ -32,6 +34,16 @@ struct LzhRoom {
   MemberNameRoom names;
 };
 
+// A member as its header describes it, for the listing and for /M.
+struct LzhFound {
+  const LzhExtensions* wide = nullptr;  // its name in UTF-16, else:
+  std::string_view name, path;          // its name in bytes, and under /W its path
+  CalendarTime clock;
+  std::uint64_t size = 0;
+  std::uint32_t attributes = 0;
+  bool passes = false;  // the criteria
+};
+
 // What a level-1 member's extended headers give.
 struct Level1Extensions {
   std::uint16_t attributes = kLzhDefaultAttributes;
@@ -42,6 +54,7 @@ class LzhWalk {
  public:
   LzhWalk(ByteSource& file, const MemberReading& reading, LzhRoom& room)
       : file_(file),
+        reading_(reading),
         options_(reading.listing.options()),
         pattern_(reading.listing.pattern()),
         listing_(reading.listing),
@@ -55,13 +68,20 @@ class LzhWalk {
   EntryRest Level2Or3(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
 
  private:
-  // Matches `name` against the pattern and lists the member, by `path` when
-  // that is not empty (/W); a name or path too long to list passes the member
-  // over. False when the listing has to end.
-  bool MatchAndList(std::string_view name, std::string_view path, const CalendarTime& clock,
-                    std::uint64_t size, std::uint32_t attributes);
-  bool MatchAndListWide(const LzhExtensions& ext, const CalendarTime& clock, std::uint64_t size,
-                        std::uint32_t attributes);
+  // Lists the member when it passes the criteria and its name matches, and
+  // with /M opens it when it is an archive stored as it is (-lh0-): its data
+  // ends `rest` bytes from where the file stands. False when the listing has
+  // to end.
+  bool Handle(const LzhFound& found, std::span<const std::uint8_t> header, std::uint64_t rest);
+  // Whether /M opens the member of `header` should it be an archive.
+  bool OpensStored(std::span<const std::uint8_t> header) const;
+  // The member's name as listed, when it matches `pattern`: its bytes and
+  // under /W by its path, or its UTF-16 name. A name or path too long to
+  // list matches nothing.
+  bool ListedName(const SearchPattern& pattern, const LzhFound& found, std::string_view& listed);
+  bool CodePageName(const SearchPattern& pattern, std::string_view name, std::string_view path,
+                    std::string_view& listed);
+  bool WideName(const SearchPattern& pattern, const LzhExtensions& ext, std::string_view& listed);
   // The path /W lists a member by: `folder` (0xFF between folders), then
   // `name`, in room_.path; `fits` false when it outgrew that room.
   std::string_view PathOf(std::string_view folder, std::string_view name, bool& fits);
@@ -70,6 +90,7 @@ class LzhWalk {
   bool ReadValue(T& value, std::uint64_t& rest);
 
   ByteSource& file_;
+  const MemberReading& reading_;
   const SearchOptions& options_;
   const SearchPattern& pattern_;
   MemberList& listing_;
@@ -78,17 +99,39 @@ class LzhWalk {
   LzhRoom& room_;
 };
 
-bool LzhWalk::MatchAndList(std::string_view name, std::string_view path, const CalendarTime& clock,
-                           std::uint64_t size, std::uint32_t attributes) {
+bool LzhWalk::Handle(const LzhFound& found, std::span<const std::uint8_t> header,
+                     std::uint64_t rest) {
+  std::string_view listed;
+  if (found.passes && ListedName(pattern_, found, listed) &&
+      !listing_.List({listed, found.clock, found.size, found.attributes}))
+    return false;
+  // Stored, the data is the file itself, the last bytes of the entry.
+  const std::uint64_t here = file_.Position();
+  if (!OpensStored(header) || found.size > rest || rest > ~here) return true;
+  return !ListedName(EveryMemberName(), found, listed) ||
+         ListInnerArchive(file_, reading_, listed, here + rest - found.size, found.size);
+}
+
+bool LzhWalk::OpensStored(std::span<const std::uint8_t> header) const {
+  constexpr std::string_view kStored = "-lh0-";
+  return listing_.OpensInner() && header.size() >= 2 + kStored.size() &&
+         std::equal(kStored.begin(), kStored.end(), header.begin() + 2);
+}
+
+bool LzhWalk::ListedName(const SearchPattern& pattern, const LzhFound& found,
+                         std::string_view& listed) {
+  return found.wide ? WideName(pattern, *found.wide, listed)
+                    : CodePageName(pattern, found.name, found.path, listed);
+}
+
+bool LzhWalk::CodePageName(const SearchPattern& pattern, std::string_view name,
+                           std::string_view path, std::string_view& listed) {
   // The matcher takes zero-terminated text.
-  if (name.size() > kMemberNameUnits) return true;
+  if (name.size() > kMemberNameUnits) return false;
   name.copy(room_.name, name.size());
   room_.name[name.size()] = '\0';
-  std::string_view listed;
-  if (!MatchCodePageName(pattern_, {room_.name, name.size()}, codes_, room_.names, listed) ||
-      (!path.empty() && !ListCodePagePath(path, codes_, room_.names, listed)))
-    return true;
-  return listing_.List({listed, clock, size, attributes});
+  return MatchCodePageName(pattern, {room_.name, name.size()}, codes_, room_.names, listed) &&
+         (path.empty() || ListCodePagePath(path, codes_, room_.names, listed));
 }
 
 std::string_view LzhWalk::PathOf(std::string_view folder, std::string_view name, bool& fits) {
@@ -100,19 +143,18 @@ std::string_view LzhWalk::PathOf(std::string_view folder, std::string_view name,
   return path.view();
 }
 
-bool LzhWalk::MatchAndListWide(const LzhExtensions& ext, const CalendarTime& clock,
-                               std::uint64_t size, std::uint32_t attributes) {
+bool LzhWalk::WideName(const SearchPattern& pattern, const LzhExtensions& ext,
+                       std::string_view& listed) {
   MemberNameRoom& names = room_.names;
   const std::span<const std::uint8_t> utf16le = ext.wideName;
   std::size_t units = utf16le.size() / 2;
-  if (units > kMemberNameUnits) return true;
+  if (units > kMemberNameUnits) return false;
   const auto unitAt = [](std::span<const std::uint8_t> bytes, std::size_t i) {
     return static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
   };
   for (std::size_t i = 0; i < units; ++i) names.wide[i] = unitAt(utf16le, i);
   names.wide[units] = 0;
-  std::string_view listed;
-  if (!MatchWideName(pattern_, names.wide, names, listed)) return true;
+  if (!MatchWideName(pattern, names.wide, names, listed)) return false;
   if (options_.wholeMemberPaths) {
     // The wide name goes with the wide folder. A writer that gave none may
     // have given the folder in bytes of a code page the reader cannot decode:
@@ -132,9 +174,9 @@ bool LzhWalk::MatchAndListWide(const LzhExtensions& ext, const CalendarTime& clo
     }
     path.EndFolder();
     for (std::size_t i = 0; i < units; ++i) path.Add(unitAt(utf16le, i));
-    if (!path.fits() || !ListWidePath(path.c_str(), names, listed)) return true;
+    return path.fits() && ListWidePath(path.c_str(), names, listed);
   }
-  return listing_.List({listed, clock, size, attributes});
+  return true;
 }
 
 EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
@@ -143,14 +185,16 @@ EntryRest LzhWalk::Level0(const LzhBaseHeader& base, std::span<const std::uint8_
   if (!field.ok) return kStop;
   auto time = static_cast<std::uint16_t>(base.stamp);
   auto date = static_cast<std::uint16_t>(base.stamp >> 16);
-  if (!MemberPassesFilters(options_, date, time, base.originalSize, base.attributes)) return rest;
+  LzhFound found;
+  found.passes = MemberPassesFilters(options_, date, time, base.originalSize, base.attributes);
+  if (!found.passes && !OpensStored(header)) return rest;
   // The stored name is the whole path, its folders separated by backslashes.
-  std::string_view part = LzhLevel0NamePart(field.name, codes_.isLeadByte);
-  if (!MatchAndList(part, options_.wholeMemberPaths ? field.name : std::string_view(),
-                    UnpackDosDateTime({date, time}, kMemberYearBits), base.originalSize,
-                    base.attributes))
-    return kStop;
-  return rest;
+  found.name = LzhLevel0NamePart(field.name, codes_.isLeadByte);
+  if (options_.wholeMemberPaths) found.path = field.name;
+  found.clock = UnpackDosDateTime({date, time}, kMemberYearBits);
+  found.size = base.originalSize;
+  found.attributes = base.attributes;
+  return Handle(found, header, *rest) ? rest : kStop;
 }
 
 template <typename T>
@@ -204,21 +248,26 @@ EntryRest LzhWalk::Level1(const LzhBaseHeader& base, std::span<const std::uint8_
   if (!field.ok) return kStop;
   auto time = static_cast<std::uint16_t>(base.stamp);
   auto date = static_cast<std::uint16_t>(base.stamp >> 16);
-  if (!MemberPassesDateTimeSize(options_, date, time, base.originalSize)) return rest;
+  LzhFound found;
+  found.passes = MemberPassesDateTimeSize(options_, date, time, base.originalSize);
+  if (!found.passes && !OpensStored(header)) return rest;
   Level1Extensions ext;
   if ((options_.needDetails || options_.wholeMemberPaths) && !ReadLevel1Extensions(rest, ext))
     return kStop;
-  if (options_.needDetails && !MemberPassesAttributes(options_, ext.attributes)) return rest;
+  found.passes =
+      found.passes && (!options_.needDetails || MemberPassesAttributes(options_, ext.attributes));
   // The name is matched whole, folder parts included; its folder is in an
   // extended header.
   bool fits = true;
   const std::string_view path =
       options_.wholeMemberPaths ? PathOf(ext.folder, field.name, fits) : std::string_view();
   if (!fits) return rest;
-  if (!MatchAndList(field.name, path, UnpackDosDateTime({date, time}, kMemberYearBits),
-                    base.originalSize, ext.attributes))
-    return kStop;
-  return rest;
+  found.name = field.name;
+  found.path = path;
+  found.clock = UnpackDosDateTime({date, time}, kMemberYearBits);
+  found.size = base.originalSize;
+  found.attributes = ext.attributes;
+  return Handle(found, header, rest) ? EntryRest(rest) : kStop;
 }
 
 EntryRest LzhWalk::Level2Or3(const LzhBaseHeader& base, std::span<const std::uint8_t> header) {
@@ -242,18 +291,19 @@ EntryRest LzhWalk::Level2Or3(const LzhBaseHeader& base, std::span<const std::uin
     clock = NearestDosMoment(clock);
     packed = MemberDosDateTime(clock);
   }
-  if (!MemberPassesDateTimeSize(options_, packed.date, packed.time, size)) return rest;
-  if (!MemberPassesAttributes(options_, ext.attributes)) return rest;
+  LzhFound found{nullptr, {}, {}, clock, size, ext.attributes};
+  found.passes = MemberPassesDateTimeSize(options_, packed.date, packed.time, size) &&
+                 MemberPassesAttributes(options_, ext.attributes);
+  if (!found.passes && !OpensStored(header)) return rest;
   if (ext.haveWideName) {
-    if (!MatchAndListWide(ext, clock, size, ext.attributes)) return kStop;
-    return rest;
+    found.wide = &ext;
+  } else {
+    bool fits = true;
+    found.name = ext.name;
+    if (options_.wholeMemberPaths) found.path = PathOf(ext.folder, ext.name, fits);
+    if (!fits) return rest;
   }
-  bool fits = true;
-  const std::string_view path =
-      options_.wholeMemberPaths ? PathOf(ext.folder, ext.name, fits) : std::string_view();
-  if (!fits) return rest;
-  if (!MatchAndList(ext.name, path, clock, size, ext.attributes)) return kStop;
-  return rest;
+  return Handle(found, header, *rest) ? rest : kStop;
 }
 
 }  // namespace

@@ -33,15 +33,16 @@ void PutBase(Bytes& out, std::string_view method, std::uint32_t packed, std::uin
 }
 
 Bytes Level0(std::string_view name, std::uint32_t size = 5, unsigned attributes = 0x20,
-             std::uint32_t stamp = kDos2021, std::string_view method = "-lh0-") {
+             std::uint32_t stamp = kDos2021, std::string_view method = "-lh0-",
+             std::string_view data = "xyz") {
   Bytes out;
   Put8(out, 22 + name.size());
   Put8(out, 0);  // checksum, never tested
-  PutBase(out, method, 3, size, stamp, attributes, 0);
+  PutBase(out, method, static_cast<std::uint32_t>(data.size()), size, stamp, attributes, 0);
   Put8(out, name.size());
   PutText(out, name);
   Put16(out, 0);  // CRC
-  PutText(out, "xyz");
+  PutText(out, data);
   return out;
 }
 
@@ -608,6 +609,22 @@ TEST(LzhClock, WindowsFileTimes) {
       {~0ull, 1844674407370 - 11644473600},
   };
   for (const Row& row : rows) EXPECT_EQ(SecondsFromFileTime(row.fileTime), row.seconds);
+}
+
+// /M: a member stored as it is (-lh0-) that is an archive is read in place,
+// also when the criteria pass it over; a compressed one is only listed.
+TEST_F(LzhReader, StoredArchivesInsideAreOpened) {
+  const Bytes inner = Archive({Level0("DEEP.TXT")});
+  const std::string_view data(reinterpret_cast<const char*>(inner.data()), inner.size());
+  const auto size = static_cast<std::uint32_t>(inner.size());
+  const Bytes outer = Archive({Level0("DIR\\IN.LZH", size, 0x20, kDos2021, "-lh0-", data),
+                               Level0("PACKED.LZH", size, 0x20, kDos2021, "-lh5-", data)});
+  WantOf(TestRun().options, *ArchiveFormatNamed("LZH")) = {true, NameText("*.LZH")};
+  TestRun().options.innerArchiveLevels = 1;
+  EXPECT_EQ(List(outer), ShortLines({"IN.LZH", "IN.LZH : DEEP.TXT", "PACKED.LZH"}));
+  TestRun().options.sizeMode = RangeMode::AtMost;
+  TestRun().options.sizeHigh = 10;
+  EXPECT_EQ(List(outer), ShortLines({"IN.LZH : DEEP.TXT"}));
 }
 
 }  // namespace
