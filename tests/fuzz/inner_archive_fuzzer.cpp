@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  constexpr std::string_view kOuter[] = {"ZIP", "TAR", "7Z", "RAR", "ISO"};
+  constexpr std::string_view kOuter[] = {"ZIP", "TAR", "7Z", "RAR", "ISO", "LZH"};
   const std::uint8_t choice = data[size - 2];
   const std::string_view kind = kOuter[choice % std::size(kOuter)];
   const int levels = 1 + (choice / std::size(kOuter)) % kInnerArchiveLevels;

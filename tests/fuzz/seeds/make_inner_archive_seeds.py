@@ -39,9 +39,9 @@ inner = zip_of([("B.class", b"b", stored), ("deeper.zip", deepest, stored)])
 seeds = {
     "fat-jar": zip_of([("BOOT-INF/classes/A.class", b"a", stored),
                        ("BOOT-INF/lib/inner.jar", inner, stored),
-                       ("BOOT-INF/lib/packed.jar", inner, deflated)]) + bytes([2 * 5, 0]),
+                       ("BOOT-INF/lib/packed.jar", inner, deflated)]) + bytes([2 * 6, 0]),
     "tar-of-tar": tar_of([("dir/inner.tar", tar_of([("IN.TXT", b"in")])),
-                          ("lib.zip", inner)]) + bytes([1 + 5, 8]),
+                          ("lib.zip", inner)]) + bytes([1 + 6, 8]),
     "zip-of-tar": zip_of([("x/in.tar", tar_of([("T.TXT", b"t")]), stored)]) + bytes([0, 1]),
 }
 for name, data in seeds.items():
