@@ -35,6 +35,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -119,6 +120,8 @@ class UdfWalk {
     bool folder = false;
     std::uint64_t size = 0;
     std::int64_t stamp = 0;
+    // Where a file recorded whole in one extent lies in the image.
+    std::optional<std::uint64_t> storedAt;
   };
   // Reads the file entry at `icb`; its data too when `data` is given.
   bool ReadEntry(Address icb, Entry& entry, std::vector<std::uint8_t>* data);
@@ -232,17 +235,28 @@ bool UdfWalk::ReadEntry(Address icb, Entry& entry, std::vector<std::uint8_t>* da
   entry.stamp = DiscStampSeconds(static_cast<std::int16_t>(in.U16At(stampAt + 2)),
                                  in.U8At(stampAt + 4), in.U8At(stampAt + 5), in.U8At(stampAt + 6),
                                  in.U8At(stampAt + 7), in.U8At(stampAt + 8), zone);
-  if (!data) return in.ok();
-
   const std::size_t fixed = extended ? 216 : 176;
   const std::uint32_t attributesLength = in.U32At(extended ? 208 : 168);
   const std::uint32_t descriptorsLength = in.U32At(extended ? 212 : 172);
   if (!in.ok() || attributesLength > block.size() - fixed ||
-      descriptorsLength > block.size() - fixed - attributesLength || entry.size > kDirectoryLimit)
-    return false;
+      descriptorsLength > block.size() - fixed - attributesLength)
+    return !data && in.ok();
   const auto descriptors =
       std::span<const std::uint8_t>(block).subspan(fixed + attributesLength, descriptorsLength);
   const unsigned kind = in.U16At(34) & 7;
+  if (!data) {
+    // A file whose first extent is recorded and holds all of it.
+    ByteReader first(descriptors);
+    const std::uint32_t length = first.U32At(0);
+    std::uint64_t sector = 0;
+    if (kind <= 1 && first.ok() && length >> 30 == kRecordedKind &&
+        (length & kLengthMask) >= entry.size &&
+        SectorOf({first.U32At(4), kind == 0 ? icb.partition : first.U16At(8)}, sector) &&
+        first.ok())
+      entry.storedAt = sector * kSector;
+    return true;
+  }
+  if (entry.size > kDirectoryLimit) return false;
   if (kind == 3) {
     if (entry.size > descriptors.size()) return false;
     data->assign(descriptors.begin(),
@@ -321,7 +335,8 @@ bool UdfWalk::Walk(const Folder& folder, int depth) {
     const std::uint32_t attributes = (characteristics & kHiddenFile) ? kHiddenAttribute : 0;
     const std::size_t nameAt = path_.size();
     path_ += name;
-    const bool goOn = members_.List(path_, nameAt, entry.stamp, entry.size, attributes);
+    const bool goOn =
+        members_.List(path_, nameAt, entry.stamp, entry.size, attributes, entry.storedAt);
     path_.resize(nameAt);
     if (!goOn) return false;
   }
