@@ -2,6 +2,13 @@
 // codec (gzip, xz, zstd, bzip2); the second seeds the sizes of the reads and
 // forward skips that take the decoded bytes, as the tar reader takes them in
 // headers, names and data; the rest is the stream.
+//
+// Every input starts a decoder of its own, and the codecs set up per stream
+// what a listing sets up once per archive: liblzma allocates and clears the
+// dictionary the stream asks for (8 MiB at xz's default preset), bzip2 its
+// block tables. So this target runs about a thousand inputs a second, where
+// the readers' targets run tens of thousands: a million inputs take it some
+// twenty minutes.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
