@@ -1,5 +1,7 @@
 #include "configurator/string_table_patch.h"
 
+#include <array>
+
 #include "common/message_table.h"
 
 namespace {
@@ -46,6 +48,20 @@ std::optional<std::size_t> StringPosition(const ImageBytes& file, const StringTa
   return at;
 }
 
+// The same for every string of the table, in one walk.
+std::array<std::optional<std::size_t>, kStringsInTable> StringPositions(
+    const ImageBytes& file, const StringTableLocation& table) {
+  std::array<std::optional<std::size_t>, kStringsInTable> found{};
+  std::size_t at = table.Begin();
+  for (unsigned id = 0; id < kStringsInTable && at + 2 <= table.End(); ++id) {
+    found[id] = at;
+    auto length = file.U16(at);
+    if (!length) break;
+    at += 2 + 2 * std::size_t{*length};
+  }
+  return found;
+}
+
 // The table the patch relies on: the two blocks contiguous (in the image and
 // in the file), their directory entries outside their data, and all 32
 // counted strings inside the two blocks with every slot of 80 code units.
@@ -58,12 +74,14 @@ bool LayoutHolds(const ImageBytes& file, const StringTableLocation& table) {
     if (entry + kResourceDataEntrySize > table.Begin() && entry < table.End()) return false;
   }
   if (file.U16(table.Begin()) != 0) return false;
+  const auto positions = StringPositions(file, table);
   for (const msg::MessageSlot& slot : msg::kMessageSlots) {
-    auto text = StringPosition(file, table, slot.textId);
-    auto spacer = StringPosition(file, table, slot.textId + 1);
+    static_assert(msg::kEnglishFinish + 1 < kStringsInTable);
+    auto text = positions[slot.textId];
+    auto spacer = positions[slot.textId + 1];
     if (!text || !spacer || *file.U16(*text) + *file.U16(*spacer) != msg::kSlotUnits) return false;
   }
-  auto last = StringPosition(file, table, kStringsInTable - 1);
+  auto last = positions[kStringsInTable - 1];
   return last && *last + 2 + 2 * std::size_t{*file.U16(*last)} <= table.End();
 }
 
