@@ -81,6 +81,7 @@ TEST(NormalizeDefaultOptions, KeepsOptionsAsTheFinderReadsThem) {
       {"", "", ""},
       {"/X:7z=*.7z;*.cb7,RAR /-X", "/X:7z=*.7z;*.cb7,RAR", ""},
       {"/K:932 /-K /k", "/K:932 /k", ""},
+      {"/M2 /-M /m", "/M2 /m", ""},
       {"/O /q", nullptr, "Invalid option character. : q\n"},
       {"/O -", nullptr, std::string("Invalid option character. : \0\n", 30)},
       {"/Z" + std::string(80, 'z') + " /O", "/O", ""},
