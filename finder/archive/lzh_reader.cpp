@@ -14,6 +14,7 @@
 
 #include "finder/archive/inner_archives.h"
 #include "finder/archive/lzh_reader_headers.h"
+#include "finder/archive/member_walk.h"
 #include "finder/archive/wildcard.h"
 
 namespace {
@@ -50,17 +51,10 @@ struct Level1Extensions {
   std::string_view folder;
 };
 
-class LzhWalk {
+class LzhWalk : MemberWalk {
  public:
   LzhWalk(ByteSource& file, const MemberReading& reading, LzhRoom& room)
-      : file_(file),
-        reading_(reading),
-        options_(reading.listing.options()),
-        pattern_(reading.listing.pattern()),
-        listing_(reading.listing),
-        toLocal_(reading.toLocal),
-        codes_(ByteNameCodesOf(reading)),
-        room_(room) {}
+      : MemberWalk(file, reading), room_(room) {}
 
   EntryRest Level0(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
   EntryRest Level1(const LzhBaseHeader& base, std::span<const std::uint8_t> header);
@@ -89,13 +83,6 @@ class LzhWalk {
   template <typename T>
   bool ReadValue(T& value, std::uint64_t& rest);
 
-  ByteSource& file_;
-  const MemberReading& reading_;
-  const SearchOptions& options_;
-  const SearchPattern& pattern_;
-  MemberList& listing_;
-  LocalTimeConverter toLocal_;
-  ByteNameCodes codes_;  // of the names without 0x44
   LzhRoom& room_;
 };
 

@@ -12,6 +12,7 @@
 
 #include "finder/archive/inner_archives.h"
 #include "finder/archive/member_name_part.h"
+#include "finder/archive/member_walk.h"
 #include "finder/archive/utf8_member_name.h"
 
 namespace {
@@ -32,17 +33,10 @@ struct MemberFacts {
   std::uint32_t attributes = 0;
 };
 
-class RarWalk {
+class RarWalk : MemberWalk {
  public:
   RarWalk(ByteSource& file, const MemberReading& reading, RarRoom& room)
-      : file_(file),
-        reading_(reading),
-        options_(reading.listing.options()),
-        pattern_(reading.listing.pattern()),
-        listing_(reading.listing),
-        toLocal_(reading.toLocal),
-        codes_(ByteNameCodesOf(reading)),
-        room_(room) {}
+      : MemberWalk(file, reading), room_(room) {}
 
   // Each false when the listing of the archive has to end. The file stands
   // at the member's data, `dataSize` bytes.
@@ -71,13 +65,6 @@ class RarWalk {
   // it does not fit.
   bool TakeName(std::string_view& name, std::size_t limit);
 
-  ByteSource& file_;
-  const MemberReading& reading_;
-  const SearchOptions& options_;
-  const SearchPattern& pattern_;
-  MemberList& listing_;
-  LocalTimeConverter toLocal_;
-  ByteNameCodes codes_;  // of RAR 4 names without their Unicode form
   RarRoom& room_;
 };
 

@@ -18,6 +18,7 @@
 
 #include "finder/archive/inner_archives.h"
 #include "finder/archive/member_name_part.h"
+#include "finder/archive/member_walk.h"
 #include "finder/archive/utf8_member_name.h"
 #include "finder/archive/utf8_name.h"
 
@@ -59,17 +60,10 @@ bool HasData(std::uint8_t type) {
   return type < '1' || type > '6';
 }
 
-class TarWalk {
+class TarWalk : MemberWalk {
  public:
   TarWalk(ByteSource& tar, const MemberReading& reading, TarRoom& room)
-      : tar_(tar),
-        options_(reading.listing.options()),
-        pattern_(reading.listing.pattern()),
-        listing_(reading.listing),
-        reading_(reading),
-        toLocal_(reading.toLocal),
-        codes_(ByteNameCodesOf(reading)),
-        room_(room) {}
+      : MemberWalk(tar, reading), room_(room) {}
 
   // The header in room_.header; false when the archive ends.
   bool Header();
@@ -91,13 +85,6 @@ class TarWalk {
   bool CodePageName(const SearchPattern& pattern, std::string_view name, std::string_view& listed);
   bool TakeName(std::string_view& name, std::size_t limit);
 
-  ByteSource& tar_;
-  const SearchOptions& options_;
-  const SearchPattern& pattern_;
-  MemberList& listing_;
-  const MemberReading& reading_;
-  LocalTimeConverter toLocal_;
-  ByteNameCodes codes_;  // of names that are not pax UTF-8
   TarRoom& room_;
   // What the headers in front of the next member said about it.
   std::string longName_, extendedRecords_;
@@ -117,7 +104,7 @@ bool PaddedSize(std::int64_t size, std::int64_t& padded) {
 bool TarWalk::SkipData(std::int64_t size) {
   // One past the end of the file ends the archive at the next read.
   std::int64_t padded = 0;
-  return PaddedSize(size, padded) && (padded == 0 || tar_.Skip(padded));
+  return PaddedSize(size, padded) && (padded == 0 || file_.Skip(padded));
 }
 
 bool TarWalk::ReadData(std::int64_t size, std::size_t limit, std::string& into) {
@@ -126,9 +113,9 @@ bool TarWalk::ReadData(std::int64_t size, std::size_t limit, std::string& into) 
   const std::size_t take =
       static_cast<std::uint64_t>(size) < limit ? static_cast<std::size_t>(size) : limit;
   into.resize(take);
-  if (tar_.Read(into.data(), take) != take) return false;
+  if (file_.Read(into.data(), take) != take) return false;
   const std::int64_t rest = padded - static_cast<std::int64_t>(take);
-  return rest == 0 || tar_.Skip(rest);
+  return rest == 0 || file_.Skip(rest);
 }
 
 bool TarWalk::TakeName(std::string_view& name, std::size_t limit) {
@@ -244,7 +231,7 @@ bool TarWalk::Member(std::uint8_t type, std::int64_t dataSize) {
   std::string_view listed;
   if ((type == '0' || type == 0 || type == '7') && !folder && listing_.OpensInner() &&
       ListedName(EveryMemberName(), name, utf8, listed) &&
-      !ListInnerArchive(tar_, reading_, listed, tar_.Position(),
+      !ListInnerArchive(file_, reading_, listed, file_.Position(),
                         static_cast<std::uint64_t>(dataSize)))
     return false;
   // An old GNU sparse file: its map may go on over further blocks, which
@@ -252,7 +239,7 @@ bool TarWalk::Member(std::uint8_t type, std::int64_t dataSize) {
   if (type == 'S') {
     for (std::uint8_t more = header[kTarGnuExtended]; more != 0;
          more = room_.block[kTarSparseBlockExtended]) {
-      if (tar_.Read(room_.block, kTarBlockSize) != kTarBlockSize) return false;
+      if (file_.Read(room_.block, kTarBlockSize) != kTarBlockSize) return false;
     }
   }
   return !HasData(type) || SkipData(dataSize);
